@@ -1,0 +1,12 @@
+#include "db/datadir.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+QString DataDir() {
+  QString dir = qEnvironmentVariable("BRIMWICK_DATA_DIR");
+  if (dir.isEmpty()) dir = QCoreApplication::applicationDirPath();
+  dir = QDir(dir).absolutePath();
+  if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
+  return dir;
+}

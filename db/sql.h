@@ -1,0 +1,34 @@
+#pragma once
+// Running statements: every value is bound, every failure is an exception
+// that carries the engine's text, so windows show it and postings roll back.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+#include <stdexcept>
+
+class DbError : public std::runtime_error {
+ public:
+  explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+  const QString& text() const { return text_; }
+
+ private:
+  QString text_;
+};
+
+// Prepares and runs a statement with its values bound in order; throws
+// DbError on failure. The query reads forward only.
+QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+// Text of the first column of the first row, trimmed; empty without a row.
+QString ScalarText(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+// Number of rows changed by a statement.
+int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+
+// Runs work inside one transaction on db: commits when it returns, rolls
+// back and rethrows when it throws.
+void InTransaction(QSqlDatabase& db, const std::function<void()>& work);
+
+// A name for a window's own connection, unique in the program.
+QString UniqueConnectionName(const QString& prefix);
+// Closes and removes a connection opened under that name.
+void CloseConnection(const QString& name);

@@ -1,0 +1,138 @@
+#include "platform/grid.h"
+
+#include <QDate>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSqlRecord>
+
+#include "platform/widgets.h"
+
+void FetchedModel::Load(QSqlQuery& query) {
+  beginResetModel();
+  titles_.clear();
+  rows_.clear();
+  const QSqlRecord record = query.record();
+  const int columns = record.count();
+  for (int c = 0; c < columns; ++c) titles_ << record.fieldName(c);
+  while (query.next()) {
+    QVector<QVariant> row(columns);
+    for (int c = 0; c < columns; ++c) row[c] = query.value(c);
+    rows_.push_back(std::move(row));
+  }
+  endResetModel();
+}
+
+void FetchedModel::Clear() {
+  beginResetModel();
+  titles_.clear();
+  rows_.clear();
+  endResetModel();
+}
+
+int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.size(); }
+int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : titles_.size(); }
+
+QVariant FetchedModel::Value(int row, int column) const {
+  if (row < 0 || row >= rows_.size() || column < 0 || column >= titles_.size()) return QVariant();
+  return rows_[row][column];
+}
+
+QString CellText(const QVariant& value) {
+  if (value.isNull()) return QString();
+  switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::QDate:
+      return value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QDateTime:
+      return value.toDateTime().date().toString(QStringLiteral("yyyy-MM-dd"));
+    default:
+      return value.toString();
+  }
+}
+
+QVariant FetchedModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return QVariant();
+  const bool odd = index.row() % 2 == 0;  // record numbers count from 1
+  switch (role) {
+    case Qt::DisplayRole:
+      return CellText(Value(index.row(), index.column()));
+    case Qt::BackgroundRole:
+      switch (stripes_) {
+        case RowStripes::YellowAqua: return QColor(odd ? Qt::yellow : Qt::cyan);
+        case RowStripes::BlackWhiteOnBlue: return QColor(odd ? Qt::white : Qt::blue);
+        case RowStripes::WhiteDesktop:
+        case RowStripes::BlackWhiteOnDesktop: return odd ? QColor(Qt::white) : DesktopColor();
+        case RowStripes::None: break;
+      }
+      return QVariant();
+    case Qt::ForegroundRole:
+      if (stripes_ == RowStripes::BlackWhiteOnBlue || stripes_ == RowStripes::BlackWhiteOnDesktop)
+        return QColor(odd ? Qt::black : Qt::white);
+      return QVariant();
+    default:
+      return QVariant();
+  }
+}
+
+QVariant FetchedModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return QVariant();
+  if (orientation == Qt::Horizontal) return section < titles_.size() ? titles_[section] : QVariant();
+  return QVariant();
+}
+
+DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedModel(this)) {
+  setModel(model_);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  horizontalHeader()->setSectionsMovable(false);
+  verticalHeader()->setDefaultSectionSize(20);
+  connect(this, &QTableView::clicked, this, [this] { emit CellClick(); });
+}
+
+void DataGrid::Open(QSqlQuery& query) {
+  model_->Load(query);
+  if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
+}
+
+void DataGrid::Clear() { model_->Clear(); }
+
+void DataGrid::SetColumnWidths(const QList<int>& widths) {
+  for (int i = 0; i < widths.size() && i < model_->columnCount(); ++i) setColumnWidth(i, widths[i]);
+}
+
+void DataGrid::SetStripes(RowStripes stripes) {
+  model_->SetStripes(stripes);
+  viewport()->update();
+}
+
+int DataGrid::RecordCount() const { return model_->rowCount(); }
+
+int DataGrid::CurrentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
+
+QVariant DataGrid::CellValue(int column) const { return model_->Value(CurrentRow(), column); }
+
+QString DataGrid::Cell(int column) const { return CellText(CellValue(column)); }
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+  emit KeyDown(event->key());
+  QTableView::keyPressEvent(event);
+  if (!event->text().isEmpty()) emit KeyPress(event->text());
+}
+
+void DataGrid::keyReleaseEvent(QKeyEvent* event) {
+  QTableView::keyReleaseEvent(event);
+  emit KeyUp(event->key());
+}
+
+void DataGrid::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  emit Enter();
+}
+
+void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTableView::mouseDoubleClickEvent(event);
+  emit DblClick();
+}

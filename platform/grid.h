@@ -1,0 +1,75 @@
+#pragma once
+// The read-only data grid of every window: a fully fetched result shown in
+// a table view, with the column widths and row stripes the windows ask for.
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QVector>
+
+// How rows are coloured by their record number (the first row is record 1).
+enum class RowStripes {
+  None,
+  YellowAqua,         // odd on yellow, even on aqua, text unchanged
+  BlackWhiteOnBlue,   // odd black on white, even white on blue
+  WhiteDesktop,       // odd on white, even on the desktop colour, text unchanged
+  BlackWhiteOnDesktop // odd black on white, even white on the desktop colour
+};
+
+// Every row of a result, read once, forward only.
+class FetchedModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+  // Reads every row of an executed query; the query is left at its end.
+  void Load(QSqlQuery& query);
+  void Clear();
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  QVariant Value(int row, int column) const;
+  void SetStripes(RowStripes stripes) { stripes_ = stripes; }
+
+ private:
+  QStringList titles_;
+  QVector<QVector<QVariant>> rows_;
+  RowStripes stripes_ = RowStripes::None;
+};
+
+// The text a cell shows: numbers in their shortest form, days as yyyy-MM-dd.
+QString CellText(const QVariant& value);
+
+class DataGrid : public QTableView {
+  Q_OBJECT
+ public:
+  explicit DataGrid(QWidget* parent = nullptr);
+  // Shows every row of an executed query; the first row becomes current.
+  void Open(QSqlQuery& query);
+  void Clear();
+  void SetColumnWidths(const QList<int>& widths);
+  void SetStripes(RowStripes stripes);
+  int RecordCount() const;
+  int CurrentRow() const;
+  // Text of a cell of the current row, as stored (empty without a row).
+  QString Cell(int column) const;
+  QVariant CellValue(int column) const;
+  FetchedModel* Model() const { return model_; }
+
+ signals:
+  void CellClick();
+  void DblClick();
+  void KeyDown(int key);
+  void KeyUp(int key);
+  void KeyPress(const QString& text);
+  void Enter();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  FetchedModel* model_;
+};

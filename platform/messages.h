@@ -1,0 +1,33 @@
+#pragma once
+// Message boxes of every window. Tests install a responder that records each
+// box and answers questions without showing anything.
+#include <QString>
+#include <QList>
+#include <functional>
+
+struct MessageRecord {
+  QString title;
+  QString text;
+  bool question = false;
+};
+
+// A plain information box under the program's title.
+void ShowMessage(const QString& text);
+// A plain box with a title of its own (the shop windows' error boxes).
+void ShowMessage(const QString& text, const QString& title);
+// A warning box: database and device errors that stop a handler.
+void ShowError(const QString& text);
+// Yes/No question with the question icon; true when the user says Yes.
+bool AskYesNo(const QString& text, const QString& title);
+
+namespace Messages {
+// Installs a responder; every later box is recorded and answered by it
+// (its result is the answer to a question, ignored for plain boxes).
+void InstallResponder(std::function<bool(const MessageRecord&)> responder);
+void RemoveResponder();
+// The boxes recorded since the responder was installed or cleared.
+const QList<MessageRecord>& Recorded();
+void ClearRecorded();
+// Title of plain boxes (the application's title).
+QString ProgramTitle();
+}  // namespace Messages

@@ -1,0 +1,62 @@
+#include "platform/widgets.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QProxyStyle>
+#include <QTranslator>
+
+namespace {
+class PasswordStyle : public QProxyStyle {
+ public:
+  explicit PasswordStyle(QChar c) : character_(c) {}
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == QStyle::SH_LineEdit_PasswordCharacter) return character_.unicode();
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+
+ private:
+  QChar character_;
+};
+
+std::function<std::optional<QColor>(const QColor&)>& chooser() {
+  static std::function<std::optional<QColor>(const QColor&)> c;
+  return c;
+}
+}  // namespace
+
+void SetPasswordCharacter(QLineEdit* edit, QChar character) {
+  auto* style = new PasswordStyle(character);
+  style->setParent(edit);
+  edit->setStyle(style);
+  edit->setEchoMode(QLineEdit::Password);
+}
+
+std::optional<QColor> PickColor(const QColor& initial, QWidget* parent) {
+  if (chooser()) return chooser()(initial);
+  const QColor c = QColorDialog::getColor(initial, parent);
+  if (!c.isValid()) return std::nullopt;
+  return c;
+}
+
+void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> c) { chooser() = std::move(c); }
+
+QColor DesktopColor() { return QColor(0x3A, 0x6E, 0xA5); }
+
+void InstallPlatformDefaults() {
+  // The windows name Windows fonts; these stand-ins carry Chinese text, and
+  // AR PL UMing gives PDFs whose text extracts back exactly.
+  QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
+  QFont::insertSubstitution(QStringLiteral("新宋体"), QStringLiteral("AR PL UMing CN"));
+  QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Noto Sans CJK SC"));
+  static bool translated = false;
+  if (!translated && qApp) {
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QApplication::installTranslator(translator);
+    translated = true;
+  }
+}

@@ -1,0 +1,70 @@
+#include "support/testkit.h"
+
+#include <QKeyEvent>
+#include <QQueue>
+
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/widgets.h"
+
+namespace {
+QQueue<bool>& answers() {
+  static QQueue<bool> queue;
+  return queue;
+}
+std::unique_ptr<QTemporaryDir>& dataDir() {
+  static std::unique_ptr<QTemporaryDir> dir;
+  return dir;
+}
+}  // namespace
+
+namespace TestKit {
+QString FreshDataDir() {
+  dataDir() = std::make_unique<QTemporaryDir>();
+  qputenv("BRIMWICK_DATA_DIR", dataDir()->path().toUtf8());
+  return dataDir()->path();
+}
+
+void AnswerNext(std::initializer_list<bool> list) {
+  answers().clear();
+  for (bool b : list) answers().enqueue(b);
+}
+
+QStringList MessageTexts() {
+  QStringList texts;
+  for (const MessageRecord& r : Messages::Recorded()) texts << r.text;
+  return texts;
+}
+
+QStringList MessageTitles() {
+  QStringList titles;
+  for (const MessageRecord& r : Messages::Recorded()) titles << r.title;
+  return titles;
+}
+
+void ClearMessages() { Messages::ClearRecorded(); }
+
+void Start() {
+  InstallPlatformDefaults();
+  Messages::InstallResponder([](const MessageRecord& record) {
+    if (!record.question) return true;
+    return answers().isEmpty() ? true : answers().dequeue();
+  });
+  FreshDataDir();
+  Clock::Reset();
+}
+
+void Type(QLineEdit* edit, const QString& text) {
+  edit->setFocus();
+  edit->selectAll();
+  if (text.isEmpty()) {
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    return;
+  }
+  QTest::keyClicks(edit, text);
+}
+
+void PressEnter(QWidget* widget) { QTest::keyClick(widget, Qt::Key_Return); }
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+}  // namespace TestKit

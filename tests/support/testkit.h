@@ -1,0 +1,47 @@
+#pragma once
+// What every test program shares: a QApplication on the offscreen platform,
+// a fresh data folder per test, message boxes answered and recorded, and
+// small helpers to drive windows by their component names.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace TestKit {
+// Points the data folder at a new empty temporary folder (kept until the
+// next call or the end of the program). Returns its path.
+QString FreshDataDir();
+// Answers for the next questions, in order; once used up, questions are
+// answered Yes.
+void AnswerNext(std::initializer_list<bool> answers);
+// Texts of the boxes shown since the last ClearMessages().
+QStringList MessageTexts();
+QStringList MessageTitles();
+void ClearMessages();
+// Sets up the process: offscreen platform, defaults, recorder.
+void Start();
+
+// Replaces the box's text as a user would: select all, type.
+void Type(QLineEdit* edit, const QString& text);
+void PressEnter(QWidget* widget);
+void Click(QAbstractButton* button);
+}  // namespace TestKit
+
+// Finds a component by its name below root; fails the test when missing.
+template <typename T>
+T* Find(QObject* root, const QString& name) {
+  T* found = root->findChild<T*>(name);
+  if (!found) QTest::qFail(qPrintable(QStringLiteral("no component named ") + name), __FILE__, __LINE__);
+  return found;
+}
+
+#define BRIMWICK_TEST_MAIN(TestClass)          \
+  int main(int argc, char** argv) {            \
+    QApplication app(argc, argv);              \
+    TestKit::Start();                          \
+    TestClass test;                            \
+    return QTest::qExec(&test, argc, argv);    \
+  }
