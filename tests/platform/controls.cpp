@@ -1,0 +1,112 @@
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QStyle>
+
+#include "db/connection.h"
+#include "db/sql.h"
+#include "platform/clock.h"
+#include "platform/grid.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "platform/widgets.h"
+#include "support/testkit.h"
+
+class ControlsTest : public QObject {
+  Q_OBJECT
+
+  Connection memory() {
+    Connection c(UniqueConnectionName("mem"));
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", c.name());
+    db.setDatabaseName(":memory:");
+    db.open();
+    Exec(db, "create table t (a text, b real)");
+    Exec(db, "insert into t values ('x', 6.7), ('y', 10), ('z', null)");
+    return c;
+  }
+
+ private slots:
+  void gridShowsEveryRowAndStripesByRecordNumber() {
+    Connection c = memory();
+    DataGrid grid;
+    QSqlQuery q = Exec(c.db(), "select a, b from t order by a");
+    grid.Open(q);
+    grid.SetStripes(RowStripes::BlackWhiteOnBlue);
+    QCOMPARE(grid.RecordCount(), 3);
+    QCOMPARE(grid.Model()->headerData(1, Qt::Horizontal).toString(), QString("b"));
+    const QModelIndex first = grid.Model()->index(0, 0), second = grid.Model()->index(1, 0);
+    QCOMPARE(grid.Model()->data(first, Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+    QCOMPARE(grid.Model()->data(first, Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
+    QCOMPARE(grid.Model()->data(second, Qt::BackgroundRole).value<QColor>(), QColor(Qt::blue));
+    QCOMPARE(grid.Model()->data(second, Qt::ForegroundRole).value<QColor>(), QColor(Qt::white));
+    grid.SetStripes(RowStripes::YellowAqua);
+    QCOMPARE(grid.Model()->data(first, Qt::BackgroundRole).value<QColor>(), QColor(Qt::yellow));
+    QCOMPARE(grid.Model()->data(second, Qt::BackgroundRole).value<QColor>(), QColor(Qt::cyan));
+  }
+
+  void gridCellsReadTheCurrentRowAsStored() {
+    Connection c = memory();
+    DataGrid grid;
+    QSqlQuery q = Exec(c.db(), "select a, b from t order by a");
+    grid.Open(q);
+    QCOMPARE(grid.Cell(1), QString("6.7"));
+    grid.setCurrentIndex(grid.Model()->index(1, 0));
+    QCOMPARE(grid.Cell(0), QString("y"));
+    QCOMPARE(grid.Cell(1), QString("10"));
+    grid.setCurrentIndex(grid.Model()->index(2, 0));
+    QCOMPARE(grid.Cell(1), QString());
+    grid.SetColumnWidths({60, 120});
+    QCOMPARE(grid.columnWidth(1), 120);
+  }
+
+  void enterMovesAlongTheChain() {
+    QWidget w;
+    auto* a = new QLineEdit(&w);
+    auto* b = new QLineEdit(&w);
+    auto* c = new QPushButton(&w);
+    ChainEnter({a, b, c});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    a->setFocus();
+    TestKit::PressEnter(a);
+    QVERIFY(b->hasFocus());
+    TestKit::PressEnter(b);
+    QVERIFY(c->hasFocus());
+  }
+
+  void amountFilterSwallowsOtherKeys() {
+    QLineEdit e;
+    FilterKeys(&e, "0123456789.");
+    QTest::keyClicks(&e, "1a2.5-x");
+    QCOMPARE(e.text(), QString("12.5"));
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    QCOMPARE(e.text(), QString("12."));
+  }
+
+  void passwordBoxShowsItsOwnCharacter() {
+    QLineEdit e;
+    SetPasswordCharacter(&e, '#');
+    QCOMPARE(e.echoMode(), QLineEdit::Password);
+    QCOMPARE(e.style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, &e), int('#'));
+  }
+
+  void messagesAreRecordedAndAnswered() {
+    TestKit::ClearMessages();
+    TestKit::AnswerNext({false});
+    QVERIFY(!AskYesNo("q?", "title"));
+    QVERIFY(AskYesNo("again?", "title"));
+    ShowMessage("plain");
+    QCOMPARE(TestKit::MessageTexts(), QStringList({"q?", "again?", "plain"}));
+    QCOMPARE(TestKit::MessageTitles().first(), QString("title"));
+  }
+
+  void clockCanBeFixed() {
+    Clock::Set(QDateTime(QDate(2026, 1, 2), QTime(3, 4)));
+    QCOMPARE(Clock::today(), QDate(2026, 1, 2));
+    Clock::Reset();
+    QCOMPARE(Clock::today(), QDate::currentDate());
+  }
+};
+
+BRIMWICK_TEST_MAIN(ControlsTest)
+#include "controls.moc"
