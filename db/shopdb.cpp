@@ -2,7 +2,7 @@
 
 #include <QSqlError>
 
-#include "db/datadir.h"
+#include "platform/datadir.h"
 #include "db/passwords.h"
 #include "db/sql.h"
 

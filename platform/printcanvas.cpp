@@ -1,5 +1,7 @@
 #include "platform/printcanvas.h"
 
+#include "platform/datadir.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -426,14 +428,6 @@ class PainterCanvas : public Canvas {
   QPainter& painter_;
 };
 
-// The data folder, as the stores find it; the printing layer sits below
-// them and reads the same environment itself.
-QString DataFolder() {
-  QString dir = qEnvironmentVariable("BRIMWICK_DATA_DIR");
-  if (dir.isEmpty()) dir = QCoreApplication::applicationDirPath();
-  return QDir(dir).absolutePath() + QLatin1Char('/');
-}
-
 QString FileTitle(const QString& title) {
   QString name = title.trimmed();
   for (QChar& c : name)
@@ -471,7 +465,7 @@ PrintResult Failed(const QString& error, const QString& partFile) {
 }  // namespace
 
 QString PrintFolder() {
-  const QString data = DataFolder();
+  const QString data = DataDir();
   QString folder = qEnvironmentVariable("BRIMWICK_PRINT_DIR").trimmed();
   if (folder.isEmpty()) {
     const QSettings settings(data + QStringLiteral("brimwick.ini"), QSettings::IniFormat);

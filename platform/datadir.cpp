@@ -1,4 +1,4 @@
-#include "db/datadir.h"
+#include "platform/datadir.h"
 
 #include <QCoreApplication>
 #include <QDir>
