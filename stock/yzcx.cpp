@@ -1,0 +1,180 @@
+#include "stock/yzcx.h"
+
+#include <QButtonGroup>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+
+#include "db/shopdb.h"
+#include "db/sql.h"
+#include "platform/clock.h"
+#include "platform/grid.h"
+#include "platform/messages.h"
+#include "stock/fieldgrid.h"
+
+// The columns every result shows, all but the last two; and the join with
+// the catalogue, whose current search code the search box filters on.
+#define RECORD_COLUMNS                                                                                     \
+  "select lsrkxx.拼音码, ypxx.品名, lsrkxx.进价, lsrkxx.数量, ypxx.单位, lsrkxx.售价, lsrkxx.金额, ypxx.规格, " \
+  "ypxx.产地, "
+#define MATCHING_CODE "lsrkxx.编号 = ypxx.编号 and ypxx.拼音缩写 like '%' || ? || '%'"
+
+const QString kSelectReceipts = QStringLiteral(
+    RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx, 进货历史记录 as lsrkxx "
+                   "where lsrkxx.进货时间 between ? and ? and " MATCHING_CODE);
+const QString kSelectStock = QStringLiteral(
+    RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx, 库存 as lsrkxx where " MATCHING_CODE);
+const QString kSelectSales = QStringLiteral(
+    RECORD_COLUMNS "lsrkxx.出货时间, lsrkxx.销售金额 from 基本资料 as ypxx, 出库记录 as lsrkxx "
+                   "where lsrkxx.出货时间 between ? and ? and " MATCHING_CODE);
+const QString kSelectExpired = QStringLiteral(
+    RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx, 库存 as lsrkxx "
+                   "where lsrkxx.编号 = ypxx.编号 and lsrkxx.有效期 < ?");
+#undef RECORD_COLUMNS
+#undef MATCHING_CODE
+
+namespace {
+// Positions in the result rows: the cost or purchase amount, and the sales amount.
+const int kAmountColumn = 6;
+const int kSalesColumn = 10;
+const QList<int> kReceiptWidths = {50, 160, 60, 60, 60, 60, 60, 60, 60};
+const QList<int> kWideLastWidths = {50, 160, 60, 60, 60, 60, 60, 60, 60, 80};
+const QDate kPickerStart(2008, 4, 26);
+
+QString dayText(const QDate& day) { return day.toString(Qt::ISODate); }
+}  // namespace
+
+TFormyzcx::TFormyzcx(QWidget* parent) : QWidget(parent) {
+  setWindowTitle(QStringLiteral("老板查询"));
+  buildLayout();
+  connect(RadioGroup1, &QButtonGroup::idClicked, this, &TFormyzcx::RadioGroup1Click);
+  connect(BitBtn3, &QPushButton::clicked, this, &TFormyzcx::BitBtn3Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TFormyzcx::BitBtn2Click);
+  connect(BitBtn4, &QPushButton::clicked, this, &TFormyzcx::BitBtn4Click);
+  connect(BitBtn5, &QPushButton::clicked, this, &TFormyzcx::BitBtn5Click);
+  try {
+    connection_ = OpenShopDatabase();
+  } catch (const DbError& e) {
+    ShowError(e.text());
+  }
+}
+
+QPushButton* TFormyzcx::button(const QString& name, const QString& caption) {
+  auto* b = new QPushButton(caption, this);
+  b->setObjectName(name);
+  b->hide();
+  return b;
+}
+
+void TFormyzcx::buildLayout() {
+  auto* types = new QGroupBox(QStringLiteral("选择查询类型"), this);
+  types->setObjectName(QStringLiteral("RadioGroup1"));
+  RadioGroup1 = new QButtonGroup(this);
+  auto* typeColumns = new QGridLayout(types);
+  const QStringList items = {QStringLiteral("入库查询"), QStringLiteral("库存查询"), QStringLiteral("利润查询"),
+                             QStringLiteral("过期查询")};
+  for (int i = 0; i < items.size(); ++i) {
+    auto* item = new QRadioButton(items[i], types);
+    item->setObjectName(QStringLiteral("RadioGroup1_%1").arg(i));
+    RadioGroup1->addButton(item, i);
+    typeColumns->addWidget(item, 0, i);
+  }
+
+  Edit1 = new QLineEdit(this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  auto picker = [this](const char* name) {
+    auto* p = new QDateEdit(kPickerStart, this);
+    p->setObjectName(QString::fromUtf8(name));
+    p->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    p->setCalendarPopup(true);
+    return p;
+  };
+  DateTimePicker1 = picker("DateTimePicker1");
+  DateTimePicker2 = picker("DateTimePicker2");
+  Edithj = new QLineEdit(QStringLiteral("0.00"), this);
+  Edithj->setObjectName(QStringLiteral("Edithj"));
+  Edithj->setReadOnly(true);
+  Edithj->setMaximumWidth(160);
+  DBGrid1 = new DataGrid(this);
+  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  BitBtn3 = button(QStringLiteral("BitBtn3"), QStringLiteral("报表查询"));
+  BitBtn2 = button(QStringLiteral("BitBtn2"), QStringLiteral("库存查询"));
+  BitBtn4 = button(QStringLiteral("BitBtn4"), QStringLiteral("出库查询"));
+  BitBtn5 = button(QStringLiteral("BitBtn5"), QStringLiteral("过期查询"));
+
+  QGridLayout* filters = FieldGrid(this, {{{"输入查询码：", Edit1},
+                                           {"查询开始时间", DateTimePicker1},
+                                           {"查询结束时间", DateTimePicker2}},
+                                          {{"合计：", Edithj, "元"}}});
+  // The four query buttons share one place; the picked type shows its own.
+  for (QPushButton* b : {BitBtn3, BitBtn2, BitBtn4, BitBtn5}) filters->addWidget(b, 1, 7);
+
+  auto* page = new QVBoxLayout(this);
+  page->addWidget(types);
+  page->addLayout(filters);
+  page->addWidget(DBGrid1, 1);
+}
+
+void TFormyzcx::RadioGroup1Click(int index) {
+  const QList<QPushButton*> buttons = {BitBtn3, BitBtn2, BitBtn4, BitBtn5};
+  for (int i = 0; i < buttons.size(); ++i) buttons[i]->setVisible(i == index);
+}
+
+void TFormyzcx::BitBtn3Click() {
+  if (open(kSelectReceipts, dateWindow() << Edit1->text().trimmed(), kReceiptWidths))
+    Edithj->setText(columnSum(kAmountColumn));
+}
+
+void TFormyzcx::BitBtn2Click() {
+  if (open(kSelectStock, {Edit1->text().trimmed()}, kWideLastWidths)) Edithj->setText(columnSum(kAmountColumn));
+}
+
+void TFormyzcx::BitBtn4Click() {
+  if (!open(kSelectSales, dateWindow() << Edit1->text().trimmed(), kWideLastWidths)) return;
+  const QString cost = columnSum(kAmountColumn);
+  const QString sales = columnSum(kSalesColumn);
+  const double profit = (sales.isEmpty() ? 0 : sales.toDouble()) - (cost.isEmpty() ? 0 : cost.toDouble());
+  Edithj->setText(QString::number(profit, 'g', 15));
+}
+
+void TFormyzcx::BitBtn5Click() {
+  DateTimePicker2->setDate(Clock::today());
+  open(kSelectExpired, {dayText(DateTimePicker2->date())}, kWideLastWidths);
+}
+
+bool TFormyzcx::open(const QString& sql, const QVariantList& values, const QList<int>& widths) {
+  try {
+    QSqlQuery rows = Exec(connection_.db(), sql, values);
+    DBGrid1->Open(rows);
+  } catch (const DbError& e) {
+    ShowError(e.text());
+    return false;
+  }
+  DBGrid1->SetColumnWidths(widths);
+  return true;
+}
+
+QVariantList TFormyzcx::dateWindow() const {
+  return {dayText(DateTimePicker1->date()), dayText(DateTimePicker2->date())};
+}
+
+// The total of a column over the rows shown: empty when no row has a value,
+// as a sum over nothing reads back from the store.
+QString TFormyzcx::columnSum(int column) const {
+  const FetchedModel* rows = DBGrid1->Model();
+  double sum = 0;
+  bool any = false;
+  for (int r = 0; r < rows->rowCount(); ++r) {
+    const QVariant value = rows->Value(r, column);
+    if (value.isNull()) continue;
+    sum += value.toDouble();
+    any = true;
+  }
+  return any ? CellText(sum) : QString();
+}
