@@ -2,6 +2,7 @@
 // The clinic store's tables, described once: the schema is made from this
 // description in either dialect, and the loader checks CSV files against it.
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 enum class ColumnType {
@@ -14,16 +15,31 @@ enum class ColumnType {
 struct ClinicColumn {
   QString name;
   ColumnType type;
-  // Formula of a generated column over the other columns of its row, in
-  // SQL both engines read (empty for a stored column).
-  QString generated;
-  // Fixed text width where the store keeps one (0 = free).
+  // Formula of a generated column over the other columns of its row, as
+  // SQLite reads it (empty for a stored column). Rows never name these
+  // columns when they are written.
+  QString generated = {};
+  // Fixed text width the clinic's forms assume (0 = free). Informative:
+  // both stores keep plain text, and text is trimmed when read back.
   int width = 0;
+  // The same formula for PostgreSQL where it must be written otherwise
+  // (empty = the SQLite formula serves both).
+  QString generatedPostgres = {};
+
+  bool IsGenerated() const { return !generated.isEmpty(); }
 };
 
 struct ClinicTable {
   QString name;
   std::vector<ClinicColumn> columns;  // in their physical order
+  // Primary key columns (empty = none).
+  QStringList key;
+  // Secondary indexes, each a list of columns.
+  std::vector<QStringList> indexes;
+
+  const ClinicColumn* Find(const QString& column) const;
+  // Names of the stored columns, in order: what a full insert names.
+  QStringList StoredColumns() const;
 };
 
 // Every table of the clinic store, in the order they are made.

@@ -1,0 +1,78 @@
+#include "db/clinicconventions.h"
+
+#include <stdexcept>
+
+#include "db/clinicdb.h"
+#include "platform/session.h"
+
+QString DayText(const QDate& day) { return day.toString(QStringLiteral("yyyy-MM-dd")); }
+
+double FloatValue(const QString& text) {
+  bool ok = false;
+  const double value = text.trimmed().toDouble(&ok);
+  if (!ok) throw ConversionError(text);
+  return value;
+}
+
+QString GeneralFloatText(double value) { return QString::number(value, 'g', 15); }
+
+QString TwoDecimals(double value) {
+  // Ties round away from zero, as money is rounded on paper; a tiny
+  // negative rest shows as nothing rather than "-0.00".
+  const QString text = QString::number(value, 'f', 2);
+  return text == QLatin1String("-0.00") ? QStringLiteral("0.00") : text;
+}
+
+QString MoneyText(const QString& sumText) {
+  const QString text = sumText.trimmed();
+  return text.isEmpty() ? QStringLiteral("0.00") : TwoDecimals(FloatValue(text));
+}
+
+QString MoneyText(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  return MoneyText(ScalarText(db, sql, values));
+}
+
+QString MoneyTextStrict(const QString& sumText) { return TwoDecimals(FloatValue(sumText)); }
+
+VisitKey VisitKey::FromText(const QString& serial, const QString& account) {
+  return {FloatValue(serial), account.trimmed()};
+}
+
+QString VisitKey::Condition(const QString& alias) {
+  const QString prefix = alias.isEmpty() ? QString() : alias + QLatin1Char('.');
+  return QStringLiteral("(%1流水号 = ? and %1划价人帐号 = ?)").arg(prefix);
+}
+
+OperatorKind OperatorColumnKind(const QString& column) {
+  static const QStringList byAccount{QStringLiteral("划价人帐号"), QStringLiteral("反库人帐号"),
+                                     QStringLiteral("报损人帐号")};
+  static const QStringList byName{QStringLiteral("收银人帐号"), QStringLiteral("出库人帐号"),
+                                  QStringLiteral("操作人帐号"), QStringLiteral("退还人帐号"), QStringLiteral("统计人")};
+  if (byAccount.contains(column)) return OperatorKind::Account;
+  if (byName.contains(column)) return OperatorKind::UserName;
+  throw std::invalid_argument("no operator is written into column " + column.toStdString());
+}
+
+QString OperatorValue(const QString& column) {
+  return OperatorColumnKind(column) == OperatorKind::Account ? CurrentAccount() : CurrentUserName();
+}
+
+bool TransactionPosting(const QSqlDatabase& db, const std::function<void()>& work, QString* failure) {
+  try {
+    BeginWrite(db);
+  } catch (const DbError& error) {
+    if (failure) *failure = error.text();
+    return false;
+  }
+  try {
+    work();
+    CommitWrite(db);
+    return true;
+  } catch (const DbError& error) {
+    if (failure) *failure = error.text();
+  } catch (const std::exception& error) {
+    if (failure) *failure = QString::fromStdString(error.what());
+  }
+  RollbackWrite(db);
+  return false;
+}

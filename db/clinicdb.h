@@ -1,0 +1,84 @@
+#pragma once
+// The clinic's store: the SQLite file Varnhold.db in the data folder, or a
+// PostgreSQL server when several desks share it. Every clinic window opens
+// its own connection with OpenClinicDatabase; missing tables are made then.
+// Whatever the two engines need written differently is written here, once.
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+#include <vector>
+
+#include "db/clinicschema.h"
+#include "db/connection.h"
+
+// The PostgreSQL connection string the clinic uses (host, port, dbname,
+// user, password in libpq's key=value form), or empty for the SQLite file.
+// BRIMWICK_CLINIC_SERVER, when set (even empty), wins over the key
+// clinic/server of brimwick.ini in the data folder.
+QString ClinicConnectionString();
+// Path of the SQLite file used when no server is named.
+QString ClinicDatabasePath();
+
+// Opens a new connection to the clinic store and makes the tables that are
+// missing; throws DbError with the engine's text when either fails.
+Connection OpenClinicDatabase();
+// Opens a connection to the server a connection string names, without
+// touching its tables (tests and tools that manage databases).
+Connection OpenPostgres(const QString& connectionString);
+
+bool IsPostgres(const QSqlDatabase& db);
+
+// Makes every clinic table, with its keys and indexes, that is missing.
+void CreateClinicSchema(const QSqlDatabase& db);
+
+// Every row of a select, read before anything else runs. On PostgreSQL a
+// forward-only result arrives row by row, and the next statement on the
+// same connection discards the rows not yet read: a loop that writes while
+// it walks a result (the dispensing loop, the day close) reads it first.
+QList<QVariantList> ReadAll(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+
+// Runs a statement that takes no values as it is: table definitions and
+// transaction control, which the PostgreSQL driver cannot prepare. Throws
+// DbError. Never pass typed text here: values go through Exec.
+void ExecDirect(const QSqlDatabase& db, const QString& sql);
+
+// A transaction that holds the write lock from its start, so that a
+// posting never fails half way for want of it (SQLite waits at the begin
+// for the other desks, up to the busy time-out).
+void BeginWrite(const QSqlDatabase& db);
+void CommitWrite(const QSqlDatabase& db);
+// Rolls back; a failure to do so is ignored (the connection may be gone,
+// which ends the transaction anyway).
+void RollbackWrite(const QSqlDatabase& db) noexcept;
+
+// Scratch tables private to one connection, so that two desks running the
+// same computation never see or break each other's rows. They vanish when
+// the connection closes, and a rolled-back transaction takes back the ones
+// it made. The name is a fixed name of the program, never typed text.
+void CreateScratchTable(const QSqlDatabase& db, const QString& name, const std::vector<ClinicColumn>& columns);
+// A private copy of a clinic table's layout under the same name: on this
+// connection it hides the shared table until it is dropped, so statements
+// written for the shared table work on private rows.
+void CreateScratchTable(const QSqlDatabase& db, const ClinicTable& layout);
+// Drops the scratch table when it exists (never a shared table).
+void DropScratchTable(const QSqlDatabase& db, const QString& name);
+bool ScratchTableExists(const QSqlDatabase& db, const QString& name);
+
+// A scratch table for the length of one handler: made at once (any
+// leftover of an earlier failure is dropped first), dropped at the end.
+class ScratchTable {
+ public:
+  ScratchTable(const QSqlDatabase& db, const QString& name, const std::vector<ClinicColumn>& columns);
+  ~ScratchTable();
+  ScratchTable(const ScratchTable&) = delete;
+  ScratchTable& operator=(const ScratchTable&) = delete;
+  const QString& name() const { return name_; }
+
+ private:
+  QSqlDatabase db_;
+  QString name_;
+};
+
+// A name quoted for SQL text: for table and column names of the program,
+// such as "单价(元)", never for values.
+QString QuotedName(const QString& name);

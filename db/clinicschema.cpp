@@ -1,0 +1,202 @@
+#include "db/clinicschema.h"
+
+#include <optional>
+
+namespace {
+ClinicColumn Text(const char* name, int width = 0) { return {QString::fromUtf8(name), ColumnType::Text, {}, width, {}}; }
+ClinicColumn Number(const char* name) { return {QString::fromUtf8(name), ColumnType::Number, {}, 0, {}}; }
+ClinicColumn Money(const char* name) { return {QString::fromUtf8(name), ColumnType::Money, {}, 0, {}}; }
+ClinicColumn Day(const char* name) { return {QString::fromUtf8(name), ColumnType::Day, {}, 0, {}}; }
+ClinicColumn Computed(const char* name, ColumnType type, const char* formula, const char* postgres = "") {
+  return {QString::fromUtf8(name), type, QString::fromUtf8(formula), 0, QString::fromUtf8(postgres)};
+}
+
+// The computed columns; both engines read these formulas alike except the
+// day arithmetic. A fractional shelf life counts its whole days only.
+ClinicColumn LineTotal() { return Computed("总价(元)", ColumnType::Number, R"~("数量" * "单价(元)")~"); }
+ClinicColumn Commission() { return Computed("提成金额", ColumnType::Number, R"~("总金额" * "提成比例" / 100)~"); }
+ClinicColumn ExpiryDay() {
+  return Computed("过期时间", ColumnType::Day, R"~(date("生产时间", cast("有效期" as integer) || ' days'))~",
+                  R"~("生产时间" + cast(trunc("有效期") as integer))~");
+}
+
+// The visit flow's pair of service-line tables share their columns: one is
+// copied into the other whole.
+std::vector<ClinicColumn> ServiceLineColumns() {
+  return {Text("服务类别"), Number("流水号"),   Day("时间"),        Number("服务费(元)"),
+          Text("开方医师"), Text("服务人"),     Text("划价人帐号"), Text("收费类别")};
+}
+std::vector<ClinicColumn> MedicineReturnColumns() {
+  return {Text("编号"), Day("开药时间"),   Day("退药时间"),   Number("数量"),       Number("单价(元)"),
+          Text("批号"), Text("操作人帐号"), Number("流水号"), Text("划价人帐号"), LineTotal()};
+}
+
+// Returns to the supplier and write-offs: the receipt row, the day and the
+// reason of the correction, the two operators in the order each table
+// keeps them, the line total, and for the final tables one more amount.
+std::vector<ClinicColumn> CorrectionColumns(const char* day, const char* salePrice, const char* firstOperator,
+                                            const char* secondOperator, const char* reason,
+                                            std::optional<ClinicColumn> saleTotal = std::nullopt) {
+  std::vector<ClinicColumn> columns{Text("编号"),         Day("入库时间"),         Day(day),
+                                    Text("药品批号"),     Number("数量"),          Number("单价(元)"),
+                                    Number(salePrice),    Text("药品来源"),        Text(firstOperator),
+                                    Text(secondOperator), Text(reason),            LineTotal()};
+  if (saleTotal) columns.push_back(*saleTotal);
+  return columns;
+}
+
+bool Has(const ClinicTable& table, const char* column) { return table.Find(QString::fromUtf8(column)) != nullptr; }
+
+// Indexes follow from the columns: the visit key, the goods code with its
+// batch, and every day that a date window filters on.
+void AddIndexes(ClinicTable& table, const QStringList& extra) {
+  const QString code = QStringLiteral("编号");
+  if (Has(table, "流水号") && Has(table, "划价人帐号"))
+    table.indexes.push_back({QStringLiteral("流水号"), QStringLiteral("划价人帐号")});
+  if (Has(table, "编号") && table.key != QStringList{code}) {
+    if (Has(table, "药品批号"))
+      table.indexes.push_back({code, QStringLiteral("药品批号")});
+    else if (Has(table, "批号"))
+      table.indexes.push_back({code, QStringLiteral("批号")});
+    else
+      table.indexes.push_back({code});
+  }
+  for (const ClinicColumn& column : table.columns)
+    if (column.type == ColumnType::Day) table.indexes.push_back({column.name});
+  for (const QString& column : extra) table.indexes.push_back({column});
+}
+
+ClinicTable Table(const char* name, std::vector<ClinicColumn> columns, QStringList key = {}, QStringList extra = {}) {
+  ClinicTable table{QString::fromUtf8(name), std::move(columns), std::move(key), {}};
+  AddIndexes(table, extra);
+  return table;
+}
+
+std::vector<ClinicTable> MakeTables() {
+  const QStringList byCode{QStringLiteral("编号")};
+  const QStringList byName{QStringLiteral("姓名")};
+  return {
+      // Reference and lists.
+      Table("药品信息",
+            {Text("编号"), Text("品名"), Text("单位"), Text("规格"), Text("厂商"), Text("类别"), Text("拼音缩写"),
+             Number("售价(元)"), Number("下限"), Text("剂型")},
+            byCode, {QStringLiteral("拼音缩写")}),
+      Table("药品类别", {Text("药品类别")}),
+      Table("药品剂型", {Text("剂型")}),
+      Table("服务人", {Text("姓名"), Text("职务")}),
+      Table("药品单位", {Text("药品单位")}),
+      Table("药品来源", {Text("药品来源")}),
+      Table("服务项目", {Text("拼音缩写"), Text("服务项目"), Number("项目单价(元)")}),
+      Table("比例分配表", {Text("拼音缩写"), Text("项目"), Number("医生比例"), Number("服务人比例")}),
+
+      // Stock.
+      Table("库存", {Text("编号"), Number("数量")}, byCode),
+      Table("药品过期表",
+            {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}),
+      Table("入库信息",
+            {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"), LineTotal(),
+             Text("药品来源"), Text("入库人帐号")}),
+
+      // Visit flow.
+      Table("收银信息",
+            {Text("收费类别", 20), Number("流水号"), Text("姓名", 50), Day("时间"), Money("药费(元)"),
+             Money("服务费(元)"), Text("划价人帐号", 50)}),
+      Table("临时出库信息",
+            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"), Text("开方医师"),
+             Text("划价人帐号"), Text("收银标志"), Text("收费类别"), Text("收银人帐号"), Text("出库人帐号"),
+             LineTotal()}),
+      Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
+      Table("服务信息临时表", ServiceLineColumns()),
+      Table("服务信息", ServiceLineColumns()),
+      Table("患者信息",
+            {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
+             Text("划价人帐号"), Text("收银人帐号"),
+             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
+      Table("出库信息",
+            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"), Text("出库人帐号"),
+             Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"), Text("收费类别"), LineTotal()}),
+
+      // Patient returns.
+      Table("退药临时信息", MedicineReturnColumns()),
+      Table("退药信息", MedicineReturnColumns()),
+      Table("服务费退还临时信息",
+            {Text("服务类别"), Number("流水号"), Day("服务时间"), Day("退还时间"), Number("服务费(元)"),
+             Text("开方医师"), Text("服务人"), Text("划价人帐号"), Text("退还人帐号")}),
+      Table("服务费退还信息",
+            {Text("服务类别"), Number("流水号"), Day("服务时间"), Day("退还时间"), Number("服务费(元)"),
+             Text("开方医师"), Text("服务人"), Text("退还人帐号"), Text("划价人帐号")}),
+
+      // Stock corrections.
+      Table("临时反库信息", CorrectionColumns("返库时间", "售价(元)", "反库人帐号", "入库人帐号", "返库原因")),
+      Table("药品反库信息",
+            CorrectionColumns("返库时间", "售价(元)", "入库人帐号", "反库人帐号", "返库原因",
+                              Computed("零售金额", ColumnType::Number, R"~("数量" * "售价(元)")~"))),
+      Table("药品报损临时信息",
+            CorrectionColumns("报损时间", "报损零售价(元)", "报损人帐号", "入库人帐号", "报损原因")),
+      Table("药品报损信息",
+            CorrectionColumns("报损时间", "报损零售价(元)", "入库人帐号", "报损人帐号", "报损原因",
+                              Computed("报损总价", ColumnType::Number, R"~("数量" * "报损零售价(元)")~"))),
+
+      // Inpatients.
+      Table("入院信息表",
+            {Text("拼音缩写"), Text("姓名"), Text("性别"), Text("年龄"), Text("合作医疗证号"), Text("住址")}, {},
+            byName),
+      Table("住院患者押金表", {Text("姓名"), Day("时间"), Text("收费类别"), Number("金额"), Text("操作人帐号")}, {},
+            byName),
+      Table("住院患者药品统计表",
+            {Text("编号"), Day("开药时间"), Number("数量"), Number("单价(元)"), Number("流水号"), Text("划价人帐号"),
+             Text("开方医师"), LineTotal()}),
+      Table("住院患者服务统计表",
+            {Text("服务类别"), Day("服务时间"), Number("服务费(元)"), Text("开方医师"), Text("服务人"),
+             Text("划价人帐号")}),
+
+      // Commission and finance.
+      Table("医生药品提成统计表",
+            {Text("服务项目"), Number("总金额"), Number("提成比例"), Commission(), Text("开方医师"), Text("统计人")}, {},
+            {QStringLiteral("统计人")}),
+      Table("医生处方提成统计表",
+            {Text("服务项目"), Number("服务数目"), Number("总金额"), Number("提成比例"), Commission(), Text("开方医师"),
+             Text("统计人")},
+            {}, {QStringLiteral("统计人")}),
+      Table("服务费提成统计表",
+            {Text("服务项目"), Number("服务数目"), Number("总金额"), Number("提成比例"), Commission(), Text("服务人"),
+             Text("统计人")},
+            {}, {QStringLiteral("统计人")}),
+      Table("财务综合报表",
+            {Day("时间"), Number("药品利润(元)"), Number("服务项目利润(元)"), Number("本月购药金额(元)"),
+             Number("耗材金额(元)"), Number("本月库存金额(元)"), Number("本月库存零售金额(元)")}),
+      Table("卫材入库历史记录表",
+            {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"), Number("总价(元)"),
+             Text("供货商"), Text("产地"), Text("入库人帐号")}),
+      Table("卫材出库表",
+            {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"), Number("售价(元)"),
+             Number("进货金额(元)"), Number("零售金额(元)"), Number("利润金额(元)"), Number("总价(元)"),
+             Text("供货商"), Text("产地"), Text("领取人")}),
+      Table("时间表", {Day("时间")}),
+  };
+}
+}  // namespace
+
+const ClinicColumn* ClinicTable::Find(const QString& column) const {
+  for (const ClinicColumn& c : columns)
+    if (c.name == column) return &c;
+  return nullptr;
+}
+
+QStringList ClinicTable::StoredColumns() const {
+  QStringList names;
+  for (const ClinicColumn& c : columns)
+    if (!c.IsGenerated()) names << c.name;
+  return names;
+}
+
+const std::vector<ClinicTable>& ClinicTables() {
+  static const std::vector<ClinicTable> tables = MakeTables();
+  return tables;
+}
+
+const ClinicTable* FindClinicTable(const QString& name) {
+  for (const ClinicTable& table : ClinicTables())
+    if (table.name == name) return &table;
+  return nullptr;
+}

@@ -1,0 +1,211 @@
+// The clinic store on both engines: its tables and their column orders, the
+// computed columns, the positional copies the desks rely on, date windows,
+// and values that are only ever text.
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "db/clinicconventions.h"
+#include "db/clinicdb.h"
+#include "db/sql.h"
+#include "platform/grid.h"
+#include "support/clinicfixture.h"
+#include "support/testkit.h"
+
+using ClinicFixture::InsertRow;
+using ClinicFixture::TableRows;
+
+class ClinicStoreTest : public QObject {
+  Q_OBJECT
+
+  // The first row's cells as the grids show them, joined by "|".
+  static QString FirstRow(const QSqlDatabase& db, const QString& sql) {
+    QSqlQuery query = Exec(db, sql);
+    if (!query.next()) return QString();
+    QStringList cells;
+    for (int i = 0; i < query.record().count(); ++i) cells << CellText(query.value(i));
+    return cells.join('|');
+  }
+
+  static QStringList Names(std::initializer_list<const char*> names) {
+    QStringList list;
+    for (const char* n : names) list << QString::fromUtf8(n);
+    return list;
+  }
+
+ private slots:
+  void initTestCase_data() { ClinicFixture::AddStoreRows(); }
+  void init() { ClinicFixture::Prepare(); }
+
+  void everyTableIsMadeWithItsColumnsInOrder() {
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(ClinicTables().size(), size_t(37));
+    for (const ClinicTable& table : ClinicTables()) {
+      QStringList described;
+      for (const ClinicColumn& column : table.columns) described << column.name;
+      QCOMPARE(ClinicFixture::ColumnNames(c.db(), table.name), described);
+    }
+  }
+
+  // The desks copy rows by position and show some tables with select *:
+  // these orders are fixed whatever the description says.
+  void bindingColumnOrdersHold() {
+    Connection c = OpenClinicDatabase();
+    const auto columns = [&](const char* table) { return ClinicFixture::ColumnNames(c.db(), QString::fromUtf8(table)); };
+    QCOMPARE(columns("出库患者信息"), Names({"姓名", "流水号", "时间", "划价人帐号", "收银人帐号"}));
+    QCOMPARE(columns("出库信息"), Names({"流水号", "编号", "时间", "数量", "单价(元)", "出库人帐号", "划价人帐号",
+                                        "收银人帐号", "开方医师", "收费类别", "总价(元)"}));
+    QCOMPARE(columns("退药信息"), Names({"编号", "开药时间", "退药时间", "数量", "单价(元)", "批号", "操作人帐号",
+                                        "流水号", "划价人帐号", "总价(元)"}));
+    QCOMPARE(columns("服务费退还信息"), Names({"服务类别", "流水号", "服务时间", "退还时间", "服务费(元)",
+                                              "开方医师", "服务人", "退还人帐号", "划价人帐号"}));
+    QCOMPARE(columns("服务信息"), Names({"服务类别", "流水号", "时间", "服务费(元)", "开方医师", "服务人",
+                                        "划价人帐号", "收费类别"}));
+    QCOMPARE(columns("服务信息临时表"), columns("服务信息"));
+    QCOMPARE(columns("住院患者押金表"), Names({"姓名", "时间", "收费类别", "金额", "操作人帐号"}));
+  }
+
+  void reopeningKeepsTheRowsAndMakesNothingTwice() {
+    {
+      Connection c = OpenClinicDatabase();
+      InsertRow(c.db(), "库存", {{"编号", "00001"}, {"数量", 5}});
+    }
+    Connection again = OpenClinicDatabase();
+    CreateClinicSchema(again.db());
+    QCOMPARE(TableRows(again.db(), "库存"), QStringList{"00001|5"});
+  }
+
+  void missingTablesAreMadeOnOpening() {
+    {
+      Connection c = OpenClinicDatabase();
+      InsertRow(c.db(), "时间表", {{"时间", "2024-03-01"}});
+      ExecDirect(c.db(), "drop table 出库信息");
+    }
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(ClinicFixture::ColumnNames(c.db(), "出库信息").size(), 11);
+    QCOMPARE(TableRows(c.db(), "时间表"), QStringList{"2024-03-01"});
+  }
+
+  void oneStockRowPerCode() {
+    Connection c = OpenClinicDatabase();
+    InsertRow(c.db(), "库存", {{"编号", "00001"}, {"数量", 5}});
+    QVERIFY_THROWS_EXCEPTION(DbError, InsertRow(c.db(), "库存", {{"编号", "00001"}, {"数量", 1}}));
+  }
+
+  void computedColumnsFollowTheirFormulas() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    InsertRow(db, "入库信息", {{"编号", "1"}, {"时间", "2024-01-02"}, {"数量", 4}, {"单价(元)", 2.5}});
+    QCOMPARE(ScalarText(db, R"~(select "总价(元)" from 入库信息)~"), QString("10"));
+    // A quantity sent as text is stored as a number and adds up.
+    InsertRow(db, "临时出库信息", {{"流水号", 1}, {"编号", "1"}, {"数量", "2"}, {"单价(元)", "1.5"}});
+    Exec(db, "update 临时出库信息 set 数量 = 数量 + ? where 编号 = ?", {"3", "1"});
+    QCOMPARE(FirstRow(db, R"~(select 数量, "总价(元)" from 临时出库信息)~"), QString("5|7.5"));
+    InsertRow(db, "患者信息", {{"流水号", 1}, {"药费(元)", 12.5}, {"服务费(元)", 3}});
+    QCOMPARE(ScalarText(db, R"~(select "收入金额(元)" from 患者信息)~"), QString("15.5"));
+    InsertRow(db, "医生药品提成统计表", {{"服务项目", "西药"}, {"总金额", 250}, {"提成比例", 12}});
+    QCOMPARE(ScalarText(db, "select 提成金额 from 医生药品提成统计表"), QString("30"));
+    InsertRow(db, "服务费提成统计表", {{"服务项目", "注射"}, {"服务数目", 2}, {"总金额", 40}, {"提成比例", 5}});
+    QCOMPARE(ScalarText(db, "select 提成金额 from 服务费提成统计表"), QString("2"));
+    InsertRow(db, "药品反库信息", {{"编号", "1"}, {"数量", 3}, {"单价(元)", 2}, {"售价(元)", 2.5}});
+    QCOMPARE(FirstRow(db, R"~(select "总价(元)", 零售金额 from 药品反库信息)~"), QString("6|7.5"));
+    InsertRow(db, "药品报损信息", {{"编号", "1"}, {"数量", 2}, {"单价(元)", 1.25}, {"报损零售价(元)", 4}});
+    QCOMPARE(FirstRow(db, R"~(select "总价(元)", 报损总价 from 药品报损信息)~"), QString("2.5|8"));
+    InsertRow(db, "退药信息", {{"编号", "1"}, {"数量", 2}, {"单价(元)", 0.5}});
+    QCOMPARE(ScalarText(db, R"~(select "总价(元)" from 退药信息)~"), QString("1"));
+    // Changing a factor changes the product.
+    Exec(db, "update 入库信息 set 数量 = ?", {1});
+    QCOMPARE(ScalarText(db, R"~(select "总价(元)" from 入库信息)~"), QString("2.5"));
+  }
+
+  void expiryDayIsTheMakingDayPlusTheShelfLife() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    InsertRow(db, "药品过期表", {{"编号", "a"}, {"药品批号", "1"}, {"生产时间", "2024-01-30"}, {"有效期", 30}});
+    InsertRow(db, "药品过期表", {{"编号", "b"}, {"药品批号", "1"}, {"生产时间", "2023-12-31"}, {"有效期", 366}});
+    InsertRow(db, "药品过期表", {{"编号", "c"}, {"药品批号", "1"}, {"生产时间", "2024-03-01"}, {"有效期", 0}});
+    InsertRow(db, "药品过期表", {{"编号", "d"}, {"药品批号", "1"}, {"生产时间", "2024-03-01"}, {"有效期", 2.9}});
+    const auto expiry = [&](const char* code) {
+      return ScalarText(db, "select 过期时间 from 药品过期表 where 编号 = ?", {code});
+    };
+    QCOMPARE(expiry("a"), QString("2024-02-29"));
+    QCOMPARE(expiry("b"), QString("2024-12-31"));
+    QCOMPARE(expiry("c"), QString("2024-03-01"));
+    QCOMPARE(expiry("d"), QString("2024-03-03"));
+    // The expiry warning compares it with a bound day.
+    QCOMPARE(ScalarText(db, "select count(*) from 药品过期表 where 过期时间 <= ?", {"2024-03-01"}), QString("2"));
+  }
+
+  void computedColumnsCannotBeWritten() {
+    Connection c = OpenClinicDatabase();
+    QVERIFY_THROWS_EXCEPTION(DbError, InsertRow(c.db(), "出库信息", {{"流水号", 1}, {"总价(元)", 9}}));
+  }
+
+  // The dispensing desk copies priced lines by position; the cashier copies
+  // the service lines whole.
+  void positionalCopiesLandInTheirColumns() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    const VisitKey visit{7, "acc"};
+    InsertRow(db, "临时出库信息",
+              {{"流水号", 7}, {"编号", "00012"}, {"时间", "2024-05-06"}, {"数量", 3}, {"单价(元)", 2},
+               {"开方医师", "李医生"}, {"划价人帐号", "acc"}, {"收银标志", "是"}, {"收费类别", "门诊"},
+               {"收银人帐号", "王收银"}, {"出库人帐号", "赵药房"}});
+    Exec(db,
+         R"~(insert into 出库信息 select 流水号, 编号, 时间, 数量, "单价(元)", 出库人帐号, 划价人帐号, 收银人帐号, )~"
+         R"~(开方医师, 收费类别 from 临时出库信息 where )~" + VisitKey::Condition(),
+         visit.Values());
+    QCOMPARE(TableRows(db, "出库信息"), QStringList{"7|00012|2024-05-06|3|2|赵药房|acc|王收银|李医生|门诊|6"});
+
+    InsertRow(db, "服务信息临时表",
+              {{"服务类别", "注射"}, {"流水号", 7}, {"时间", "2024-05-06"}, {"服务费(元)", 5}, {"开方医师", "李医生"},
+               {"服务人", "护士甲"}, {"划价人帐号", "acc"}, {"收费类别", "门诊"}});
+    Exec(db, "insert into 服务信息 select * from 服务信息临时表 where " + VisitKey::Condition(), visit.Values());
+    QCOMPARE(TableRows(db, "服务信息"), TableRows(db, "服务信息临时表"));
+  }
+
+  void dateWindowsIncludeBothEnds() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    for (int day = 1; day <= 5; ++day)
+      InsertRow(db, "患者信息",
+                {{"收费类别", "门诊"}, {"流水号", day}, {"时间", DayText(QDate(2024, 2, 26).addDays(day - 1))},
+                 {"药费(元)", day}, {"服务费(元)", 0}});
+    const QString window = "select count(*) from 患者信息 where 时间 between ? and ?";
+    QCOMPARE(ScalarText(db, window, {DayText(QDate(2024, 2, 27)), DayText(QDate(2024, 2, 29))}), QString("3"));
+    QCOMPARE(ScalarText(db, window, {DayText(QDate(2024, 2, 28)), DayText(QDate(2024, 2, 28))}), QString("1"));
+    QCOMPARE(ScalarText(db, window, {DayText(QDate(2024, 2, 29)), DayText(QDate(2024, 2, 27))}), QString("0"));
+    // Days order as days across the month's end.
+    QCOMPARE(ScalarText(db, "select 流水号 from 患者信息 order by 时间 desc limit 1"), QString("5"));
+    const QString sum = R"~(select sum("收入金额(元)") from 患者信息 where 时间 between ? and ?)~";
+    QCOMPARE(MoneyText(db, sum, {DayText(QDate(2024, 3, 1)), DayText(QDate(2024, 3, 9))}), QString("5.00"));
+    QCOMPARE(MoneyText(db, sum, {DayText(QDate(2024, 3, 9)), DayText(QDate(2024, 3, 1))}), QString("0.00"));
+  }
+
+  void moneyOfAVoucherKeepsTwoDecimals() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    InsertRow(db, "收银信息", {{"收费类别", "门诊"}, {"流水号", 1}, {"药费(元)", "12.34"}, {"服务费(元)", 0},
+                               {"划价人帐号", "acc"}});
+    InsertRow(db, "收银信息", {{"收费类别", "门诊"}, {"流水号", 2}, {"药费(元)", 0.1}, {"服务费(元)", 0.2},
+                               {"划价人帐号", "acc"}});
+    const QString sum = R"~(select sum("药费(元)" + "服务费(元)") 总价 from 收银信息 where 划价人帐号 = ?)~";
+    QCOMPARE(MoneyText(db, sum, {"acc"}), QString("12.64"));
+    QCOMPARE(MoneyText(db, sum, {"nobody"}), QString("0.00"));
+    QVERIFY_THROWS_EXCEPTION(ConversionError, MoneyTextStrict(ScalarText(db, sum, {"nobody"})));
+  }
+
+  void quotesInValuesAreJustText() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    const QString name = "O'Brien'); delete from 患者信息; --";
+    const QString pattern = "100%_'\"";
+    InsertRow(db, "患者信息", {{"流水号", 1}, {"姓名", "someone"}, {"划价人帐号", "acc"}});
+    InsertRow(db, "患者信息", {{"流水号", 2}, {"姓名", name}, {"划价人帐号", pattern}});
+    QCOMPARE(ScalarText(db, "select 姓名 from 患者信息 where 划价人帐号 = ?", {pattern}), name);
+    QCOMPARE(ScalarText(db, "select count(*) from 患者信息 where 姓名 like ?", {"%O'Brien'%"}), QString("1"));
+    QCOMPARE(ScalarText(db, "select count(*) from 患者信息"), QString("2"));
+  }
+};
+
+BRIMWICK_TEST_MAIN(ClinicStoreTest)
+#include "clinicstore.moc"

@@ -1,0 +1,78 @@
+// The clinic's text forms and operator columns: what a desk shows and what
+// it records, without a store.
+#include <QLabel>
+
+#include "db/clinicconventions.h"
+#include "platform/session.h"
+#include "support/testkit.h"
+
+class ClinicTextTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void daysTravelAsIsoText() {
+    QCOMPARE(DayText(QDate(2024, 2, 9)), QString("2024-02-09"));
+    QCOMPARE(DayText(QDate(1999, 12, 31)), QString("1999-12-31"));
+  }
+
+  void moneyShowsTwoDecimals_data() {
+    QTest::addColumn<QString>("sum");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no row") << "" << "0.00";
+    QTest::newRow("blanks") << "   " << "0.00";
+    QTest::newRow("whole") << "12" << "12.00";
+    QTest::newRow("one decimal") << " 12.5 " << "12.50";
+    QTest::newRow("half a fen up") << "0.125" << "0.13";
+    QTest::newRow("below half") << "2.674" << "2.67";
+    QTest::newRow("no thousands separator") << "1234567.891" << "1234567.89";
+    QTest::newRow("negative") << "-3.456" << "-3.46";
+    QTest::newRow("tiny negative") << "-0.001" << "0.00";
+    QTest::newRow("float noise") << "0.30000000000000004" << "0.30";
+  }
+  void moneyShowsTwoDecimals() {
+    QFETCH(QString, sum);
+    QFETCH(QString, shown);
+    QCOMPARE(MoneyText(sum), shown);
+    if (!sum.trimmed().isEmpty()) QCOMPARE(MoneyTextStrict(sum), shown);
+  }
+
+  void moneyWithoutTheEmptyTestRefusesAnEmptySum() {
+    try {
+      MoneyTextStrict("");
+      QFAIL("an empty sum was formatted");
+    } catch (const ConversionError& error) {
+      QCOMPARE(error.text(), QString("'' is not a valid floating point value"));
+    }
+    // Caught where database errors are caught.
+    QVERIFY_THROWS_EXCEPTION(DbError, MoneyText("abc"));
+    QVERIFY_THROWS_EXCEPTION(DbError, VisitKey::FromText("x1", "acc"));
+  }
+
+  void generalFloatForm() {
+    QCOMPARE(GeneralFloatText(12.50), QString("12.5"));
+    QCOMPARE(GeneralFloatText(0), QString("0"));
+    QCOMPARE(GeneralFloatText(0.1 + 0.2), QString("0.3"));
+    QCOMPARE(GeneralFloatText(1.0 / 3), QString("0.333333333333333"));
+    QCOMPARE(GeneralFloatText(100 - 87.35), QString("12.65"));
+    QCOMPARE(FloatValue(" 7.25 "), 7.25);
+  }
+
+  void operatorColumnsTakeAccountOrName() {
+    QLabel account, name;
+    Session::SetPanels(&account, &name);
+    Session::SetLogin("  zhang01 ", " 张三  ");
+    for (const char* column : {"划价人帐号", "反库人帐号", "报损人帐号"}) {
+      QCOMPARE(OperatorColumnKind(column), OperatorKind::Account);
+      QCOMPARE(OperatorValue(column), QString("zhang01"));
+    }
+    for (const char* column : {"收银人帐号", "出库人帐号", "操作人帐号", "退还人帐号", "统计人"}) {
+      QCOMPARE(OperatorColumnKind(column), OperatorKind::UserName);
+      QCOMPARE(OperatorValue(column), QString("张三"));
+    }
+    // Copied from the receipt, never written by a desk.
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, OperatorValue("入库人帐号"));
+    Session::SetPanels(nullptr, nullptr);
+  }
+};
+
+BRIMWICK_TEST_MAIN(ClinicTextTest)
+#include "clinictext.moc"

@@ -1,0 +1,45 @@
+// The number boxes of the clinic take only what a number needs.
+#include <QLineEdit>
+
+#include "platform/amountkeys.h"
+#include "platform/keys.h"
+#include "support/testkit.h"
+
+class AmountKeysTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void boxesTakeOnlyWhatTheirNumbersNeed_data() {
+    QTest::addColumn<bool>("age");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("amount") << false << "1a2.5-x 3,岁" << "12.53";
+    QTest::newRow("age") << true << "4.5a 岁-" << "45";
+  }
+  void boxesTakeOnlyWhatTheirNumbersNeed() {
+    QFETCH(bool, age);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QLineEdit box;
+    age ? AgeKeyFilter(&box) : AmountKeyFilter(&box);
+    for (const QChar c : typed) QTest::sendKeyEvent(QTest::Press, &box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCOMPARE(box.text(), kept);
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    QCOMPARE(box.text(), kept.chopped(1));
+  }
+
+  void enterStillMovesOn() {
+    QWidget window;
+    auto* box = new QLineEdit(&window);
+    auto* next = new QLineEdit(&window);
+    AmountKeyFilter(box);
+    ChainEnter(box, next);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    TestKit::PressEnter(box);
+    QVERIFY(next->hasFocus());
+  }
+};
+
+BRIMWICK_TEST_MAIN(AmountKeysTest)
+#include "amountkeys.moc"
