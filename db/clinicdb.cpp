@@ -175,10 +175,7 @@ QList<QVariantList> ReadAll(const QSqlDatabase& db, const QString& sql, const QV
   return rows;
 }
 
-void ExecDirect(const QSqlDatabase& db, const QString& sql) {
-  QSqlQuery query(db);
-  if (!query.exec(sql)) throw DbError(query.lastError().text());
-}
+void ExecDirect(const QSqlDatabase& db, const QString& sql) { Exec(db, sql); }
 
 Connection OpenPostgres(const QString& connectionString) {
   const auto pairs = ParseConnectionString(connectionString);

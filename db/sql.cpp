@@ -9,6 +9,12 @@
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
   QSqlQuery query(db);
   query.setForwardOnly(true);
+  // PostgreSQL refuses to prepare table definitions and transaction
+  // statements, so a statement without values runs as it stands.
+  if (values.isEmpty()) {
+    if (!query.exec(sql)) throw DbError(query.lastError().text());
+    return query;
+  }
   if (!query.prepare(sql)) throw DbError(query.lastError().text());
   for (const QVariant& v : values) query.addBindValue(v);
   if (!query.exec()) throw DbError(query.lastError().text());
