@@ -6,7 +6,7 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-multimedia-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good libxlsxwriter-dev libsodium-dev
-  fonts-noto-cjk fonts-arphic-uming qt6-translations-l10n lame
+  fonts-noto-cjk fonts-arphic-uming qt6-translations-l10n lame sox
   postgresql poppler-utils xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,51 @@
+#include "app/formevents.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QMouseEvent>
+
+namespace {
+class EventHook : public QObject {
+ public:
+  EventHook(QObject* parent, QEvent::Type type, std::function<void(QEvent*)> action)
+      : QObject(parent), type_(type), action_(std::move(action)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == type_) action_(event);
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QEvent::Type type_;
+  std::function<void(QEvent*)> action_;
+};
+
+bool WindowSwitch(QEvent* event) {
+  const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+  return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+}  // namespace
+
+void OnFocusEnter(QWidget* control, std::function<void()> action) {
+  control->installEventFilter(new EventHook(control, QEvent::FocusIn, [action](QEvent* event) {
+    if (!WindowSwitch(event)) action();
+  }));
+}
+
+void OnFocusExit(QWidget* control, QWidget* form, std::function<void(QWidget*)> action) {
+  control->installEventFilter(new EventHook(control, QEvent::FocusOut, [control, form, action](QEvent* event) {
+    // By the time the box hears of it, the focus already sits on its new
+    // owner.
+    QWidget* next = QApplication::focusWidget();
+    if (!WindowSwitch(event) && next && next != control && form->isVisible() && form->isAncestorOf(next))
+      action(next);
+  }));
+}
+
+void OnClick(QWidget* widget, std::function<void()> action) {
+  widget->installEventFilter(new EventHook(widget, QEvent::MouseButtonRelease, [widget, action](QEvent* event) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && widget->rect().contains(mouse->position().toPoint())) action();
+  }));
+}

@@ -1,0 +1,419 @@
+#include "app/zjm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <algorithm>
+
+#include "app/help.h"
+#include "app/mmxg.h"
+#include "app/pictures.h"
+#include "app/program.h"
+#include "app/qxsz.h"
+#include "db/sql.h"
+#include "platform/messages.h"
+#include "platform/session.h"
+#include "platform/widgets.h"
+#include "stock/hjt.h"
+#include "stock/yzcx.h"
+
+namespace {
+const QString kExitQuestion = QStringLiteral("您确定要退出本系统吗？");
+const QString kExitTitle = QStringLiteral("退出本系统提示");
+// The property of a work window's frame that names the right its command
+// needs, so that a later login without that right closes it.
+const char* const kRightProperty = "brimwickRight";
+const char* const kMaximisedProperty = "brimwickMaximised";
+
+const char* const kHelp = "帮助";
+// Menu headings, left to right; 返回界面 and 退出 follow, then 帮助.
+const char* const kHeadings[] = {"资料维护", "产品入库操作", "产品出库操作", "系统设置",
+                                 "财务统计", "药房管理",     "门诊前台",     "统计报表"};
+
+template <class Window>
+QWidget* Make() {
+  return new Window;
+}
+
+struct WindowCommand {
+  const char* handler;  // its slot; the menu item is named without "Click"
+  const char* caption;  // the caption of the window it opens
+  const char* item;     // the menu item's text
+  const char* heading;  // the menu heading the item stands under
+  const char* right;    // the right that enables it, or none
+  QWidget* (*make)();   // none until the window is written: then not shown
+};
+
+// Every window command. The shop windows reached under the clinic's
+// captions need the same right as under the shop's own.
+const WindowCommand kCommands[] = {
+    {"N4Click", "商品资料维护", "资料维护", "资料维护", "资料维护", nullptr /* Make<Typzl> */},
+    {"N40Click", "商品入库", "产品入库", "产品入库操作", "产品入库", nullptr /* Make<Typrk> */},
+    {"N41Click", "商品出库", "产品出库", "产品出库操作", "产品出库", Make<TFormhjt>},
+    {"N15Click", "密码修改", "密码修改", "系统设置", nullptr, Make<TFormmaxg>},
+    {"N42Click", "权限设置", "权限设置", "系统设置", "系统设置", Make<TFormqxsz>},
+    {"N33Click", "老板查询", "老板查询", "财务统计", "老板查询", Make<TFormyzcx>},
+    {"N7Click", "版权信息", "版权信息", kHelp, nullptr, Make<TFormhelp>},
+    {"NypzlClick", "药品资料维护", "药品资料维护", "药房管理", "资料维护", nullptr /* Make<Typzl> */},
+    {"NyprkClick", "药品入库", "药品入库", "药房管理", "产品入库", nullptr /* Make<Typrk> */},
+    {"N13Click", "划价台", "划价台", "门诊前台", "产品出库", Make<TFormhjt>},
+    {"N14Click", "权限设置", "权限设置", "药房管理", "系统设置", Make<TFormqxsz>},
+    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, nullptr /* Make<TFormzgyy> */},
+    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, nullptr /* Make<TFormsyt> */},
+    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, nullptr /* Make<TFormfyt> */},
+    {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, nullptr /* Make<TFormjrhzxi> */},
+    {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, nullptr /* Make<Tzyhzfygl> */},
+    {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, nullptr /* Make<TFormhzty> */},
+    {"N23Click", "药品反库", "药品反库", "药房管理", nullptr, nullptr /* Make<TFormypfk> */},
+    {"N29Click", "药品报损信息", "药品报损信息", "药房管理", nullptr, nullptr /* Make<TFormypbs> */},
+    {"NfwlbClick", "服务类别维护", "服务类别维护", "药房管理", nullptr, nullptr /* Make<Tfwlbwh> */},
+    {"N44Click", "财务比例分配设置单", "财务比例分配设置单", "药房管理", nullptr, nullptr /* Make<TFormblfpsz> */},
+    {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, nullptr /* Make<TFormkccx> */},
+    {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, nullptr /* Make<TFormyxqyj> */},
+    {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, nullptr /* Make<TFormhcbb> */},
+    {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, nullptr /* Make<TFormgrsrbb> */},
+    {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, nullptr /* Make<TFormdzbb> */},
+    {"N36Click", "汇总对账报表", "汇总对账报表", "统计报表", nullptr, nullptr /* Make<TFormhzb> */},
+    {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},
+    {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, nullptr /* Make<TFormzyhzhz> */},
+    {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, nullptr /* Make<TFormhzxibb> */},
+    {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, nullptr /* Make<TFormrkbb> */},
+    {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, nullptr /* Make<TFormypckbb> */},
+    {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, nullptr /* Make<TFormypfkbb> */},
+    {"N19Click", "药品报损报表", "药品报损报表", "统计报表", nullptr, nullptr /* Make<TFormbsbb> */},
+    {"N32Click", "患者退药报表", "患者退药报表", "统计报表", nullptr, nullptr /* Make<TFormyphztybb> */},
+};
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The program's usual colours, every role set, so that the main window's
+// desktop colour does not reach the bars and work windows.
+QPalette PlainPalette() {
+  QPalette palette = QApplication::palette();
+  palette.setResolveMask(~QPalette::ResolveMask(0));
+  return palette;
+}
+
+// The main window's background: the gradient, painted by the main window.
+class Canvas : public QMdiArea {
+ public:
+  explicit Canvas(Tzhjiemian* owner) : QMdiArea(owner), owner_(owner) {}
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(viewport());
+    owner_->Draw(painter, event->rect());
+  }
+  // Only a double click on the background itself, not one that a work
+  // window left unhandled.
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    for (QWidget* hit = viewport()->childAt(event->position().toPoint()); hit && hit != viewport();
+         hit = hit->parentWidget())
+      if (qobject_cast<QMdiSubWindow*>(hit)) return QMdiArea::mouseDoubleClickEvent(event);
+    owner_->FormDblClick();
+  }
+
+ private:
+  Tzhjiemian* owner_;
+};
+
+// A work window that closes itself (its own "离开") takes its frame along;
+// whether it agreed to close is known only after its own close handler.
+class FrameCloser : public QObject {
+ public:
+  FrameCloser(QWidget* window, QMdiSubWindow* frame) : QObject(window), window_(window), frame_(frame) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && event->type() == QEvent::Close && frame_) {
+      QMetaObject::invokeMethod(
+          frame_.data(),
+          [frame = frame_, window = window_] {
+            if (frame && !frame->isHidden() && (!window || window->isHidden())) frame->close();
+          },
+          Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QPointer<QWidget> window_;
+  QPointer<QMdiSubWindow> frame_;
+};
+}  // namespace
+
+QColor GradientRowColor(int y, int height, const QColor& start, const QColor& end) {
+  if (height <= 1) return QColor(start.red(), start.green(), start.blue());
+  const auto channel = [&](int from, int to) {
+    // Truncated toward zero, as the bands always were.
+    return (from + static_cast<int>(static_cast<double>((to - from) * y) / (height - 1))) & 0xFF;
+  };
+  return QColor(channel(start.red(), end.red()), channel(start.green(), end.green()),
+                channel(start.blue(), end.blue()));
+}
+
+Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("zhjiemian"));
+  setWindowTitle(QStringLiteral("Brimwick"));
+  setWindowIcon(Glyph(QStringLiteral("icon.png")));
+  // No close box: the exit command is the way out.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  QFont font(QStringLiteral("新宋体"));
+  font.setPixelSize(19);
+  setFont(font);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, DesktopColor());
+  setPalette(palette);
+  resize(1022, 735);
+  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+
+  mdiArea_ = new Canvas(this);
+  mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+  mdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+  mdiArea_->setFrameShape(QFrame::NoFrame);
+  setCentralWidget(mdiArea_);
+  Image2 = new QLabel(mdiArea_->viewport());
+  Image2->setObjectName(QStringLiteral("Image2"));
+  Image2->setPixmap(Picture(QStringLiteral("emblem.png")));
+  Image2->setGeometry(160, 184, 841, 289);
+  Image1 = new QLabel(mdiArea_->viewport());
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(0, 0, 105, 105);
+
+  BuildMenu();
+  BuildStatusBar();
+  Session::SetReturnToLogin([self = QPointer<Tzhjiemian>(this)] {
+    if (!self) return;
+    self->hide();
+    if (self->dl_) {
+      self->dl_->show();
+      self->dl_->raise();
+      self->dl_->activateWindow();
+    }
+  });
+}
+
+Tzhjiemian::~Tzhjiemian() = default;
+
+void Tzhjiemian::BuildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  bar->setFont(QApplication::font());
+  bar->setPalette(PlainPalette());
+  QHash<QString, QMenu*> menus;
+  for (const char* heading : kHeadings) menus.insert(Text(heading), bar->addMenu(Text(heading)));
+  const auto addItem = [this](QWidget* where, const QString& text, const QString& name, void (Tzhjiemian::*handler)()) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    where->addAction(action);
+    connect(action, &QAction::triggered, this, handler);
+  };
+  addItem(bar, QStringLiteral("返回界面"), QStringLiteral("N30"), &Tzhjiemian::N30Click);
+  addItem(bar, QStringLiteral("退出"), QStringLiteral("N27"), &Tzhjiemian::N27Click);
+  menus.insert(Text(kHelp), bar->addMenu(Text(kHelp)));
+
+  for (const WindowCommand& command : kCommands) {
+    auto* action = new QAction(Text(command.item), this);
+    QString name = Text(command.handler);
+    name.chop(5);  // "Click"
+    action->setObjectName(name);
+    if (command.make) menus.value(Text(command.heading))->addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, handler = command.handler] { QMetaObject::invokeMethod(this, handler); });
+    commandActions_ << action;
+  }
+  findChild<QAction*>(QStringLiteral("N7"))->setIcon(Glyph(QStringLiteral("glyph-about.png")));
+  addItem(menus.value(Text(kHelp)), QStringLiteral("开始颜色"), QStringLiteral("N16"), &Tzhjiemian::N16Click);
+  addItem(menus.value(Text(kHelp)), QStringLiteral("结束颜色"), QStringLiteral("N17"), &Tzhjiemian::N17Click);
+
+  // A heading whose windows are all still to come is not shown.
+  for (QMenu* menu : std::as_const(menus)) menu->menuAction()->setVisible(!menu->isEmpty());
+}
+
+void Tzhjiemian::BuildStatusBar() {
+  StatusBar1 = statusBar();
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setFont(QApplication::font());
+  StatusBar1->setPalette(PlainPalette());
+  StatusBar1->setAutoFillBackground(true);
+  StatusBar1->setSizeGripEnabled(false);
+  const QString texts[] = {QStringLiteral("     帐号："), QString(), QStringLiteral("    姓名："), QString()};
+  const int widths[] = {50, 200, 50, 200};
+  QLabel* panels[4];
+  for (int i = 0; i < 4; ++i) {
+    panels[i] = new QLabel(texts[i], StatusBar1);
+    panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
+    panels[i]->setTextFormat(Qt::PlainText);
+    panels[i]->setMinimumWidth(widths[i]);
+    StatusBar1->addWidget(panels[i]);
+  }
+  Session::SetPanels(panels[1], panels[3]);
+}
+
+void Tzhjiemian::SetLoginWindow(QWidget* login) { dl_ = login; }
+
+QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const WindowFactory& factory) {
+  const QList<QMdiSubWindow*> frames = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+  for (QMdiSubWindow* frame : frames) {
+    const QString current = frame->widget() ? frame->widget()->windowTitle() : frame->windowTitle();
+    if (current != caption) continue;
+    if (frame->isMinimized()) {
+      if (frame->property(kMaximisedProperty).toBool())
+        frame->showMaximized();
+      else
+        frame->showNormal();
+    }
+    frame->show();
+    mdiArea_->setActiveSubWindow(frame);
+    frame->raise();
+    return frame;
+  }
+
+  QWidget* window = factory();
+  window->setWindowTitle(caption);
+  const bool maximised = window->windowType() != Qt::Dialog;
+  const Qt::WindowFlags hints = window->windowFlags() & ~Qt::WindowType_Mask;
+  QMdiSubWindow* frame = mdiArea_->addSubWindow(window, hints ? (Qt::SubWindow | hints) : Qt::WindowFlags());
+  frame->setAttribute(Qt::WA_DeleteOnClose);
+  frame->setWindowTitle(caption);
+  frame->setProperty(kMaximisedProperty, maximised);
+  // A work window keeps its own look, not the main window's large font and
+  // desktop colour.
+  frame->setFont(QApplication::font());
+  frame->setPalette(PlainPalette());
+  new FrameCloser(window, frame);
+  if (maximised) {
+    frame->showMaximized();
+  } else {
+    frame->adjustSize();
+    const QSize room = mdiArea_->viewport()->size();
+    frame->move(std::max(0, (room.width() - frame->width()) / 2), std::max(0, (room.height() - frame->height()) / 2));
+    frame->show();
+  }
+  mdiArea_->setActiveSubWindow(frame);
+  return frame;
+}
+
+void Tzhjiemian::RunCommand(const char* handler) {
+  for (const WindowCommand& command : kCommands) {
+    if (qstrcmp(command.handler, handler) != 0) continue;
+    if (!command.make) return;
+    try {
+      QMdiSubWindow* frame = OpenChildByCaption(Text(command.caption), command.make);
+      if (command.right) frame->setProperty(kRightProperty, Text(command.right));
+    } catch (const DbError& e) {
+      // A window that cannot even be made says why, and nothing opens.
+      ShowError(e.text());
+    } catch (const std::exception& e) {
+      ShowError(QString::fromLocal8Bit(e.what()));
+    }
+    return;
+  }
+}
+
+void Tzhjiemian::DisableGatedCommands() {
+  for (int i = 0; i < commandActions_.size(); ++i)
+    if (kCommands[i].right) commandActions_[i]->setEnabled(false);
+}
+
+void Tzhjiemian::GrantRights(const QStringList& rights) {
+  for (int i = 0; i < commandActions_.size(); ++i)
+    if (kCommands[i].right) commandActions_[i]->setEnabled(rights.contains(Text(kCommands[i].right)));
+  const QList<QMdiSubWindow*> frames = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+  for (QMdiSubWindow* frame : frames) {
+    const QString right = frame->property(kRightProperty).toString();
+    if (!right.isEmpty() && !rights.contains(right)) frame->close();
+  }
+}
+
+void Tzhjiemian::Draw(QPainter& canvas, const QRect& area) const {
+  // The bands run over the outer height, caption and menu included, so the
+  // end colour lies below what the user sees.
+  const QRect outer = frameGeometry();
+  const int height = outer.height();
+  const int last = std::min(height - 1, area.bottom());
+  for (int y = std::max(0, area.top()); y <= last; ++y)
+    canvas.fillRect(0, y, outer.width(), 1, GradientRowColor(y, height, GradientStartColor, GradientEndColor));
+}
+
+#define WINDOW_COMMAND(handler) \
+  void Tzhjiemian::handler() { RunCommand(#handler); }
+WINDOW_COMMAND(N4Click)
+WINDOW_COMMAND(N40Click)
+WINDOW_COMMAND(N41Click)
+WINDOW_COMMAND(N15Click)
+WINDOW_COMMAND(N42Click)
+WINDOW_COMMAND(N33Click)
+WINDOW_COMMAND(N7Click)
+WINDOW_COMMAND(NypzlClick)
+WINDOW_COMMAND(NyprkClick)
+WINDOW_COMMAND(N13Click)
+WINDOW_COMMAND(N14Click)
+WINDOW_COMMAND(N25Click)
+WINDOW_COMMAND(N26Click)
+WINDOW_COMMAND(N10Click)
+WINDOW_COMMAND(N43Click)
+WINDOW_COMMAND(N39Click)
+WINDOW_COMMAND(N24Click)
+WINDOW_COMMAND(N23Click)
+WINDOW_COMMAND(N29Click)
+WINDOW_COMMAND(NfwlbClick)
+WINDOW_COMMAND(N44Click)
+WINDOW_COMMAND(N28Click)
+WINDOW_COMMAND(N38Click)
+WINDOW_COMMAND(N331Click)
+WINDOW_COMMAND(N22Click)
+WINDOW_COMMAND(N35Click)
+WINDOW_COMMAND(N36Click)
+WINDOW_COMMAND(N21Click)
+WINDOW_COMMAND(N37Click)
+WINDOW_COMMAND(N31Click)
+WINDOW_COMMAND(N11Click)
+WINDOW_COMMAND(N12Click)
+WINDOW_COMMAND(N18Click)
+WINDOW_COMMAND(N19Click)
+WINDOW_COMMAND(N32Click)
+#undef WINDOW_COMMAND
+
+void Tzhjiemian::N30Click() { ReturnToLogin(); }
+
+void Tzhjiemian::FormDblClick() { ReturnToLogin(); }
+
+void Tzhjiemian::N27Click() {
+  if (!AskYesNo(kExitQuestion, kExitTitle)) return;
+  exiting_ = true;
+  TerminateProgram();
+}
+
+void Tzhjiemian::N16Click() {
+  // The new colour shows at the next paint; the command repaints nothing.
+  if (const auto colour = PickColor(GradientStartColor, this)) GradientStartColor = *colour;
+}
+
+void Tzhjiemian::N17Click() {
+  if (const auto colour = PickColor(GradientEndColor, this)) GradientEndColor = *colour;
+}
+
+void Tzhjiemian::closeEvent(QCloseEvent* event) {
+  // Closed through the window manager: the same question as 退出.
+  if (exiting_) return event->accept();
+  if (!AskYesNo(kExitQuestion, kExitTitle)) return event->ignore();
+  exiting_ = true;
+  event->accept();
+  TerminateProgram();
+}
+
+void Tzhjiemian::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  // Every band depends on the outer height: the whole canvas changes.
+  mdiArea_->viewport()->update();
+}

@@ -1,0 +1,193 @@
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/help.h"
+#include "app/program.h"
+#include "app/zjm.h"
+#include "platform/widgets.h"
+#include "support/testkit.h"
+
+namespace {
+QWidget* MakeAbout() { return new TFormhelp; }
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+  std::unique_ptr<Tzhjiemian> main_;
+
+  QList<QMdiSubWindow*> frames() { return main_->MdiArea()->subWindowList(QMdiArea::CreationOrder); }
+  QStringList captions() {
+    QStringList list;
+    for (QMdiSubWindow* frame : frames()) list << frame->windowTitle();
+    return list;
+  }
+  QColor canvasPixel(int x, int y) { return main_->MdiArea()->viewport()->grab().toImage().pixelColor(x, y); }
+
+ private slots:
+  void init() {
+    TestKit::FreshDataDir();
+    main_ = std::make_unique<Tzhjiemian>();
+    main_->show();
+    TestKit::ClearMessages();
+  }
+  void cleanup() {
+    main_.reset();
+    InstallColorChooser(nullptr);
+  }
+
+  void oneWindowPerCaption() {
+    main_->N42Click();
+    main_->N14Click();
+    QCOMPARE(captions(), QStringList{"权限设置"});
+    main_->N15Click();
+    main_->N7Click();
+    main_->N15Click();
+    QCOMPARE(captions(), QStringList({"权限设置", "密码修改", "版权信息"}));
+    QCOMPARE(main_->MdiArea()->activeSubWindow()->windowTitle(), QString("密码修改"));
+    QCOMPARE(frames()[0]->widget()->metaObject()->className(), "TFormqxsz");
+    QVERIFY(frames()[0]->isMaximized());
+    QVERIFY(!frames()[2]->isMaximized());
+  }
+
+  void twoCaptionsOfOneClassAreTwoWindows() {
+    QMdiSubWindow* first = main_->OpenChildByCaption("甲", MakeAbout);
+    QMdiSubWindow* second = main_->OpenChildByCaption("乙", MakeAbout);
+    QVERIFY(first != second);
+    QCOMPARE(main_->OpenChildByCaption("甲", MakeAbout), first);
+    QCOMPARE(captions(), QStringList({"甲", "乙"}));
+    // A window whose caption changed is not found under the old one.
+    first->widget()->setWindowTitle("丙");
+    QVERIFY(main_->OpenChildByCaption("甲", MakeAbout) != first);
+    QCOMPARE(frames().size(), 3);
+  }
+
+  void commandRestoresAMinimisedWindow() {
+    main_->N7Click();
+    QMdiSubWindow* about = frames()[0];
+    about->showMinimized();
+    main_->N15Click();
+    main_->N7Click();
+    QCOMPARE(frames().size(), 2);
+    QVERIFY(!about->isMinimized());
+    QCOMPARE(main_->MdiArea()->activeSubWindow(), about);
+  }
+
+  void windowClosedByItsOwnButtonTakesItsFrame() {
+    main_->N15Click();
+    QPointer<QMdiSubWindow> frame = frames()[0];
+    TestKit::Click(Find<QPushButton>(frame, "BitBtn2"));  // 离开
+    QTRY_VERIFY(frame.isNull());
+    QVERIFY(frames().isEmpty());
+    main_->N7Click();
+    frame = frames()[0];
+    TestKit::Click(Find<QPushButton>(frame, "BitBtn3"));  // 离开
+    QTRY_VERIFY(frame.isNull());
+    // The caption is free again.
+    main_->N15Click();
+    QCOMPARE(captions(), QStringList{"密码修改"});
+  }
+
+  void closingTheFrameDestroysTheWindow() {
+    main_->N42Click();
+    QPointer<QMdiSubWindow> frame = frames()[0];
+    QPointer<QWidget> window = frame->widget();
+    frame->close();
+    QTRY_VERIFY(frame.isNull() && window.isNull());
+  }
+
+  void noToTheExitQuestionChangesNothing() {
+    main_->N15Click();
+    const int before = TerminationRequests();
+    TestKit::AnswerNext({false});
+    main_->N27Click();
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"您确定要退出本系统吗？"});
+    QCOMPARE(TestKit::MessageTitles(), QStringList{"退出本系统提示"});
+    QCOMPARE(TerminationRequests(), before);
+    // Closed through the window manager: the same question.
+    TestKit::AnswerNext({false});
+    QVERIFY(!main_->close());
+    QVERIFY(main_->isVisible());
+    QCOMPARE(captions(), QStringList{"密码修改"});
+    QCOMPARE(TerminationRequests(), before);
+    TestKit::AnswerNext({true});
+    main_->N27Click();
+    QCOMPARE(TerminationRequests(), before + 1);
+  }
+
+  void gatedCommandsFollowTheRights() {
+    main_->DisableGatedCommands();
+    for (const char* name : {"N4", "N40", "N41", "N42", "N33", "N14", "Nypzl", "Nyprk", "N13"})
+      QVERIFY2(!Find<QAction>(main_.get(), name)->isEnabled(), name);
+    for (const char* name : {"N15", "N7", "N30", "N27", "N16", "N17"})
+      QVERIFY2(Find<QAction>(main_.get(), name)->isEnabled(), name);
+    main_->GrantRights({"系统设置"});
+    QVERIFY(Find<QAction>(main_.get(), "N42")->isEnabled());
+    QVERIFY(Find<QAction>(main_.get(), "N14")->isEnabled());
+    QVERIFY(!Find<QAction>(main_.get(), "N40")->isEnabled());
+  }
+
+  void commandsStandInTheMenuOnceTheirWindowExists() {
+    QStringList shown;
+    for (QAction* heading : main_->menuBar()->actions()) {
+      if (!heading->menu()) continue;
+      QCOMPARE(heading->isVisible(), !heading->menu()->isEmpty());
+      for (QAction* item : heading->menu()->actions()) shown << item->objectName();
+    }
+    for (const char* name : {"N15", "N42", "N14", "N7", "N16", "N17"}) QVERIFY2(shown.contains(name), name);
+    // Every command shown opens its window.
+    for (const QString& name : shown) {
+      if (name == "N16" || name == "N17") continue;
+      const int before = main_->MdiArea()->subWindowList().size();
+      Find<QAction>(main_.get(), name)->trigger();
+      QVERIFY2(main_->MdiArea()->activeSubWindow(), qPrintable(name));
+      QVERIFY2(main_->MdiArea()->subWindowList().size() >= before, qPrintable(name));
+    }
+  }
+
+  void gradientRows() {
+    const QColor yellow(255, 255, 0), red(255, 0, 0);
+    QCOMPARE(GradientRowColor(0, 735, yellow, red), yellow);
+    QCOMPARE(GradientRowColor(734, 735, yellow, red), red);
+    // (0 - 255) * 1 / 2 = -127.5, truncated toward zero.
+    QCOMPARE(GradientRowColor(1, 3, yellow, red), QColor(255, 128, 0));
+    QCOMPARE(GradientRowColor(1, 3, red, yellow), QColor(255, 127, 0));
+    QCOMPARE(GradientRowColor(0, 1, yellow, red), yellow);
+    QCOMPARE(GradientRowColor(0, 0, yellow, red), yellow);
+  }
+
+  void backgroundShowsTheChosenColours() {
+    QCOMPARE(canvasPixel(2, 0), QColor(255, 255, 0));
+    InstallColorChooser([](const QColor&) { return std::optional<QColor>(QColor(0, 0, 255)); });
+    main_->N16Click();
+    QCOMPARE(main_->GradientStartColor, QColor(0, 0, 255));
+    QCOMPARE(canvasPixel(2, 0), QColor(0, 0, 255));
+    main_->N17Click();
+    const int bottom = main_->MdiArea()->viewport()->height() - 1;
+    QCOMPARE(canvasPixel(2, bottom), QColor(0, 0, 255));
+    // A cancelled dialog keeps the colour.
+    InstallColorChooser([](const QColor&) { return std::optional<QColor>(); });
+    main_->N16Click();
+    QCOMPARE(main_->GradientStartColor, QColor(0, 0, 255));
+  }
+
+  void doubleClickOnTheBackgroundReturnsToLogin() {
+    QWidget login;
+    main_->SetLoginWindow(&login);
+    main_->N15Click();
+    QWidget* inside = Find<QWidget>(frames()[0], "Label1");
+    QTest::mouseDClick(inside, Qt::LeftButton);
+    QVERIFY(main_->isVisible());
+    frames()[0]->close();
+    QTRY_VERIFY(frames().isEmpty());
+    QTest::mouseDClick(main_->MdiArea()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!main_->isVisible());
+    QVERIFY(login.isVisible());
+  }
+};
+
+BRIMWICK_TEST_MAIN(MainWindowTest)
+#include "mainwindow.moc"
