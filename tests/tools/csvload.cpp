@@ -1,0 +1,163 @@
+// Loading CSV files into the clinic store: typed values, and every refusal
+// naming file, line and column while the tables stay as they were.
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "db/clinicdb.h"
+#include "db/datadir.h"
+#include "db/sql.h"
+#include "support/clinicfixture.h"
+#include "support/testkit.h"
+#include "tools/lib/csvload.h"
+#include "tools/lib/loadcommand.h"
+
+namespace {
+QString WriteFile(const QString& folder, const QString& name, const QString& text) {
+  const QString path = QDir(folder).filePath(name);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
+  file.write(text.toUtf8());
+  return path;
+}
+
+QString Describe(const LoadResult& result) {
+  QStringList lines;
+  for (const LoadProblem& p : result.problems) lines << p.Describe();
+  return lines.join(QLatin1Char('\n'));
+}
+
+int Rows(const QSqlDatabase& db, const QString& table) {
+  return ScalarText(db, QStringLiteral("select count(*) from %1").arg(QuotedName(table))).toInt();
+}
+
+const char kBatchHeader[] = "编号,药品批号,数量,生产时间,有效期\n";
+}  // namespace
+
+class CsvLoadTest : public QObject {
+  Q_OBJECT
+  QString dir_;
+  Connection store_;
+
+ private slots:
+  void initTestCase_data() { ClinicFixture::AddStoreRows(); }
+  void init() {
+    ClinicFixture::Prepare();
+    dir_ = DataDir();
+    store_ = OpenClinicDatabase();
+  }
+  void cleanup() { store_ = Connection(); }
+
+  void goodFileLoadsTypedValues() {
+    const QString goods = WriteFile(dir_, "goods.csv",
+                                    "编号,品名,单位,规格,厂商,类别,拼音缩写,售价(元),下限,剂型\r\n"
+                                    "1001,\"复方\"\"甘草\"\",片\",瓶,100片,\"江澄药业, 有限公司\",西药,FFGCP,6.50,10,片剂\r\n"
+                                    "1002,板蓝根颗粒,袋,10g*20袋,南屏药业,中成药,BLGKL, 12 ,,颗粒剂\r\n");
+    LoadResult result = LoadCsvFile(store_.db(), QStringLiteral("药品信息"), goods);
+    QVERIFY2(result.ok(), qPrintable(Describe(result)));
+    QCOMPARE(result.rows, 2);
+    const QSqlDatabase db = store_.db();
+    QCOMPARE(ScalarText(db, "select 品名 from 药品信息 where 编号 = ?", {"1001"}), QStringLiteral("复方\"甘草\",片"));
+    QCOMPARE(ScalarText(db, "select 厂商 from 药品信息 where 编号 = ?", {"1001"}), QStringLiteral("江澄药业, 有限公司"));
+    // Stored as numbers: they add up and compare as numbers, not as text.
+    QCOMPARE(ScalarText(db, "select sum(\"售价(元)\") from 药品信息"), QStringLiteral("18.5"));
+    QCOMPARE(ScalarText(db, "select count(*) from 药品信息 where 下限 is null"), QStringLiteral("1"));
+
+    const QString batches = WriteFile(dir_, "batches.csv",
+                                      QString::fromUtf8(kBatchHeader) + "1001,B-7,12.5,2026-01-31,30\n1001,B-8,3,,\n");
+    result = LoadCsvFile(db, QStringLiteral("药品过期表"), batches);
+    QVERIFY2(result.ok(), qPrintable(Describe(result)));
+    // A real day: the store's computed expiry counts from it.
+    QCOMPARE(ScalarText(db, "select 过期时间 from 药品过期表 where 药品批号 = ?", {"B-7"}), QStringLiteral("2026-03-02"));
+    QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = ?", {"B-7"}), QStringLiteral("12.5"));
+    QCOMPARE(ScalarText(db, "select count(*) from 药品过期表 where 生产时间 is null"), QStringLiteral("1"));
+  }
+
+  void refusalsNameFileLineAndColumn_data() {
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("where");  // what the problem must say
+    const QString batch = QString::fromUtf8(kBatchHeader);
+    QTest::newRow("missing column") << "药品过期表" << "编号,药品批号,数量,生产时间\n1001,B1,1,2026-01-01\n"
+                                    << ":1: column 有效期:";
+    QTest::newRow("unknown column") << "药品过期表" << "编号,药品批号,数量,生产时间,有效期,产地\n"
+                                    << ":1: column 产地:";
+    QTest::newRow("computed column") << "药品过期表" << "编号,药品批号,数量,生产时间,有效期,过期时间\n"
+                                     << ":1: column 过期时间:";
+    QTest::newRow("text in a number") << "药品过期表" << batch + "1001,B1,1,2026-01-01,30\n1001,B2,十,2026-01-01,30\n"
+                                      << ":3: column 数量:";
+    QTest::newRow("number with a unit") << "药品过期表" << batch + "1001,B1,5盒,2026-01-01,30\n"
+                                        << ":2: column 数量:";
+    QTest::newRow("day that does not exist") << "药品过期表" << batch + "1001,B1,1,2026-02-30,30\n"
+                                             << ":2: column 生产时间:";
+    QTest::newRow("day in another form") << "药品过期表" << batch + "1001,B1,1,2026/01/05,30\n"
+                                         << ":2: column 生产时间:";
+    QTest::newRow("short row") << "药品过期表" << batch + "1001,B1,1,2026-01-01,30\n\n1002,B2,1\n"
+                               << ":4: column 生产时间:";
+    QTest::newRow("long row") << "药品过期表" << batch + "1001,B1,1,2026-01-01,30,x\n"
+                              << ":2: column 6:";
+    QTest::newRow("open quote") << "药品过期表" << batch + "1001,\"B1,1,2026-01-01,30\n"
+                                << ":2: ";
+    QTest::newRow("a table the windows keep") << "患者信息" << "收费类别\n门诊\n" << ": 患者信息 is not";
+  }
+
+  void refusalsNameFileLineAndColumn() {
+    QFETCH(QString, table);
+    QFETCH(QString, text);
+    QFETCH(QString, where);
+    const QSqlDatabase db = store_.db();
+    Exec(db, "insert into 药品过期表 (编号, 药品批号, 数量, 生产时间, 有效期) values (?, ?, ?, ?, ?)",
+         {"9000", "OLD", 4.0, QDate(2025, 1, 1), 365.0});
+    const int before = Rows(db, table);
+
+    const QString path = WriteFile(dir_, "bad.csv", text);
+    const LoadResult result = LoadCsvFile(db, table, path);
+    QVERIFY(!result.ok());
+    QCOMPARE(result.rows, 0);
+    const QString described = Describe(result);
+    QVERIFY2(described.contains(path + where), qPrintable(described));
+    QCOMPARE(Rows(db, table), before);  // the good rows of the file stay out too
+    QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = ?", {"OLD"}), QStringLiteral("4"));
+  }
+
+  void storeRefusalRollsBackEveryFile() {
+    // Both rows are well formed, but the goods code is the stock table's key:
+    // the second row fails in the store, and the first file goes back too.
+    const QString units = WriteFile(dir_, "units.csv", "药品单位\n盒\n瓶\n");
+    const QString stock = WriteFile(dir_, "stock.csv", "编号,数量\n1001,5\n1001,7\n");
+    const LoadResult result = LoadCsvFiles(store_.db(), {{QStringLiteral("药品单位"), units}, {QStringLiteral("库存"), stock}});
+    QVERIFY(!result.ok());
+    QVERIFY2(Describe(result).startsWith(stock + QStringLiteral(":3: ")), qPrintable(Describe(result)));
+    QCOMPARE(Rows(store_.db(), QStringLiteral("药品单位")), 0);
+    QCOMPARE(Rows(store_.db(), QStringLiteral("库存")), 0);
+  }
+
+  void commandLoadsAFolderOnceAndReportsFaults() {
+    const QString folder = QDir(dir_).filePath("lists");
+    QDir().mkpath(folder);
+    WriteFile(folder, "库存.csv", "编号,数量\n1001,5\n");
+    WriteFile(folder, "药品信息.csv",
+              "编号,品名,单位,规格,厂商,类别,拼音缩写,售价(元),下限,剂型\n1001,去痛片,瓶,100片,北岭制药厂,西药,QTP,4.5,10,片剂\n");
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    QCOMPARE(RunClinicLoad({"--only-new", dir_, folder}, out, err), 0);
+    QVERIFY2(outText.contains("Loaded 2 rows"), qPrintable(outText + errText));
+    // A second run into a store in use loads nothing twice.
+    QCOMPARE(RunClinicLoad({"--only-new", dir_, folder}, out, err), 0);
+    Connection again = OpenClinicDatabase();
+    QCOMPARE(Rows(again.db(), QStringLiteral("库存")), 1);
+
+    // A file of a table the loader does not fill is a fault, not skipped.
+    WriteFile(folder, "出库信息.csv", "编号\n1001\n");
+    errText.clear();
+    QCOMPARE(RunClinicLoad({dir_, folder}, out, err), 1);
+    QVERIFY2(errText.contains("出库信息.csv"), qPrintable(errText));
+    QCOMPARE(Rows(again.db(), QStringLiteral("库存")), 1);
+
+    QCOMPARE(RunClinicLoad({dir_}, out, err), 2);
+    QCOMPARE(RunClinicLoad({dir_, "库存=" + QDir(dir_).filePath("none.csv")}, out, err), 1);
+  }
+};
+
+BRIMWICK_TEST_MAIN(CsvLoadTest)
+#include "csvload.moc"
