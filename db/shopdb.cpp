@@ -33,12 +33,15 @@ const char* const kSchema[] = {
     "create table if not exists 进货历史记录 (" RECEIPT_COLUMNS ", unique (编号, 流水号))",
     "create index if not exists 进货历史记录_进货时间 on 进货历史记录 (进货时间)",
     "create index if not exists 进货历史记录_流水号 on 进货历史记录 (流水号)",
+    // The owner's query looks up one goods item's lines within a date window.
+    "create index if not exists 进货历史记录_编号_进货时间 on 进货历史记录 (编号, 进货时间)",
     "create table if not exists 库存 (" RECEIPT_COLUMNS ", primary key (编号, 流水号))",
     "create index if not exists 库存_有效期 on 库存 (有效期)",
     // 行号 lets one pending line be removed without touching its twin.
     "create table if not exists 临时出库 (行号 integer primary key autoincrement, " ISSUE_COLUMNS ")",
     "create table if not exists 出库记录 (" ISSUE_COLUMNS ")",
     "create index if not exists 出库记录_出货时间 on 出库记录 (出货时间)",
+    "create index if not exists 出库记录_编号_出货时间 on 出库记录 (编号, 出货时间)",
 };
 
 bool hasTable(const QSqlDatabase& db, const QString& table) {

@@ -27,7 +27,7 @@ const QString kSelectStockBySearch = QStringLiteral(
     "select lsrkxx.编号, lsrkxx.流水号, lsrkxx.拼音码, ypxx.品名, lsrkxx.进价, lsrkxx.数量, ypxx.单位, "
     "lsrkxx.售价, lsrkxx.金额, ypxx.规格, ypxx.产地, lsrkxx.进货时间, lsrkxx.有效期 "
     "from 基本资料 as ypxx, 库存 as lsrkxx "
-    "where lsrkxx.编号 = ypxx.编号 and lsrkxx.拼音码 like '%' || ? || '%'");
+    "where lsrkxx.编号 = ypxx.编号 and lsrkxx.拼音码 like ?");
 
 namespace {
 // 行号 rides along as a last, hidden column so that a removal takes exactly
@@ -242,7 +242,7 @@ void TFormhjt::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TFormhjt::openStock() {
-  QSqlQuery stock = Exec(connection_.db(), kSelectStockBySearch, {Edit3->text().trimmed()});
+  QSqlQuery stock = Exec(connection_.db(), kSelectStockBySearch, {QStringLiteral("%") + Edit3->text().trimmed() + QStringLiteral("%")});
   DBGrid1->Open(stock);
   DBGrid1->SetColumnWidths(kStockWidths);
 }

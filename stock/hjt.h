@@ -12,7 +12,8 @@ class PendingDocument;
 class QLineEdit;
 class QPushButton;
 
-// The stock search as the window runs it: one bound value, the search text.
+// The stock search as the window runs it: one bound value, the search
+// pattern ("%" search text "%").
 extern const QString kSelectStockBySearch;
 
 class TFormhjt : public QWidget {

@@ -23,21 +23,31 @@
 #define RECORD_COLUMNS                                                                                     \
   "select lsrkxx.拼音码, ypxx.品名, lsrkxx.进价, lsrkxx.数量, ypxx.单位, lsrkxx.售价, lsrkxx.金额, ypxx.规格, " \
   "ypxx.产地, "
-#define MATCHING_CODE "lsrkxx.编号 = ypxx.编号 and ypxx.拼音缩写 like '%' || ? || '%'"
+#define MATCHING_CODE "lsrkxx.编号 = ypxx.编号 and ypxx.拼音缩写 like ?"
+// With a typed code the catalogue leads the join ("cross join" fixes the
+// order): the code keeps few goods, whose lines the indexes on 编号 find
+// directly. Without one the lines lead, read in the order they are stored.
+#define RECEIPTS(JOIN)                                                                              \
+  QStringLiteral(RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx " JOIN " 进货历史记录 as lsrkxx " \
+                                "where lsrkxx.进货时间 between ? and ? and " MATCHING_CODE)
+#define STOCK(JOIN)                                                                              \
+  QStringLiteral(RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx " JOIN " 库存 as lsrkxx " \
+                                "where " MATCHING_CODE)
+#define SALES(JOIN)                                                                                 \
+  QStringLiteral(RECORD_COLUMNS "lsrkxx.出货时间, lsrkxx.销售金额 from 基本资料 as ypxx " JOIN " 出库记录 as lsrkxx " \
+                                "where lsrkxx.出货时间 between ? and ? and " MATCHING_CODE)
 
-const QString kSelectReceipts = QStringLiteral(
-    RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx, 进货历史记录 as lsrkxx "
-                   "where lsrkxx.进货时间 between ? and ? and " MATCHING_CODE);
-const QString kSelectStock = QStringLiteral(
-    RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx, 库存 as lsrkxx where " MATCHING_CODE);
-const QString kSelectSales = QStringLiteral(
-    RECORD_COLUMNS "lsrkxx.出货时间, lsrkxx.销售金额 from 基本资料 as ypxx, 出库记录 as lsrkxx "
-                   "where lsrkxx.出货时间 between ? and ? and " MATCHING_CODE);
+const CodedQuery kSelectReceipts{RECEIPTS("cross join"), RECEIPTS(",")};
+const CodedQuery kSelectStock{STOCK("cross join"), STOCK(",")};
+const CodedQuery kSelectSales{SALES("cross join"), SALES(",")};
 const QString kSelectExpired = QStringLiteral(
     RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx, 库存 as lsrkxx "
                    "where lsrkxx.编号 = ypxx.编号 and lsrkxx.有效期 < ?");
 #undef RECORD_COLUMNS
 #undef MATCHING_CODE
+#undef RECEIPTS
+#undef STOCK
+#undef SALES
 
 namespace {
 // Positions in the result rows: the cost or purchase amount, and the sales amount.
@@ -127,16 +137,16 @@ void TFormyzcx::RadioGroup1Click(int index) {
 }
 
 void TFormyzcx::BitBtn3Click() {
-  if (open(kSelectReceipts, dateWindow() << Edit1->text().trimmed(), kReceiptWidths))
+  if (open(kSelectReceipts.For(code()), dateWindow() << containing(), kReceiptWidths))
     Edithj->setText(columnSum(kAmountColumn));
 }
 
 void TFormyzcx::BitBtn2Click() {
-  if (open(kSelectStock, {Edit1->text().trimmed()}, kWideLastWidths)) Edithj->setText(columnSum(kAmountColumn));
+  if (open(kSelectStock.For(code()), {containing()}, kWideLastWidths)) Edithj->setText(columnSum(kAmountColumn));
 }
 
 void TFormyzcx::BitBtn4Click() {
-  if (!open(kSelectSales, dateWindow() << Edit1->text().trimmed(), kWideLastWidths)) return;
+  if (!open(kSelectSales.For(code()), dateWindow() << containing(), kWideLastWidths)) return;
   const QString cost = columnSum(kAmountColumn);
   const QString sales = columnSum(kSalesColumn);
   const double profit = (sales.isEmpty() ? 0 : sales.toDouble()) - (cost.isEmpty() ? 0 : cost.toDouble());
@@ -159,6 +169,10 @@ bool TFormyzcx::open(const QString& sql, const QVariantList& values, const QList
   DBGrid1->SetColumnWidths(widths);
   return true;
 }
+
+// The search code as a pattern: rows whose code contains it.
+QString TFormyzcx::code() const { return Edit1->text().trimmed(); }
+QString TFormyzcx::containing() const { return QStringLiteral("%") + code() + QStringLiteral("%"); }
 
 QVariantList TFormyzcx::dateWindow() const {
   return {dayText(DateTimePicker1->date()), dayText(DateTimePicker2->date())};

@@ -13,11 +13,18 @@ class QLineEdit;
 class QPushButton;
 
 // The four questions as the window asks them. Receipts and sales bind the
-// first day, the last day and the search code; stock binds the search code;
-// expired stock binds the day before which a batch has expired.
-extern const QString kSelectReceipts;
-extern const QString kSelectStock;
-extern const QString kSelectSales;
+// first day, the last day and the search pattern ("%" code "%"); stock binds
+// the search pattern; expired stock binds the day before which a batch has
+// expired. The first three come in two forms that differ only in the order
+// the store reads the tables, so both give the same rows.
+struct CodedQuery {
+  QString byCode;  // when a search code is typed
+  QString all;     // when the search box is empty
+  const QString& For(const QString& code) const { return code.isEmpty() ? all : byCode; }
+};
+extern const CodedQuery kSelectReceipts;
+extern const CodedQuery kSelectStock;
+extern const CodedQuery kSelectSales;
 extern const QString kSelectExpired;
 
 class TFormyzcx : public QWidget {
@@ -37,6 +44,8 @@ class TFormyzcx : public QWidget {
   void buildLayout();
   bool open(const QString& sql, const QVariantList& values, const QList<int>& widths);
   QVariantList dateWindow() const;
+  QString code() const;
+  QString containing() const;
   QString columnSum(int column) const;
 
   Connection connection_;
