@@ -85,7 +85,8 @@ void TFormhjt::buildLayout() {
   DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
   Edit9 = edit(QStringLiteral("Edit9"), QStringLiteral("0"), true);
   Edit5 = edit(QStringLiteral("Edit5"), QStringLiteral("0.00"), true);
-  Edit5->setMaxLength(10);
+  // No length limit: the box is only written by the window, and a limit
+  // would cut a long total short instead of showing it.
   Edit9->setMaximumWidth(80);
   Edit5->setMaximumWidth(120);
   Editcxm = edit(QStringLiteral("Editcxm"), QString(), true);

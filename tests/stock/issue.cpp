@@ -271,6 +271,28 @@ class IssueTest : public QObject {
     Session::SetReturnToLogin(nullptr);
   }
 
+  void enterWalksFromSearchToTheAddAndBack() {
+    TFormhjt w;
+    show(w);
+    auto* search = Find<QLineEdit>(&w, "Edit3");
+    TestKit::Type(search, "BLG");
+    TestKit::PressEnter(search);
+    QVERIFY(Find<DataGrid>(&w, "DBGrid1")->hasFocus());
+    QCOMPARE(Find<QLineEdit>(&w, "Editbh")->text(), QString("00002"));
+    TestKit::PressEnter(Find<DataGrid>(&w, "DBGrid1"));
+    QVERIFY(Find<QLineEdit>(&w, "Editsj")->hasFocus());
+    TestKit::PressEnter(Find<QLineEdit>(&w, "Editsj"));
+    auto* quantity = Find<QLineEdit>(&w, "Editsl");
+    QVERIFY(quantity->hasFocus());
+    TestKit::Type(quantity, "2");
+    TestKit::PressEnter(quantity);
+    QVERIFY(Find<QPushButton>(&w, "BitBtn4")->hasFocus());
+    TestKit::PressEnter(Find<QPushButton>(&w, "BitBtn4"));
+    QCOMPARE(cell("select 数量 || '|' || 销售金额 from 临时出库"), QString("2.0|4.0"));
+    QVERIFY(search->hasFocus());
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+  }
+
   void roundingLeavesNoBinaryNoise() {
     QVERIFY(RoundQuantity(10 - 3.3) == 6.7);
     QVERIFY(RoundQuantity(0.3 - 0.1 - 0.2) == 0.0);
