@@ -61,7 +61,19 @@ void Type(QLineEdit* edit, const QString& text) {
     QTest::keyClick(edit, Qt::Key_Backspace);
     return;
   }
-  QTest::keyClicks(edit, text);
+  // One key a character, as an input method sends them, so Chinese text
+  // arrives too (QTest's own typing stops at Latin-1).
+  for (const QChar ch : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(edit, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(edit, &release);
+  }
+}
+
+void ClickRow(QAbstractItemView* grid, int row) {
+  const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
 void PressEnter(QWidget* widget) { QTest::keyClick(widget, Qt::Key_Return); }

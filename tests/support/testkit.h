@@ -3,6 +3,7 @@
 // a fresh data folder per test, message boxes answered and recorded, and
 // small helpers to drive windows by their component names.
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QStringList>
@@ -26,6 +27,8 @@ void Start();
 
 // Replaces the box's text as a user would: select all, type.
 void Type(QLineEdit* edit, const QString& text);
+// Clicks the first cell of a row of a grid.
+void ClickRow(QAbstractItemView* grid, int row);
 void PressEnter(QWidget* widget);
 void Click(QAbstractButton* button);
 }  // namespace TestKit
