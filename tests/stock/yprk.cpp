@@ -46,10 +46,6 @@ void seedPending(const QString& goods, const QString& serial, double amount) {
 
 QPoint rowCentre(DataGrid* grid, int row) { return grid->visualRect(grid->model()->index(row, 0)).center(); }
 
-void clickRow(DataGrid* grid, int row) {
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowCentre(grid, row));
-}
-
 void doubleClickRow(DataGrid* grid, int row) {
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, rowCentre(grid, row));
 }
@@ -79,7 +75,7 @@ class ReceiptWindowTest : public QObject {
     QCOMPARE(goods->RecordCount(), 2);
     TestKit::Type(Find<QLineEdit>(&w, "Edit2"), "kz");
     QCOMPARE(goods->RecordCount(), 1);
-    clickRow(goods, 0);
+    TestKit::ClickRow(goods, 0);
     QCOMPARE(text(w, "Editbh"), QString("00002"));
     QCOMPARE(text(w, "Editpm"), QString("医用口罩"));
     QCOMPARE(text(w, "Editcxm"), QString("YYKZ"));
@@ -119,7 +115,7 @@ class ReceiptWindowTest : public QObject {
     Typrk w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    clickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
+    TestKit::ClickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
     TestKit::Type(Find<QLineEdit>(&w, "Editsl"), "4");
     QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，请输入进货价"});
     TestKit::Type(Find<QLineEdit>(&w, "Editdj"), "2.5");
@@ -157,7 +153,7 @@ class ReceiptWindowTest : public QObject {
     };
     QCOMPARE(tryAdd("2", "3", "4"), QString("对不起，没有选择数据！"));
     QCOMPARE(QApplication::focusWidget(), Find<QWidget>(&w, "Edit2"));
-    clickRow(Find<DataGrid>(&w, "DBGrid2"), 1);
+    TestKit::ClickRow(Find<DataGrid>(&w, "DBGrid2"), 1);
     QCOMPARE(tryAdd("abc", "3", "4"), QString("对不起，入库单价必须是大于零的数字！"));
     QCOMPARE(QApplication::focusWidget(), price);
     QCOMPARE(tryAdd("", "3", "4"), QString("对不起，入库单价必须是大于零的数字！"));
@@ -192,7 +188,7 @@ class ReceiptWindowTest : public QObject {
     auto* pending = Find<DataGrid>(&w, "DBGrid1");
     QCOMPARE(pending->RecordCount(), 2);       // lines left from before show
     QCOMPARE(text(w, "Edit1"), QString("0"));  // while the count waits for a change
-    clickRow(pending, 1);
+    TestKit::ClickRow(pending, 1);
     TestKit::AnswerNext({false});
     doubleClickRow(pending, 1);
     QCOMPARE(TestKit::MessageTexts(), QStringList{"您是要删除这个记吗？"});
@@ -208,7 +204,7 @@ class ReceiptWindowTest : public QObject {
     // A line whose goods are gone is counted but cannot be shown or removed.
     { Connection c = OpenShopDatabase(); Exec(c.db(), "delete from 基本资料 where 编号 = '00001'"); }
     TestKit::Type(Find<QLineEdit>(&w, "Edit2"), "kz");
-    clickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
+    TestKit::ClickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
     TestKit::Type(Find<QLineEdit>(&w, "Editdj"), "1");
     TestKit::Type(Find<QLineEdit>(&w, "Editsl"), "1");
     TestKit::Type(Find<QLineEdit>(&w, "Editsj"), "1");

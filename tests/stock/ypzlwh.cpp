@@ -25,23 +25,6 @@ QStringList goodsRows() {
   return rows;
 }
 
-// Types any text, Chinese too, one key per character as an input method does.
-void typeText(QLineEdit* edit, const QString& text) {
-  edit->setFocus();
-  edit->selectAll();
-  if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Backspace);
-  for (const QChar ch : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-    QApplication::sendEvent(edit, &press);
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
-    QApplication::sendEvent(edit, &release);
-  }
-}
-
-void clickRow(DataGrid* grid, int row) {
-  const QRect cell = grid->visualRect(grid->model()->index(row, 0));
-  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-}
 }  // namespace
 
 class CatalogueWindowTest : public QObject {
@@ -58,12 +41,12 @@ class CatalogueWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     auto* name = Find<QLineEdit>(&w, "Editpm");
     auto* code = Find<QLineEdit>(&w, "Editpysx");
-    typeText(name, " 板蓝根颗粒");
+    TestKit::Type(name, " 板蓝根颗粒");
     QCOMPARE(code->text(), QString(" BLGKL"));
     Find<QComboBox>(&w, "ComboBoxdw")->setEditText(" 袋 ");
-    typeText(Find<QLineEdit>(&w, "Editge"), "10g×20袋");
-    typeText(Find<QLineEdit>(&w, "Edit3"), "A1");
-    typeText(Find<QLineEdit>(&w, "Edit2"), "东川药业 ");
+    TestKit::Type(Find<QLineEdit>(&w, "Editge"), "10g×20袋");
+    TestKit::Type(Find<QLineEdit>(&w, "Edit3"), "A1");
+    TestKit::Type(Find<QLineEdit>(&w, "Edit2"), "东川药业 ");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
     QCOMPARE(goodsRows(), QStringList{"00001|BLGKL|板蓝根颗粒|袋|10g×20袋|A1|东川药业"});
     for (const char* box : {"Editpm", "Editpysx", "Editge", "Edit3", "Edit2", "Editlbh", "Edit1"})
@@ -90,9 +73,9 @@ class CatalogueWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     auto* grid = Find<DataGrid>(&w, "DBGrid1");
     QCOMPARE(grid->RecordCount(), 2);
-    typeText(Find<QLineEdit>(&w, "Edit1"), "kz");
+    TestKit::Type(Find<QLineEdit>(&w, "Edit1"), "kz");
     QCOMPARE(grid->RecordCount(), 1);
-    clickRow(grid, 0);
+    TestKit::ClickRow(grid, 0);
     QCOMPARE(Find<QLineEdit>(&w, "Editlbh")->text(), QString("00002"));
     QCOMPARE(Find<QLineEdit>(&w, "Editpm")->text(), QString("医用口罩"));
     QCOMPARE(Find<QLineEdit>(&w, "Editpysx")->text(), QString("KZ"));
@@ -101,9 +84,9 @@ class CatalogueWindowTest : public QObject {
     QCOMPARE(Find<QLineEdit>(&w, "Edit3")->text(), QString("B1"));
     QCOMPARE(Find<QLineEdit>(&w, "Edit2")->text(), QString("长河"));
 
-    typeText(Find<QLineEdit>(&w, "Editpm"), "O'Neil口罩");
+    TestKit::Type(Find<QLineEdit>(&w, "Editpm"), "O'Neil口罩");
     QCOMPARE(Find<QLineEdit>(&w, "Editpysx")->text(), QString("      KZ"));
-    typeText(Find<QLineEdit>(&w, "Edit2"), "x') or ('1'='1");
+    TestKit::Type(Find<QLineEdit>(&w, "Edit2"), "x') or ('1'='1");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
     QCOMPARE(goodsRows(), (QStringList{"00001|BLGKL|板蓝根颗粒|袋|10g|A1|东川",
                                        "00002|KZ|O'Neil口罩|包|10只|B1|x') or ('1'='1"}));
@@ -119,7 +102,7 @@ class CatalogueWindowTest : public QObject {
   void modifyWithoutPickSaysSoAndChangesNothing() {
     { Connection c = OpenShopDatabase(); Exec(c.db(), "insert into 基本资料 values ('00001', 'A', '啊', '', '', '', '')"); }
     Typzl w;
-    typeText(Find<QLineEdit>(&w, "Editpm"), "新名");
+    TestKit::Type(Find<QLineEdit>(&w, "Editpm"), "新名");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
     QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，请选择要修改的数据"});
     QCOMPARE(goodsRows(), QStringList{"00001|A|啊||||"});
@@ -128,7 +111,7 @@ class CatalogueWindowTest : public QObject {
   void noCodeAfter99999() {
     { Connection c = OpenShopDatabase(); Exec(c.db(), "insert into 基本资料 values ('99999', 'M', '末', '', '', '', '')"); }
     Typzl w;
-    typeText(Find<QLineEdit>(&w, "Editpm"), "新品");
+    TestKit::Type(Find<QLineEdit>(&w, "Editpm"), "新品");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
     QCOMPARE(TestKit::MessageTexts().size(), 1);
     QVERIFY(TestKit::MessageTexts().first().contains("99999"));
