@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "db/sql.h"
+#include "platform/numbers.h"
 
 // The clinic windows' failure message after a posting was rolled back.
 inline const QString kOperationFailed = QStringLiteral("对不起，操作失败");
@@ -18,7 +19,7 @@ inline const QString kOperationFailed = QStringLiteral("对不起，操作失败
 class ConversionError : public DbError {
  public:
   explicit ConversionError(const QString& text)
-      : DbError(QStringLiteral("'%1' is not a valid floating point value").arg(text.trimmed())) {}
+      : DbError(NotAFloatMessage(text)) {}
 };
 
 // A day as it travels to the store, always as a bound value: yyyy-MM-dd,
@@ -29,9 +30,6 @@ QString DayText(const QDate& day);
 // A number from a box or a cell, trimmed; throws ConversionError when the
 // text is empty or no number.
 double FloatValue(const QString& text);
-// The general float-to-text form: up to 15 significant digits, no fixed
-// decimals (12.50 shows as 12.5).
-QString GeneralFloatText(double value);
 // Two decimals, rounded, no thousands separator.
 QString TwoDecimals(double value);
 

@@ -20,7 +20,7 @@
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
 #include "stock/issueposting.h"
-#include "stock/numbers.h"
+#include "platform/numbers.h"
 #include "stock/pendingdocument.h"
 
 const QString kSelectStockBySearch = QStringLiteral(

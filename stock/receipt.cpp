@@ -1,7 +1,7 @@
 #include "stock/receipt.h"
 
 #include "db/sql.h"
-#include "stock/numbers.h"
+#include "platform/numbers.h"
 #include "stock/pinyin.h"
 
 namespace {

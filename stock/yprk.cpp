@@ -15,7 +15,7 @@
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "stock/controls.h"
-#include "stock/numbers.h"
+#include "platform/numbers.h"
 #include "stock/pendingdocument.h"
 #include "stock/pinyin.h"
 #include "stock/receipt.h"

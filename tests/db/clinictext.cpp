@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "db/clinicconventions.h"
+#include "platform/numbers.h"
 #include "platform/session.h"
 #include "support/testkit.h"
 
@@ -48,11 +49,11 @@ class ClinicTextTest : public QObject {
   }
 
   void generalFloatForm() {
-    QCOMPARE(GeneralFloatText(12.50), QString("12.5"));
-    QCOMPARE(GeneralFloatText(0), QString("0"));
-    QCOMPARE(GeneralFloatText(0.1 + 0.2), QString("0.3"));
-    QCOMPARE(GeneralFloatText(1.0 / 3), QString("0.333333333333333"));
-    QCOMPARE(GeneralFloatText(100 - 87.35), QString("12.65"));
+    QCOMPARE(FloatText(12.50), QString("12.5"));
+    QCOMPARE(FloatText(0), QString("0"));
+    QCOMPARE(FloatText(0.1 + 0.2), QString("0.3"));
+    QCOMPARE(FloatText(1.0 / 3), QString("0.333333333333333"));
+    QCOMPARE(FloatText(100 - 87.35), QString("12.65"));
     QCOMPARE(FloatValue(" 7.25 "), 7.25);
   }
 

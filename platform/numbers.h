@@ -1,10 +1,11 @@
 #pragma once
-// Numbers typed into the shop windows' boxes and the text they are shown in.
+// Numbers typed into boxes and the text they are shown in, alike in the
+// shop and the clinic windows.
 #include <QString>
 #include <optional>
 
-// The general float-to-text form of the shop windows: up to 15
-// significant digits, no trailing zeros.
+// The general float-to-text form: up to 15 significant digits, no
+// trailing zeros (12.50 shows as 12.5).
 QString FloatText(double value);
 // The trimmed text as a finite number; nothing when it is not one.
 std::optional<double> ParseFloat(const QString& text);

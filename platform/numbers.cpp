@@ -1,4 +1,4 @@
-#include "stock/numbers.h"
+#include "platform/numbers.h"
 
 #include <cmath>
 
