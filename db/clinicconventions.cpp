@@ -8,13 +8,10 @@
 QString DayText(const QDate& day) { return day.toString(QStringLiteral("yyyy-MM-dd")); }
 
 double FloatValue(const QString& text) {
-  bool ok = false;
-  const double value = text.trimmed().toDouble(&ok);
-  if (!ok) throw ConversionError(text);
-  return value;
+  const std::optional<double> value = ParseFloat(text);
+  if (!value) throw ConversionError(text);
+  return *value;
 }
-
-QString GeneralFloatText(double value) { return QString::number(value, 'g', 15); }
 
 QString TwoDecimals(double value) {
   // Ties round away from zero, as money is rounded on paper; a tiny
