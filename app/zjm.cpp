@@ -22,6 +22,8 @@
 #include "platform/session.h"
 #include "platform/widgets.h"
 #include "stock/hjt.h"
+#include "stock/yprk.h"
+#include "stock/ypzlwh.h"
 #include "stock/yzcx.h"
 
 namespace {
@@ -54,15 +56,15 @@ struct WindowCommand {
 // Every window command. The shop windows reached under the clinic's
 // captions need the same right as under the shop's own.
 const WindowCommand kCommands[] = {
-    {"N4Click", "商品资料维护", "资料维护", "资料维护", "资料维护", nullptr /* Make<Typzl> */},
-    {"N40Click", "商品入库", "产品入库", "产品入库操作", "产品入库", nullptr /* Make<Typrk> */},
+    {"N4Click", "商品资料维护", "资料维护", "资料维护", "资料维护", Make<Typzl>},
+    {"N40Click", "商品入库", "产品入库", "产品入库操作", "产品入库", Make<Typrk>},
     {"N41Click", "商品出库", "产品出库", "产品出库操作", "产品出库", Make<TFormhjt>},
     {"N15Click", "密码修改", "密码修改", "系统设置", nullptr, Make<TFormmaxg>},
     {"N42Click", "权限设置", "权限设置", "系统设置", "系统设置", Make<TFormqxsz>},
     {"N33Click", "老板查询", "老板查询", "财务统计", "老板查询", Make<TFormyzcx>},
     {"N7Click", "版权信息", "版权信息", kHelp, nullptr, Make<TFormhelp>},
-    {"NypzlClick", "药品资料维护", "药品资料维护", "药房管理", "资料维护", nullptr /* Make<Typzl> */},
-    {"NyprkClick", "药品入库", "药品入库", "药房管理", "产品入库", nullptr /* Make<Typrk> */},
+    {"NypzlClick", "药品资料维护", "药品资料维护", "药房管理", "资料维护", Make<Typzl>},
+    {"NyprkClick", "药品入库", "药品入库", "药房管理", "产品入库", Make<Typrk>},
     {"N13Click", "划价台", "划价台", "门诊前台", "产品出库", Make<TFormhjt>},
     {"N14Click", "权限设置", "权限设置", "药房管理", "系统设置", Make<TFormqxsz>},
     {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, nullptr /* Make<TFormzgyy> */},

@@ -63,6 +63,12 @@ class MainWindowTest : public QObject {
     first->widget()->setWindowTitle("丙");
     QVERIFY(main_->OpenChildByCaption("甲", MakeAbout) != first);
     QCOMPARE(frames().size(), 3);
+    // The receipt window under the shop's and the clinic's caption.
+    main_->N40Click();
+    main_->NyprkClick();
+    main_->N40Click();
+    QCOMPARE(captions().mid(3), QStringList({"商品入库", "药品入库"}));
+    QCOMPARE(frames()[3]->widget()->metaObject()->className(), frames()[4]->widget()->metaObject()->className());
   }
 
   void commandRestoresAMinimisedWindow() {
