@@ -1,7 +1,8 @@
 // Shop benchmark: fills a shop store at the scale of a busy shop's three
 // years, then times the owner's four queries over one year and the issue
 // window's stock search, each through the window itself (its handler, its
-// grid and its total) and as the same SQL run bare on the same file.
+// grid and its total) and as the same SQL read bare to its last row on the
+// same file, twice: through SQLite's C interface and through Qt's driver.
 //
 //   shopbench [folder]   the store is made in folder (a new temporary one
 //                        by default) and reused when it already holds the
@@ -44,6 +45,8 @@ const QDate kFirstDay(2022, 1, 1);
 const QDate kLastDay(2024, 12, 31);
 const QDate kYearStart(2024, 1, 1);
 const int kRuns = 7;
+const int kMaximumRuns = 101;
+const qint64 kMinimumMs = 300;
 
 // The initials that pinyin codes are made of (no I, U or V).
 const char kInitials[] = "ABCDEFGHJKLMNOPQRSTWXYZ";
@@ -217,11 +220,15 @@ double median(std::vector<double> times) {
   return times[times.size() / 2];
 }
 
-// Milliseconds of one call, the median of several runs after a warm-up.
+// Milliseconds of one call: the median of several runs after a warm-up,
+// and of more runs when each takes a millisecond or two, so that one late
+// wake-up does not decide a short figure.
 double timeIt(const std::function<void()>& run) {
   run();
   std::vector<double> times;
-  for (int i = 0; i < kRuns; ++i) {
+  QElapsedTimer total;
+  total.start();
+  while (int(times.size()) < kRuns || (total.elapsed() < kMinimumMs && int(times.size()) < kMaximumRuns)) {
     QElapsedTimer timer;
     timer.start();
     run();
@@ -257,13 +264,18 @@ struct Case {
   int sumColumn;
 };
 
+// The cases that miss a target, by name and search code.
 struct Verdict {
-  bool sqlite = true;  // every ratio to the SQLite interface within the target
-  bool qt = true;      // every ratio to Qt's driver within the target
-  bool fast = true;    // every window under 100 ms
+  QStringList sqlite;  // window over 1.3 times SQLite's interface
+  QStringList qt;      // window over 1.3 times Qt's driver
+  QStringList slow;    // window at 100 ms or more
+
+  static std::string text(const QStringList& misses) {
+    return misses.isEmpty() ? "met" : "not met by " + misses.join(QStringLiteral("; ")).toStdString();
+  }
 };
 
-void report(const Case& c, sqlite3* bare, const QSqlDatabase& qt, Verdict& verdict) {
+void report(const Case& c, const QString& search, sqlite3* bare, const QSqlDatabase& qt, Verdict& verdict) {
   Result sqliteResult, qtResult;
   const double windowMs = timeIt(c.window);
   const double sqliteMs = timeIt([&] { sqliteResult = bareRun(bare, c.sql, c.values, c.sumColumn); });
@@ -273,9 +285,10 @@ void report(const Case& c, sqlite3* bare, const QSqlDatabase& qt, Verdict& verdi
               sqliteMs, windowMs / sqliteMs, qtMs, windowMs / qtMs);
   if (rows != sqliteResult.rows || rows != qtResult.rows)
     throw std::runtime_error(std::string(c.name) + ": the window and the bare runs found different rows");
-  verdict.sqlite = verdict.sqlite && windowMs / sqliteMs <= 1.3;
-  verdict.qt = verdict.qt && windowMs / qtMs <= 1.3;
-  verdict.fast = verdict.fast && windowMs < 100;
+  const QString which = QStringLiteral("%1 (code \"%2\")").arg(QString::fromUtf8(c.name), search);
+  if (windowMs / sqliteMs > 1.3) verdict.sqlite << which;
+  if (windowMs / qtMs > 1.3) verdict.qt << which;
+  if (windowMs >= 100) verdict.slow << which;
 }
 
 template <typename T>
@@ -287,7 +300,10 @@ T* child(QWidget* w, const char* name) {
 
 void runCases(const QString& path, const QString& search, const QString& label, Verdict& verdict) {
   const QString pattern = QStringLiteral("%") + search + QStringLiteral("%");
-  Bare bare(path, SQLITE_OPEN_READONLY);
+  // Read as the windows' connections read: Qt's driver opens without
+  // SQLite's own locking, and the store's read settings apply.
+  Bare bare(path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE);
+  for (const QString& pragma : ShopReadPragmas()) bare.exec(pragma.toUtf8().constData());
   const QStringList window = {day(kYearStart), day(kLastDay)};
   TFormyzcx owner;
   child<QDateEdit>(&owner, "DateTimePicker1")->setDate(kYearStart);
@@ -324,7 +340,7 @@ void runCases(const QString& path, const QString& search, const QString& label, 
        {pattern}, 8},
   };
   Connection qt = OpenShopDatabase();
-  for (const Case& c : cases) report(c, bare.db(), qt.db(), verdict);
+  for (const Case& c : cases) report(c, search, bare.db(), qt.db(), verdict);
 }
 }  // namespace
 
@@ -350,15 +366,21 @@ int main(int argc, char** argv) {
       std::printf("generated %d goods, %d stock batches, %d receipt lines, %d issue lines in %.1f s\n", kGoods,
                   kBatches, kReceipts, kIssues, timer.elapsed() / 1000.0);
     }
-    std::printf("store %s (%.0f MB)\n", qPrintable(path), QFileInfo(path).size() / 1e6);
+    std::printf("store %s (%.0f MB), SQLite %s\n", qPrintable(path), QFileInfo(path).size() / 1e6,
+                sqlite3_libversion());
+    std::printf("window: the window's own handler, statement, grid and total; median of %d runs or more after a warm-up\n"
+                "sqlite: the same statement read to its last row through SQLite's C interface (x: window/sqlite)\n"
+                "qt:     the same statement read to its last row through Qt's SQLite driver (x: window/qt)\n"
+                "both bare readers run on the SQLite library the windows use, on connections set as theirs\n",
+                kRuns);
     Clock::Set(QDateTime(kLastDay.addDays(1), QTime(9, 0)));
     Verdict verdict;
     runCases(path, QStringLiteral("ZX"), QStringLiteral("\"ZX\" (a typical typed code)"), verdict);
     runCases(path, QStringLiteral("Z"), QStringLiteral("\"Z\" (one letter)"), verdict);
     runCases(path, QString(), QStringLiteral("empty (every goods item)"), verdict);
-    std::printf("\nwindow/bare <= 1.3 against SQLite's interface: %s; against Qt's driver: %s\n",
-                verdict.sqlite ? "met" : "not met everywhere", verdict.qt ? "met" : "not met everywhere");
-    std::printf("every window under 100 ms: %s\n", verdict.fast ? "met" : "not met everywhere");
+    std::printf("\nwindow/sqlite <= 1.3: %s\n", Verdict::text(verdict.sqlite).c_str());
+    std::printf("window/qt <= 1.3: %s\n", Verdict::text(verdict.qt).c_str());
+    std::printf("every window under 100 ms: %s\n", Verdict::text(verdict.slow).c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;

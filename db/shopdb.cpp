@@ -28,6 +28,9 @@ const char* const kSchema[] = {
     "create table if not exists 基本资料 (编号 text primary key, 拼音缩写 text, 品名 text, 单位 text, "
     "规格 text, 仓位 text, 产地 text)",
     "create index if not exists 基本资料_拼音缩写 on 基本资料 (拼音缩写)",
+    // Every goods column a result shows beside its lines: a line finds its
+    // goods item here in one lookup, without a second one into the table.
+    "create index if not exists 基本资料_覆盖 on 基本资料 (编号, 拼音缩写, 品名, 单位, 规格, 产地)",
     "create table if not exists 单位 (单位 text)",
     "create table if not exists 临时入库 (" RECEIPT_COLUMNS ")",
     "create table if not exists 进货历史记录 (" RECEIPT_COLUMNS ", unique (编号, 流水号))",
@@ -61,6 +64,16 @@ void seedAdmin(const QSqlDatabase& db) {
 
 QString ShopDatabasePath() { return DataDir() + QStringLiteral("表.db"); }
 
+// Reading the file through a memory map spares a copy of every page and the
+// call that makes it, which halves the searches that jump about the file; a
+// larger page cache gave nothing more, and kept memory per window. SQLite
+// maps the file read-only and writes as before, so no written data depends
+// on it. The limit is address space, not memory.
+const QStringList& ShopReadPragmas() {
+  static const QStringList pragmas = {QStringLiteral("pragma mmap_size = 1073741824")};
+  return pragmas;
+}
+
 void CreateShopSchema(const QSqlDatabase& db) {
   QSqlDatabase conn = db;
   InTransaction(conn, [&] {
@@ -78,6 +91,7 @@ Connection OpenShopDatabase() {
   if (!db.open()) throw DbError(db.lastError().text());
   Exec(db, QStringLiteral("pragma journal_mode = wal"));
   Exec(db, QStringLiteral("pragma foreign_keys = on"));
+  for (const QString& pragma : ShopReadPragmas()) Exec(db, pragma);
   CreateShopSchema(db);
   return connection;
 }

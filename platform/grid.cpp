@@ -3,39 +3,25 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QSqlRecord>
 
 #include "platform/widgets.h"
 
 void FetchedModel::Load(QSqlQuery& query) {
   beginResetModel();
-  titles_.clear();
-  rows_.clear();
-  const QSqlRecord record = query.record();
-  const int columns = record.count();
-  for (int c = 0; c < columns; ++c) titles_ << record.fieldName(c);
-  while (query.next()) {
-    QVector<QVariant> row(columns);
-    for (int c = 0; c < columns; ++c) row[c] = query.value(c);
-    rows_.push_back(std::move(row));
-  }
+  rows_.Read(query);
   endResetModel();
 }
 
 void FetchedModel::Clear() {
   beginResetModel();
-  titles_.clear();
-  rows_.clear();
+  rows_ = FetchedRows();
   endResetModel();
 }
 
-int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.size(); }
-int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : titles_.size(); }
+int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.rowCount(); }
+int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.columnCount(); }
 
-QVariant FetchedModel::Value(int row, int column) const {
-  if (row < 0 || row >= rows_.size() || column < 0 || column >= titles_.size()) return QVariant();
-  return rows_[row][column];
-}
+QVariant FetchedModel::Value(int row, int column) const { return rows_.value(row, column); }
 
 QString CellText(const QVariant& value) {
   if (value.isNull()) return QString();
@@ -78,7 +64,7 @@ QVariant FetchedModel::data(const QModelIndex& index, int role) const {
 
 QVariant FetchedModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return QVariant();
-  if (orientation == Qt::Horizontal) return section < titles_.size() ? titles_[section] : QVariant();
+  if (orientation == Qt::Horizontal) return section < rows_.columnCount() ? rows_.titles()[section] : QVariant();
   return QVariant();
 }
 

@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QVector>
 
+#include "platform/fetchedrows.h"
+
 // How rows are coloured by their record number (the first row is record 1).
 enum class RowStripes {
   None,
@@ -21,7 +23,7 @@ class FetchedModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   using QAbstractTableModel::QAbstractTableModel;
-  // Reads every row of an executed query; the query is left at its end.
+  // Reads every row of an executed query, then finishes the query.
   void Load(QSqlQuery& query);
   void Clear();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -32,8 +34,7 @@ class FetchedModel : public QAbstractTableModel {
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
 
  private:
-  QStringList titles_;
-  QVector<QVector<QVariant>> rows_;
+  FetchedRows rows_;
   RowStripes stripes_ = RowStripes::None;
 };
 

@@ -23,10 +23,11 @@
 #include "platform/numbers.h"
 #include "stock/pendingdocument.h"
 
+// Each batch finds its goods columns in the catalogue index that holds them.
 const QString kSelectStockBySearch = QStringLiteral(
     "select lsrkxx.编号, lsrkxx.流水号, lsrkxx.拼音码, ypxx.品名, lsrkxx.进价, lsrkxx.数量, ypxx.单位, "
     "lsrkxx.售价, lsrkxx.金额, ypxx.规格, ypxx.产地, lsrkxx.进货时间, lsrkxx.有效期 "
-    "from 基本资料 as ypxx, 库存 as lsrkxx "
+    "from 基本资料 as ypxx indexed by 基本资料_覆盖, 库存 as lsrkxx "
     "where lsrkxx.编号 = ypxx.编号 and lsrkxx.拼音码 like ?");
 
 namespace {

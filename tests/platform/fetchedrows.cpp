@@ -1,0 +1,150 @@
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "db/connection.h"
+#include "db/sql.h"
+#include "platform/grid.h"
+#include "support/testkit.h"
+
+// A grid's rows must read back exactly as Qt's driver gives them, however
+// they are held, and a result read into a grid is done with.
+class FetchedRowsTest : public QObject {
+  Q_OBJECT
+
+  Connection store_;
+
+  // Every cell of a query as the driver gives it, row after row.
+  QList<QVariantList> driverRows(const QString& sql, QSql::NumericalPrecisionPolicy precision) {
+    QSqlQuery query(store_.db());
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(precision);
+    if (!query.exec(sql)) QTest::qFail("the statement fails", __FILE__, __LINE__);
+    QList<QVariantList> rows;
+    while (query.next()) {
+      QVariantList row;
+      for (int c = 0; c < query.record().count(); ++c) row << query.value(c);
+      rows << row;
+    }
+    return rows;
+  }
+
+  void compareWithDriver(const QString& sql, QSql::NumericalPrecisionPolicy precision) {
+    const QList<QVariantList> expected = driverRows(sql, precision);
+    QSqlQuery query(store_.db());
+    query.setForwardOnly(true);
+    query.setNumericalPrecisionPolicy(precision);
+    QVERIFY(query.exec(sql));
+    FetchedModel model;
+    model.Load(query);
+    QCOMPARE(model.rowCount(), expected.size());
+    for (int r = 0; r < expected.size(); ++r) {
+      QCOMPARE(model.columnCount(), expected[r].size());
+      for (int c = 0; c < expected[r].size(); ++c) {
+        const QVariant got = model.Value(r, c), want = expected[r][c];
+        const QByteArray where = QStringLiteral("row %1 column %2").arg(r).arg(c).toUtf8();
+        QVERIFY2(got.typeId() == want.typeId(), where + " type " + got.typeName() + " != " + want.typeName());
+        QVERIFY2(got.isNull() == want.isNull(), where + " null");
+        QVERIFY2(got == want, where + " value " + got.toString().toUtf8() + " != " + want.toString().toUtf8());
+      }
+    }
+  }
+
+ private slots:
+  void init() {
+    store_ = Connection(UniqueConnectionName("rows"));
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", store_.name());
+    db.setDatabaseName(":memory:");
+    QVERIFY(db.open());
+    Exec(db, "create table t (id integer primary key, name text, price real, amount numeric(18,2), day date, "
+             "picture blob, big integer)");
+    Exec(db, "insert into t values (?, ?, ?, ?, ?, ?, ?)",
+         {1, QString("阿司匹林 100mg"), 6.7, 12.5, QString("2024-02-29"), QByteArray("\x00\x01\xff", 3),
+          qlonglong(9007199254740993LL)});
+    // Empty text and blob, a whole number in a real column, a text in a number column.
+    Exec(db, "insert into t values (?, ?, ?, ?, ?, ?, ?)",
+         {2, QString(""), 10, QString("12.50元"), QString(""), QByteArray(""), -1});
+    Exec(db, "insert into t (id) values (3)");
+    Exec(db, "insert into t values (?, ?, ?, ?, ?, ?, ?)",
+         {4, QString("a") + QChar(0) + QString("b"), -0.1, 0, QString("2024-01-01"), QByteArray("x"), 0});
+  }
+  void cleanup() { store_ = Connection(); }
+
+  void cellsReadBackAsTheDriverGivesThem() {
+    const QString all = "select * from t order by id";
+    // Values the statement computes, and a column of mixed kinds.
+    const QString computed = "select id * 2, name || '号', price / 3, coalesce(name, price, id), null from t order by id";
+    for (const auto& [sql, precision] : {std::pair{all, QSql::LowPrecisionDouble}, std::pair{all, QSql::HighPrecision},
+                                         std::pair{computed, QSql::LowPrecisionDouble},
+                                         // A policy that turns reals into integers is the driver's to apply.
+                                         std::pair{all, QSql::LowPrecisionInt32}}) {
+      compareWithDriver(sql, precision);
+      if (QTest::currentTestFailed()) return;
+    }
+  }
+
+  void cellTextsAreThoseShown() {
+    QSqlQuery query = Exec(store_.db(), "select name, price, big, day from t where id in (?, ?) order by id", {1, 3});
+    FetchedModel model;
+    model.Load(query);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QString("阿司匹林 100mg"));
+    QCOMPARE(model.data(model.index(0, 1)).toString(), QString("6.7"));
+    QCOMPARE(model.data(model.index(0, 2)).toString(), QString("9007199254740993"));
+    QCOMPARE(model.data(model.index(0, 3)).toString(), QString("2024-02-29"));
+    QCOMPARE(model.data(model.index(1, 0)).toString(), QString());
+    QVERIFY(!model.Value(2, 0).isValid());
+    QVERIFY(!model.Value(0, 4).isValid());
+    QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QString("day"));
+  }
+
+  // Read to its end, a statement run again would start over: the query must
+  // be done with, not hand its first row out a second time.
+  void aReadQueryIsFinished() {
+    QSqlQuery query = Exec(store_.db(), "select id from t where id > ?", {0});
+    FetchedModel model;
+    model.Load(query);
+    QCOMPARE(model.rowCount(), 4);
+    QVERIFY(!query.isActive());
+    QVERIFY(!query.next());
+  }
+
+  void aNewResultReplacesTheOldWhole() {
+    Exec(store_.db(), "create table many (n integer, label text)");
+    QSqlDatabase db = store_.db();
+    InTransaction(db, [&] {
+      for (int n = 0; n < 3000; ++n)
+        Exec(store_.db(), "insert into many values (?, ?)", {n, QString("第%1行").arg(n)});
+    });
+    DataGrid grid;
+    QSqlQuery many = Exec(store_.db(), "select n, label from many order by n");
+    grid.Open(many);
+    QCOMPARE(grid.RecordCount(), 3000);
+    QCOMPARE(grid.Model()->Value(2999, 1).toString(), QString("第2999行"));
+
+    QSqlQuery few = Exec(store_.db(), "select label, n from many where n in (?, ?) order by n desc", {7, 3});
+    grid.Open(few);
+    QCOMPARE(grid.RecordCount(), 2);
+    QCOMPARE(grid.Model()->columnCount(), 2);
+    QCOMPARE(grid.Cell(0), QString("第7行"));
+    QCOMPARE(grid.Model()->Value(1, 0).toString(), QString("第3行"));
+    QCOMPARE(grid.Model()->Value(1, 1), QVariant(qlonglong(3)));
+    QVERIFY(!grid.Model()->Value(2, 0).isValid());
+
+    // No row still shows the columns; a cleared grid shows nothing.
+    QSqlQuery none = Exec(store_.db(), "select n, label, n + 1 from many where n < ?", {0});
+    grid.Open(none);
+    QCOMPARE(grid.RecordCount(), 0);
+    QCOMPARE(grid.Model()->columnCount(), 3);
+    QCOMPARE(grid.Cell(0), QString());
+    QSqlQuery again = Exec(store_.db(), "select n from many where n >= ? order by n", {2990});
+    grid.Open(again);
+    QCOMPARE(grid.RecordCount(), 10);
+    QCOMPARE(grid.Cell(0), QString("2990"));
+    grid.Clear();
+    QCOMPARE(grid.RecordCount(), 0);
+    QCOMPARE(grid.Model()->columnCount(), 0);
+  }
+};
+
+BRIMWICK_TEST_MAIN(FetchedRowsTest)
+#include "fetchedrows.moc"
