@@ -216,7 +216,13 @@ void TFormhjt::DBGrid3DblClick() {
 void TFormhjt::BitBtn2Click() {
   try {
     QSqlDatabase db = connection_.db();
-    if (!CompleteIssue(db)) ShowMessage(kFailed);
+    if (!CompleteIssue(db)) {
+      // Every line is still pending: the boxes show them, not an empty document.
+      ShowMessage(kFailed);
+      refreshPending();
+      readTotals();
+      return;
+    }
     refreshPending();
     // The batches just lowered or deleted must not be offered as they were.
     openStock();

@@ -69,7 +69,10 @@ QString dayText(const QDate& day) { return day.toString(Qt::ISODate); }
 TFormyzcx::TFormyzcx(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("老板查询"));
   buildLayout();
-  connect(RadioGroup1, &QButtonGroup::idClicked, this, &TFormyzcx::RadioGroup1Click);
+  // A type picked by a click, by the arrow keys or from code alike.
+  connect(RadioGroup1, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) RadioGroup1Click(id);
+  });
   connect(BitBtn3, &QPushButton::clicked, this, &TFormyzcx::BitBtn3Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TFormyzcx::BitBtn2Click);
   connect(BitBtn4, &QPushButton::clicked, this, &TFormyzcx::BitBtn4Click);

@@ -190,6 +190,9 @@ class IssueTest : public QObject {
     QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起, 操作失败"});
     QCOMPARE(everything(), before);
     QCOMPARE(Find<DataGrid>(&w, "DBGrid3")->RecordCount(), 2);
+    // The document is still open, and its boxes say so.
+    QCOMPARE(Find<QLineEdit>(&w, "Edit9")->text(), QString("2"));
+    QCOMPARE(Find<QLineEdit>(&w, "Edit5")->text(), QString("9"));
   }
 
   void completionRechecksEveryBatch() {

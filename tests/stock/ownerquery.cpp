@@ -75,6 +75,13 @@ class OwnerQueryTest : public QObject {
     QCOMPARE(total(w), QString("0.00"));
     for (int i = 0; i < 4; ++i) QVERIFY(!Find<QRadioButton>(&w, QString("RadioGroup1_%1").arg(i))->isChecked());
     for (const char* name : {"BitBtn3", "BitBtn2", "BitBtn4", "BitBtn5"}) QVERIFY(!Find<QPushButton>(&w, name)->isVisible());
+    // A type picked from code as well as by a click shows its own button only.
+    Find<QRadioButton>(&w, "RadioGroup1_2")->setChecked(true);
+    QVERIFY(Find<QPushButton>(&w, "BitBtn4")->isVisible());
+    Find<QRadioButton>(&w, "RadioGroup1_0")->setChecked(true);
+    QVERIFY(Find<QPushButton>(&w, "BitBtn3")->isVisible());
+    QVERIFY(!Find<QPushButton>(&w, "BitBtn4")->isVisible());
+    QCOMPARE(Find<QPushButton>(&w, "BitBtn3")->text(), QString("报表查询"));
   }
 
   void receiptsIncludeBothEndsOfTheWindow() {

@@ -150,6 +150,19 @@ class CatalogueWindowTest : public QObject {
     QCOMPARE(unit->currentText(), picked);
   }
 
+  void tabGoesFromBoxToBoxInTheShopsOrder() {
+    Typzl w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList order = {"Editpm", "Editlbh", "Editge", "Editpysx", "ComboBoxdw",
+                               "Edit1",  "Edit2",   "BitBtn1", "BitBtn2", "Edit3"};
+    Find<QWidget>(&w, order.first())->setFocus();
+    for (int i = 1; i < order.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), Find<QWidget>(&w, order[i]));
+    }
+  }
+
   void enterMovesAlongTheChains() {
     Typzl w;
     w.show();
