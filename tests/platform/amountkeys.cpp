@@ -1,4 +1,5 @@
 // The number boxes of the clinic take only what a number needs.
+#include <QInputMethodEvent>
 #include <QLineEdit>
 
 #include "platform/amountkeys.h"
@@ -25,6 +26,30 @@ class AmountKeysTest : public QObject {
     QCOMPARE(box.text(), kept);
     QTest::keyClick(&box, Qt::Key_Backspace);
     QCOMPARE(box.text(), kept.chopped(1));
+  }
+
+  // An input method commits its text in one go, past the key filter.
+  void inputMethodTextIsFilteredToo_data() {
+    QTest::addColumn<bool>("age");
+    QTest::addColumn<QString>("committed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("amount digits") << false << "2.5" << "12.5";
+    QTest::newRow("amount full-width") << false << "２．５" << "1";
+    QTest::newRow("amount word") << false << "十二元" << "1";
+    QTest::newRow("age digits") << true << "45" << "145";
+    QTest::newRow("age point") << true << "4.5" << "1";
+  }
+  void inputMethodTextIsFilteredToo() {
+    QFETCH(bool, age);
+    QFETCH(QString, committed);
+    QFETCH(QString, kept);
+    QLineEdit box;
+    age ? AgeKeyFilter(&box) : AmountKeyFilter(&box);
+    box.setText("1");
+    QInputMethodEvent commit;
+    commit.setCommitString(committed);
+    QApplication::sendEvent(&box, &commit);
+    QCOMPARE(box.text(), kept);
   }
 
   void enterStillMovesOn() {
