@@ -266,6 +266,9 @@ ScratchTable::ScratchTable(const QSqlDatabase& db, const QString& name, const st
   CreateScratchTable(db_, name_, columns);
 }
 
+ScratchTable::ScratchTable(const QSqlDatabase& db, const ClinicTable& layout)
+    : ScratchTable(db, layout.name, layout.columns) {}
+
 ScratchTable::~ScratchTable() {
   try {
     if (db_.isOpen()) DropScratchTable(db_, name_);

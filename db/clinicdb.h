@@ -69,6 +69,8 @@ bool ScratchTableExists(const QSqlDatabase& db, const QString& name);
 class ScratchTable {
  public:
   ScratchTable(const QSqlDatabase& db, const QString& name, const std::vector<ClinicColumn>& columns);
+  // One of ClinicScratchTables(), under its own name.
+  ScratchTable(const QSqlDatabase& db, const ClinicTable& layout);
   ~ScratchTable();
   ScratchTable(const ScratchTable&) = delete;
   ScratchTable& operator=(const ScratchTable&) = delete;

@@ -175,6 +175,20 @@ std::vector<ClinicTable> MakeTables() {
       Table("时间表", {Day("时间")}),
   };
 }
+std::vector<ClinicTable> MakeScratchTables() {
+  const std::vector<ClinicColumn> codeQuantity{Text("编号"), Number("数量")};
+  return {
+      {QStringLiteral("ckb"), codeQuantity, {}, {}},
+      {QStringLiteral("Pelloc"), codeQuantity, {}, {}},
+      {QStringLiteral("tj"), {Text("编号", 10), Text("品名", 50)}, {}, {}},
+  };
+}
+
+const ClinicTable* FindIn(const std::vector<ClinicTable>& tables, const QString& name) {
+  for (const ClinicTable& table : tables)
+    if (table.name == name) return &table;
+  return nullptr;
+}
 }  // namespace
 
 const ClinicColumn* ClinicTable::Find(const QString& column) const {
@@ -195,8 +209,11 @@ const std::vector<ClinicTable>& ClinicTables() {
   return tables;
 }
 
-const ClinicTable* FindClinicTable(const QString& name) {
-  for (const ClinicTable& table : ClinicTables())
-    if (table.name == name) return &table;
-  return nullptr;
+const ClinicTable* FindClinicTable(const QString& name) { return FindIn(ClinicTables(), name); }
+
+const std::vector<ClinicTable>& ClinicScratchTables() {
+  static const std::vector<ClinicTable> tables = MakeScratchTables();
+  return tables;
 }
+
+const ClinicTable* FindClinicScratchTable(const QString& name) { return FindIn(ClinicScratchTables(), name); }

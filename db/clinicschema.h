@@ -46,3 +46,11 @@ struct ClinicTable {
 const std::vector<ClinicTable>& ClinicTables();
 // The table of that name, or nullptr.
 const ClinicTable* FindClinicTable(const QString& name);
+
+// The scratch tables one click makes and drops again, private to the
+// connection that makes them (see ScratchTable in db/clinicdb.h): "ckb",
+// the lines of the visit being dispensed; "Pelloc", the batch sums of the
+// day close; "tj", the goods of one category in the commission count.
+const std::vector<ClinicTable>& ClinicScratchTables();
+// The scratch table of that name, or nullptr.
+const ClinicTable* FindClinicScratchTable(const QString& name);

@@ -34,7 +34,7 @@ void SeedPaidVisit(const QSqlDatabase& db) {
 // lower the oldest batch, move the lines, clear the queue; then the step
 // given, which may fail.
 void Dispense(const QSqlDatabase& db, const std::function<void()>& lastStep) {
-  ScratchTable lines(db, "ckb", {{"编号", ColumnType::Text}, {"数量", ColumnType::Number}});
+  ScratchTable lines(db, *FindClinicScratchTable("ckb"));
   Exec(db, "insert into ckb select 编号, 数量 from 临时出库信息 where " + VisitKey::Condition(), kVisit.Values());
   for (const QVariantList& line : ReadAll(db, "select 编号, 数量 from ckb")) {
     const QString batch =
@@ -128,10 +128,10 @@ class ClinicPostingsTest : public QObject {
   void scratchTablesBelongToOneConnection() {
     Connection first = OpenClinicDatabase();
     Connection second = OpenClinicDatabase();
-    const std::vector<ClinicColumn> columns{{"编号", ColumnType::Text}, {"品名", ColumnType::Text}};
+    const ClinicTable& goods = *FindClinicScratchTable("tj");
     // Two desks running the same computation at once do not clash.
-    ScratchTable mine(first.db(), "tj", columns);
-    ScratchTable theirs(second.db(), "tj", columns);
+    ScratchTable mine(first.db(), goods);
+    ScratchTable theirs(second.db(), goods);
     Exec(first.db(), "insert into tj values (?, ?)", {"1", "甘草片"});
     Exec(second.db(), "insert into tj values (?, ?)", {"2", "板蓝根"});
     QCOMPARE(TableRows(first.db(), "tj"), QStringList{"1|甘草片"});
@@ -139,6 +139,23 @@ class ClinicPostingsTest : public QObject {
     // A third desk does not see either.
     Connection third = OpenClinicDatabase();
     QVERIFY(!ScratchTableExists(third.db(), "tj"));
+  }
+
+  // The statements of the desks name these columns.
+  void scratchTablesHaveTheirColumns() {
+    Connection c = OpenClinicDatabase();
+    const QMap<QString, QStringList> expected{
+        {"ckb", {"编号", "数量"}}, {"Pelloc", {"编号", "数量"}}, {"tj", {"编号", "品名"}}};
+    QCOMPARE(ClinicScratchTables().size(), size_t(expected.size()));
+    for (const ClinicTable& layout : ClinicScratchTables()) {
+      QVERIFY2(expected.contains(layout.name), qPrintable(layout.name));
+      QVERIFY(!FindClinicTable(layout.name));
+      {
+        ScratchTable scratch(c.db(), layout);
+        QCOMPARE(ClinicFixture::ColumnNames(c.db(), layout.name), expected[layout.name]);
+      }
+      QVERIFY(!ScratchTableExists(c.db(), layout.name));
+    }
   }
 
   void privateCopyHidesTheSharedTableUntilDropped() {
@@ -161,7 +178,7 @@ class ClinicPostingsTest : public QObject {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
     QVERIFY(!TransactionPosting(db, [&] {
-      CreateScratchTable(db, "Pelloc", {{"编号", ColumnType::Text}, {"数量", ColumnType::Number}});
+      CreateScratchTable(db, *FindClinicScratchTable("Pelloc"));
       Exec(db, "insert into Pelloc select 编号, sum(数量) from 药品过期表 group by 编号");
       Exec(db, "select 没有这一列 from Pelloc");
     }));

@@ -26,19 +26,12 @@ class ClinicStoreTest : public QObject {
     return cells.join('|');
   }
 
-  static QStringList Names(std::initializer_list<const char*> names) {
-    QStringList list;
-    for (const char* n : names) list << QString::fromUtf8(n);
-    return list;
-  }
-
  private slots:
   void initTestCase_data() { ClinicFixture::AddStoreRows(); }
   void init() { ClinicFixture::Prepare(); }
 
   void everyTableIsMadeWithItsColumnsInOrder() {
     Connection c = OpenClinicDatabase();
-    QCOMPARE(ClinicTables().size(), size_t(37));
     for (const ClinicTable& table : ClinicTables()) {
       QStringList described;
       for (const ClinicColumn& column : table.columns) described << column.name;
@@ -46,22 +39,59 @@ class ClinicStoreTest : public QObject {
     }
   }
 
-  // The desks copy rows by position and show some tables with select *:
-  // these orders are fixed whatever the description says.
-  void bindingColumnOrdersHold() {
+  // Every table under the names the desks' statements use, character for
+  // character. The desks copy rows by position and show some tables with
+  // select *, so the order counts too (服务信息 is 服务信息临时表 copied whole).
+  void everyTableHasItsNamesInOrder() {
     Connection c = OpenClinicDatabase();
-    const auto columns = [&](const char* table) { return ClinicFixture::ColumnNames(c.db(), QString::fromUtf8(table)); };
-    QCOMPARE(columns("出库患者信息"), Names({"姓名", "流水号", "时间", "划价人帐号", "收银人帐号"}));
-    QCOMPARE(columns("出库信息"), Names({"流水号", "编号", "时间", "数量", "单价(元)", "出库人帐号", "划价人帐号",
-                                        "收银人帐号", "开方医师", "收费类别", "总价(元)"}));
-    QCOMPARE(columns("退药信息"), Names({"编号", "开药时间", "退药时间", "数量", "单价(元)", "批号", "操作人帐号",
-                                        "流水号", "划价人帐号", "总价(元)"}));
-    QCOMPARE(columns("服务费退还信息"), Names({"服务类别", "流水号", "服务时间", "退还时间", "服务费(元)",
-                                              "开方医师", "服务人", "退还人帐号", "划价人帐号"}));
-    QCOMPARE(columns("服务信息"), Names({"服务类别", "流水号", "时间", "服务费(元)", "开方医师", "服务人",
-                                        "划价人帐号", "收费类别"}));
-    QCOMPARE(columns("服务信息临时表"), columns("服务信息"));
-    QCOMPARE(columns("住院患者押金表"), Names({"姓名", "时间", "收费类别", "金额", "操作人帐号"}));
+    const QString listing = QString::fromUtf8(R"~(
+药品信息: 编号, 品名, 单位, 规格, 厂商, 类别, 拼音缩写, 售价(元), 下限, 剂型
+药品类别: 药品类别
+药品剂型: 剂型
+服务人: 姓名, 职务
+药品单位: 药品单位
+药品来源: 药品来源
+服务项目: 拼音缩写, 服务项目, 项目单价(元)
+比例分配表: 拼音缩写, 项目, 医生比例, 服务人比例
+库存: 编号, 数量
+药品过期表: 编号, 药品批号, 数量, 生产时间, 有效期, 过期时间
+入库信息: 编号, 时间, 药品批号, 数量, 单价(元), 总价(元), 药品来源, 入库人帐号
+收银信息: 收费类别, 流水号, 姓名, 时间, 药费(元), 服务费(元), 划价人帐号
+临时出库信息: 流水号, 编号, 时间, 数量, 单价(元), 开方医师, 划价人帐号, 收银标志, 收费类别, 收银人帐号, 出库人帐号, 总价(元)
+出库患者信息: 姓名, 流水号, 时间, 划价人帐号, 收银人帐号
+服务信息临时表: 服务类别, 流水号, 时间, 服务费(元), 开方医师, 服务人, 划价人帐号, 收费类别
+服务信息: 服务类别, 流水号, 时间, 服务费(元), 开方医师, 服务人, 划价人帐号, 收费类别
+患者信息: 收费类别, 流水号, 姓名, 时间, 药费(元), 服务费(元), 划价人帐号, 收银人帐号, 收入金额(元)
+出库信息: 流水号, 编号, 时间, 数量, 单价(元), 出库人帐号, 划价人帐号, 收银人帐号, 开方医师, 收费类别, 总价(元)
+退药临时信息: 编号, 开药时间, 退药时间, 数量, 单价(元), 批号, 操作人帐号, 流水号, 划价人帐号, 总价(元)
+退药信息: 编号, 开药时间, 退药时间, 数量, 单价(元), 批号, 操作人帐号, 流水号, 划价人帐号, 总价(元)
+服务费退还临时信息: 服务类别, 流水号, 服务时间, 退还时间, 服务费(元), 开方医师, 服务人, 划价人帐号, 退还人帐号
+服务费退还信息: 服务类别, 流水号, 服务时间, 退还时间, 服务费(元), 开方医师, 服务人, 退还人帐号, 划价人帐号
+临时反库信息: 编号, 入库时间, 返库时间, 药品批号, 数量, 单价(元), 售价(元), 药品来源, 反库人帐号, 入库人帐号, 返库原因, 总价(元)
+药品反库信息: 编号, 入库时间, 返库时间, 药品批号, 数量, 单价(元), 售价(元), 药品来源, 入库人帐号, 反库人帐号, 返库原因, 总价(元), 零售金额
+药品报损临时信息: 编号, 入库时间, 报损时间, 药品批号, 数量, 单价(元), 报损零售价(元), 药品来源, 报损人帐号, 入库人帐号, 报损原因, 总价(元)
+药品报损信息: 编号, 入库时间, 报损时间, 药品批号, 数量, 单价(元), 报损零售价(元), 药品来源, 入库人帐号, 报损人帐号, 报损原因, 总价(元), 报损总价
+入院信息表: 拼音缩写, 姓名, 性别, 年龄, 合作医疗证号, 住址
+住院患者押金表: 姓名, 时间, 收费类别, 金额, 操作人帐号
+住院患者药品统计表: 编号, 开药时间, 数量, 单价(元), 流水号, 划价人帐号, 开方医师, 总价(元)
+住院患者服务统计表: 服务类别, 服务时间, 服务费(元), 开方医师, 服务人, 划价人帐号
+医生药品提成统计表: 服务项目, 总金额, 提成比例, 提成金额, 开方医师, 统计人
+医生处方提成统计表: 服务项目, 服务数目, 总金额, 提成比例, 提成金额, 开方医师, 统计人
+服务费提成统计表: 服务项目, 服务数目, 总金额, 提成比例, 提成金额, 服务人, 统计人
+财务综合报表: 时间, 药品利润(元), 服务项目利润(元), 本月购药金额(元), 耗材金额(元), 本月库存金额(元), 本月库存零售金额(元)
+卫材入库历史记录表: 产品名称, 时间, 数量, 单位, 单价(元), 总价(元), 供货商, 产地, 入库人帐号
+卫材出库表: 产品名称, 时间, 数量, 单位, 单价(元), 售价(元), 进货金额(元), 零售金额(元), 利润金额(元), 总价(元), 供货商, 产地, 领取人
+时间表: 时间
+)~");
+    QStringList tables;
+    for (const QString& line : listing.split('\n', Qt::SkipEmptyParts)) {
+      const QString table = line.section(": ", 0, 0);
+      tables << table;
+      QCOMPARE(ClinicFixture::ColumnNames(c.db(), table), line.section(": ", 1).split(", "));
+    }
+    QStringList made;
+    for (const ClinicTable& table : ClinicTables()) made << table.name;
+    QCOMPARE(made, tables);
   }
 
   void reopeningKeepsTheRowsAndMakesNothingTwice() {
