@@ -1,6 +1,7 @@
 #include "platform/keys.h"
 
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 namespace {
@@ -31,18 +32,26 @@ class CharFilter : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      const QString text = key->text();
+      const QString text = static_cast<QKeyEvent*>(event)->text();
       // Keys that type nothing (arrows, Backspace, Delete, Enter) pass.
-      if (!text.isEmpty() && text.at(0).isPrint()) {
-        for (const QChar c : text)
-          if (!allowed_.contains(c)) return true;
-      }
+      if (!text.isEmpty() && text.at(0).isPrint() && !allAllowed(text)) return true;
+    } else if (event->type() == QEvent::InputMethod) {
+      // A Chinese input method hands its text over as one commit, not as
+      // key presses: it passes only when every character would have passed
+      // as a key, and compositions are not shown at all.
+      const auto* input = static_cast<QInputMethodEvent*>(event);
+      if (!input->preeditString().isEmpty() || !allAllowed(input->commitString())) return true;
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
+  bool allAllowed(const QString& text) const {
+    for (const QChar c : text)
+      if (!allowed_.contains(c)) return false;
+    return true;
+  }
+
   QString allowed_;
 };
 }  // namespace
