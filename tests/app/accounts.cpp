@@ -132,6 +132,24 @@ class AccountsTest : public QObject {
     QCOMPARE(grid()->RecordCount(), 1);
   }
 
+  void theLastAccountCanGoAndTheEmptyListStillAnswers() {
+    openWindow();
+    clickRow(0);
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->model()->index(0, 0)).center());
+    QVERIFY(accounts().isEmpty());
+    QVERIFY(rights("admin").isEmpty());
+    QCOMPARE(grid()->RecordCount(), 0);
+    QCOMPARE(ticks(), QList<bool>({false, false, false, false, false}));
+    // With no row, both commands act on an empty account and touch nothing else.
+    TestKit::ClearMessages();
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"您是要删除这个记吗？"});
+    apply();
+    QCOMPARE(AccountFixture::Scalar("select count(*) from 权限信息"), QString("0"));
+    add("clerk", "小李");
+    QCOMPARE(accounts(), QStringList{"clerk|小李"});
+  }
+
   void applyIsAllOrNothing() {
     AddUser("clerk", "小李", "pw", {"产品入库"});
     AccountFixture::Run(

@@ -142,6 +142,18 @@ class LoginTest : public QObject {
     QCOMPARE(CurrentAccount(), QString("clerk"));
   }
 
+  void tabRunsFromExitThroughTheBoxes() {
+    QApplication::setActiveWindow(login_.get());
+    QVERIFY(QTest::qWaitForWindowActive(login_.get()));
+    Find<QWidget>(login_.get(), "BitBtn1")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+      order << QApplication::focusWidget()->objectName();
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, QStringList({"BitBtn1", "BitBtn2", "Edit4", "Edit1", "Edit3", "BitBtn1"}));
+  }
+
   void reloginClosesOnlyWindowsOfLostRights() {
     AddUser("clerk", "小李", "pw", {"产品入库"});
     logIn("admin", "管理员", "admin");

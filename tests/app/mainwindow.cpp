@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -95,6 +96,20 @@ class MainWindowTest : public QObject {
     // The caption is free again.
     main_->N15Click();
     QCOMPARE(captions(), QStringList{"密码修改"});
+  }
+
+  void closingThePasswordWindowIsNeverTrappedByItsCheck() {
+    main_->N15Click();
+    QApplication::setActiveWindow(main_.get());
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
+    QPointer<QMdiSubWindow> frame = frames()[0];
+    QLineEdit* old = Find<QLineEdit>(frame, "Edit1");
+    old->setFocus();
+    TestKit::Type(old, "wrong");
+    // The frame's own close, as its close button does.
+    frame->close();
+    QTRY_VERIFY(frame.isNull());
+    QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 
   void closingTheFrameDestroysTheWindow() {

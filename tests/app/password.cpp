@@ -89,6 +89,31 @@ class PasswordTest : public QObject {
     QTRY_VERIFY(window_.isNull());
   }
 
+  void tabRunsThroughTheBoxesThenTheButtons() {
+    openWindow();
+    TestKit::Type(box("Edit1"), "old");
+    QStringList order;
+    for (int i = 0; i < 5; ++i) {
+      order << focus()->objectName();
+      QTest::keyClick(focus(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, QStringList({"Edit1", "Edit2", "Edit3", "BitBtn1", "BitBtn2"}));
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+
+  void emptyNewPasswordIsAPassword() {
+    openWindow();
+    TestKit::Type(box("Edit1"), "old");
+    TestKit::PressEnter(box("Edit1"));
+    TestKit::PressEnter(box("Edit2"));
+    TestKit::PressEnter(box("Edit3"));
+    QCOMPARE(focus(), static_cast<QWidget*>(button("BitBtn1")));
+    TestKit::Click(button("BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"修改成功，请牢记自己的密码，下次请用新密码登陆！"});
+    QVERIFY(PasswordIs("clerk", ""));
+    QVERIFY(!PasswordIs("clerk", "old"));
+  }
+
   void changeChecksTheBoxesAgain() {
     openWindow();
     change("bad", "new1", "new1");
