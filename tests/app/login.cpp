@@ -9,14 +9,16 @@
 #include "app/zjm.h"
 #include "platform/session.h"
 #include "support/accountfixture.h"
+#include "support/loginframe.h"
 #include "support/testkit.h"
 
 using AccountFixture::AddUser;
 
 class LoginTest : public QObject {
   Q_OBJECT
-  std::unique_ptr<Tzhjiemian> main_;
-  std::unique_ptr<Tdl> login_;
+  LoginFrame frame_;
+  std::unique_ptr<Tzhjiemian>& main_ = frame_.main;
+  std::unique_ptr<Tdl>& login_ = frame_.login;
 
   QLineEdit* box(const char* name) { return Find<QLineEdit>(login_.get(), name); }
   QAction* action(const char* name) { return Find<QAction>(main_.get(), name); }
@@ -40,18 +42,8 @@ class LoginTest : public QObject {
   }
 
  private slots:
-  void init() {
-    TestKit::FreshDataDir();
-    main_ = std::make_unique<Tzhjiemian>();
-    login_ = std::make_unique<Tdl>(main_.get());
-    main_->SetLoginWindow(login_.get());
-    login_->show();
-    TestKit::ClearMessages();
-  }
-  void cleanup() {
-    login_.reset();
-    main_.reset();
-  }
+  void init() { frame_.Open(); }
+  void cleanup() { frame_.Close(); }
 
   void wrongPasswordKeepsTheLoginUp() {
     logIn("admin", "管理员", "admin");

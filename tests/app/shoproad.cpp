@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "support/accountfixture.h"
+#include "support/loginframe.h"
 #include "support/testkit.h"
 
 using AccountFixture::Rows;
@@ -20,8 +21,9 @@ using AccountFixture::Scalar;
 
 class ShopRoadTest : public QObject {
   Q_OBJECT
-  std::unique_ptr<Tzhjiemian> main_;
-  std::unique_ptr<Tdl> login_;
+  LoginFrame frame_;
+  std::unique_ptr<Tzhjiemian>& main_ = frame_.main;
+  std::unique_ptr<Tdl>& login_ = frame_.login;
 
   // Runs a menu command by its component name; returns the window it shows.
   QWidget* command(const char* name) {
@@ -38,17 +40,11 @@ class ShopRoadTest : public QObject {
 
  private slots:
   void init() {
-    TestKit::FreshDataDir();
     Clock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 30)));
-    main_ = std::make_unique<Tzhjiemian>();
-    login_ = std::make_unique<Tdl>(main_.get());
-    main_->SetLoginWindow(login_.get());
-    login_->show();
-    TestKit::ClearMessages();
+    frame_.Open();
   }
   void cleanup() {
-    login_.reset();
-    main_.reset();
+    frame_.Close();
     Clock::Reset();
   }
 
