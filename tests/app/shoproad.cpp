@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -123,6 +124,16 @@ class ShopRoadTest : public QObject {
     TestKit::Click(in<QPushButton>(issue, "BitBtn2"));
     QCOMPARE(Scalar("select count(*) from 库存"), QString("0"));
     QCOMPARE(Scalar("select sum(数量) from 出库记录"), QString("10"));
+  }
+
+  void theMenuBarShowsEveryHeadingThatHasACommand() {
+    QStringList headings;
+    for (QAction* heading : main_->menuBar()->actions())
+      if (heading->isVisible()) headings << heading->text();
+    QCOMPARE(headings.mid(0, 5), QStringList({"资料维护", "产品入库操作", "产品出库操作", "系统设置", "财务统计"}));
+    QVERIFY(headings.contains("返回界面"));
+    QVERIFY(headings.contains("退出"));
+    QVERIFY(headings.contains("帮助"));
   }
 
   void aUserWithoutTheRightsCannotReachTheShopWindows() {
