@@ -11,6 +11,11 @@
 #include "db/sql.h"
 #include "platform/numbers.h"
 
+// A batch or stock quantity closer to zero than this is empty: quantities
+// are doubles, and a line of 0.1 taken thrice from 0.3 leaves a trace of
+// binary noise, never a real amount of medicine.
+inline constexpr double kQuantityTolerance = 1e-6;
+
 // The clinic windows' failure message after a posting was rolled back.
 inline const QString kOperationFailed = QStringLiteral("对不起，操作失败");
 

@@ -7,6 +7,9 @@ ClinicColumn Text(const char* name, int width = 0) { return {QString::fromUtf8(n
 ClinicColumn Number(const char* name) { return {QString::fromUtf8(name), ColumnType::Number, {}, 0, {}}; }
 ClinicColumn Money(const char* name) { return {QString::fromUtf8(name), ColumnType::Money, {}, 0, {}}; }
 ClinicColumn Day(const char* name) { return {QString::fromUtf8(name), ColumnType::Day, {}, 0, {}}; }
+// The row id the windows change one line by; it stands last, after the
+// columns that copies between tables name.
+ClinicColumn RowId() { return {QStringLiteral("行号"), ColumnType::RowId, {}, 0, {}}; }
 ClinicColumn Computed(const char* name, ColumnType type, const char* formula, const char* postgres = "") {
   return {QString::fromUtf8(name), type, QString::fromUtf8(formula), 0, QString::fromUtf8(postgres)};
 }
@@ -25,6 +28,10 @@ ClinicColumn ExpiryDay() {
 std::vector<ClinicColumn> ServiceLineColumns() {
   return {Text("服务类别"), Number("流水号"),   Day("时间"),        Number("服务费(元)"),
           Text("开方医师"), Text("服务人"),     Text("划价人帐号"), Text("收费类别")};
+}
+std::vector<ClinicColumn> WithRowId(std::vector<ClinicColumn> columns) {
+  columns.push_back(RowId());
+  return columns;
 }
 std::vector<ClinicColumn> MedicineReturnColumns() {
   return {Text("编号"), Day("开药时间"),   Day("退药时间"),   Number("数量"),       Number("单价(元)"),
@@ -95,7 +102,7 @@ std::vector<ClinicTable> MakeTables() {
             {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}),
       Table("入库信息",
             {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"), LineTotal(),
-             Text("药品来源"), Text("入库人帐号")}),
+             Text("药品来源"), Text("入库人帐号"), RowId()}),
 
       // Visit flow.
       Table("收银信息",
@@ -107,7 +114,7 @@ std::vector<ClinicTable> MakeTables() {
              LineTotal()}),
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
-      Table("服务信息", ServiceLineColumns()),
+      Table("服务信息", WithRowId(ServiceLineColumns())),
       Table("患者信息",
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),
@@ -200,7 +207,7 @@ const ClinicColumn* ClinicTable::Find(const QString& column) const {
 QStringList ClinicTable::StoredColumns() const {
   QStringList names;
   for (const ClinicColumn& c : columns)
-    if (!c.IsGenerated()) names << c.name;
+    if (!c.IsGenerated() && !c.IsRowId()) names << c.name;
   return names;
 }
 

@@ -9,7 +9,9 @@ enum class ColumnType {
   Text,    // codes, names, accounts, categories, batch numbers, free text
   Number,  // quantities, prices, amounts, percentages, the visit serial
   Money,   // decimal(18,2) money columns
-  Day      // a whole day: date on PostgreSQL, ISO text on SQLite
+  Day,     // a whole day: date on PostgreSQL, ISO text on SQLite
+  RowId    // a number the store draws for each new row, so that one of two
+           // identical rows can be changed alone; never written by a row
 };
 
 struct ClinicColumn {
@@ -27,6 +29,7 @@ struct ClinicColumn {
   QString generatedPostgres = {};
 
   bool IsGenerated() const { return !generated.isEmpty(); }
+  bool IsRowId() const { return type == ColumnType::RowId; }
 };
 
 struct ClinicTable {
@@ -38,7 +41,8 @@ struct ClinicTable {
   std::vector<QStringList> indexes;
 
   const ClinicColumn* Find(const QString& column) const;
-  // Names of the stored columns, in order: what a full insert names.
+  // Names of the stored columns, in order: what a full insert names (the
+  // store draws the row id itself).
   QStringList StoredColumns() const;
 };
 

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
+#include "platform/numbers.h"
 #include "platform/widgets.h"
 
 void FetchedModel::Load(QSqlQuery& query) {
@@ -38,12 +39,20 @@ QString CellText(const QVariant& value) {
   }
 }
 
+QString CellText(const QVariant& value, int decimals) {
+  if (decimals < 0) return CellText(value);
+  if (value.isNull()) return QString();
+  bool ok = false;
+  const double number = value.toString().trimmed().isEmpty() ? 0 : value.toDouble(&ok);
+  return ok ? FixedText(number, decimals) : CellText(value);
+}
+
 QVariant FetchedModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return QVariant();
   const bool odd = index.row() % 2 == 0;  // record numbers count from 1
   switch (role) {
     case Qt::DisplayRole:
-      return CellText(Value(index.row(), index.column()));
+      return CellText(Value(index.row(), index.column()), decimals_.value(index.column(), kGeneral));
     case Qt::BackgroundRole:
       switch (stripes_) {
         case RowStripes::YellowAqua: return QColor(odd ? Qt::yellow : Qt::cyan);
@@ -91,6 +100,11 @@ void DataGrid::SetColumnWidths(const QList<int>& widths) {
 
 void DataGrid::SetStripes(RowStripes stripes) {
   model_->SetStripes(stripes);
+  viewport()->update();
+}
+
+void DataGrid::SetColumnDecimals(const QList<int>& decimals) {
+  model_->SetColumnDecimals(decimals);
   viewport()->update();
 }
 

@@ -32,14 +32,24 @@ class FetchedModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   QVariant Value(int row, int column) const;
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
+  void SetColumnDecimals(const QList<int>& decimals) { decimals_ = decimals; }
 
  private:
   FetchedRows rows_;
+  QList<int> decimals_;
   RowStripes stripes_ = RowStripes::None;
 };
 
 // The text a cell shows: numbers in their shortest form, days as yyyy-MM-dd.
 QString CellText(const QVariant& value);
+// The same with a fixed number of decimals (money 2, quantities 3, shares
+// "0.00" 2); an empty value stays blank. Negative decimals: CellText.
+QString CellText(const QVariant& value, int decimals);
+
+// Display formats by column, for SetColumnDecimals.
+inline constexpr int kGeneral = -1;
+inline constexpr int kMoneyDecimals = 2;
+inline constexpr int kQuantityDecimals = 3;
 
 class DataGrid : public QTableView {
   Q_OBJECT
@@ -50,6 +60,9 @@ class DataGrid : public QTableView {
   void Clear();
   void SetColumnWidths(const QList<int>& widths);
   void SetStripes(RowStripes stripes);
+  // Decimals shown per column, from the first (kGeneral for the shortest
+  // form); columns past the list show the shortest form. Kept across Open.
+  void SetColumnDecimals(const QList<int>& decimals);
   int RecordCount() const;
   int CurrentRow() const;
   // Text of a cell of the current row, as stored (empty without a row).

@@ -7,6 +7,10 @@
 // The general float-to-text form: up to 15 significant digits, no
 // trailing zeros (12.50 shows as 12.5).
 QString FloatText(double value);
+// A fixed number of decimals, rounded half away from zero on the number as
+// written in its shortest decimal form (1.005 gives "1.01" at two
+// decimals, as a person rounding the printed figure would), never "-0.00".
+QString FixedText(double value, int decimals);
 // The trimmed text as a finite number; nothing when it is not one.
 std::optional<double> ParseFloat(const QString& text);
 // The trimmed text as a finite number above zero; nothing otherwise.

@@ -41,7 +41,8 @@ class ClinicStoreTest : public QObject {
 
   // Every table under the names the desks' statements use, character for
   // character. The desks copy rows by position and show some tables with
-  // select *, so the order counts too (服务信息 is 服务信息临时表 copied whole).
+  // select *, so the order counts too (服务信息 is 服务信息临时表 copied
+  // whole, then its own row id).
   void everyTableHasItsNamesInOrder() {
     Connection c = OpenClinicDatabase();
     const QString listing = QString::fromUtf8(R"~(
@@ -55,12 +56,12 @@ class ClinicStoreTest : public QObject {
 比例分配表: 拼音缩写, 项目, 医生比例, 服务人比例
 库存: 编号, 数量
 药品过期表: 编号, 药品批号, 数量, 生产时间, 有效期, 过期时间
-入库信息: 编号, 时间, 药品批号, 数量, 单价(元), 总价(元), 药品来源, 入库人帐号
+入库信息: 编号, 时间, 药品批号, 数量, 单价(元), 总价(元), 药品来源, 入库人帐号, 行号
 收银信息: 收费类别, 流水号, 姓名, 时间, 药费(元), 服务费(元), 划价人帐号
 临时出库信息: 流水号, 编号, 时间, 数量, 单价(元), 开方医师, 划价人帐号, 收银标志, 收费类别, 收银人帐号, 出库人帐号, 总价(元)
 出库患者信息: 姓名, 流水号, 时间, 划价人帐号, 收银人帐号
 服务信息临时表: 服务类别, 流水号, 时间, 服务费(元), 开方医师, 服务人, 划价人帐号, 收费类别
-服务信息: 服务类别, 流水号, 时间, 服务费(元), 开方医师, 服务人, 划价人帐号, 收费类别
+服务信息: 服务类别, 流水号, 时间, 服务费(元), 开方医师, 服务人, 划价人帐号, 收费类别, 行号
 患者信息: 收费类别, 流水号, 姓名, 时间, 药费(元), 服务费(元), 划价人帐号, 收银人帐号, 收入金额(元)
 出库信息: 流水号, 编号, 时间, 数量, 单价(元), 出库人帐号, 划价人帐号, 收银人帐号, 开方医师, 收费类别, 总价(元)
 退药临时信息: 编号, 开药时间, 退药时间, 数量, 单价(元), 批号, 操作人帐号, 流水号, 划价人帐号, 总价(元)
@@ -189,8 +190,16 @@ class ClinicStoreTest : public QObject {
     InsertRow(db, "服务信息临时表",
               {{"服务类别", "注射"}, {"流水号", 7}, {"时间", "2024-05-06"}, {"服务费(元)", 5}, {"开方医师", "李医生"},
                {"服务人", "护士甲"}, {"划价人帐号", "acc"}, {"收费类别", "门诊"}});
-    Exec(db, "insert into 服务信息 select * from 服务信息临时表 where " + VisitKey::Condition(), visit.Values());
-    QCOMPARE(TableRows(db, "服务信息"), TableRows(db, "服务信息临时表"));
+    InsertRow(db, "服务信息临时表",
+              {{"服务类别", "注射"}, {"流水号", 7}, {"时间", "2024-05-06"}, {"服务费(元)", 5}, {"开方医师", "李医生"},
+               {"服务人", "护士甲"}, {"划价人帐号", "acc"}, {"收费类别", "门诊"}});
+    const QString lines = "服务类别, 流水号, 时间, \"服务费(元)\", 开方医师, 服务人, 划价人帐号, 收费类别";
+    Exec(db, "insert into 服务信息 (" + lines + ") select " + lines + " from 服务信息临时表 where " + VisitKey::Condition(),
+         visit.Values());
+    // Two identical lines, each with a row id of its own.
+    QCOMPARE(ReadAll(db, "select " + lines + " from 服务信息 order by 行号"),
+             ReadAll(db, "select " + lines + " from 服务信息临时表"));
+    QCOMPARE(ScalarText(db, "select count(distinct 行号) from 服务信息"), QString("2"));
   }
 
   void dateWindowsIncludeBothEnds() {

@@ -9,6 +9,7 @@
 #include "platform/grid.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "platform/numbers.h"
 #include "platform/widgets.h"
 #include "support/testkit.h"
 
@@ -57,6 +58,40 @@ class ControlsTest : public QObject {
     QCOMPARE(grid.Cell(1), QString());
     grid.SetColumnWidths({60, 120});
     QCOMPARE(grid.columnWidth(1), 120);
+  }
+
+  // Shown formats change the text only: Cell() still reads the stored value.
+  void gridColumnsShowTheirDecimals() {
+    Connection c = memory();
+    DataGrid grid;
+    grid.SetColumnDecimals({kGeneral, kMoneyDecimals});
+    QSqlQuery q = Exec(c.db(), "select a, b from t order by a");
+    grid.Open(q);
+    auto shown = [&](int row) { return grid.Model()->data(grid.Model()->index(row, 1)).toString(); };
+    QCOMPARE(shown(0), QString("6.70"));
+    QCOMPARE(shown(1), QString("10.00"));
+    QCOMPARE(shown(2), QString());
+    QCOMPARE(grid.Cell(1), QString("6.7"));
+    grid.SetColumnDecimals({kGeneral, kQuantityDecimals});
+    QCOMPARE(shown(0), QString("6.700"));
+    QCOMPARE(CellText(QVariant(QString("12.5")), kMoneyDecimals), QString("12.50"));
+    QCOMPARE(CellText(QVariant(QString("")), kMoneyDecimals), QString());
+  }
+
+  // Rounded as the decimal a person reads, half away from zero.
+  void fixedDecimalsRoundTheWrittenNumber() {
+    QCOMPARE(FixedText(1.005, 2), QString("1.01"));
+    QCOMPARE(FixedText(2.675, 2), QString("2.68"));
+    QCOMPARE(FixedText(-2.675, 2), QString("-2.68"));
+    QCOMPARE(FixedText(3 * 1.115, 2), QString("3.35"));
+    QCOMPARE(FixedText(-0.001, 2), QString("0.00"));
+    QCOMPARE(FixedText(9.995, 2), QString("10.00"));
+    QCOMPARE(FixedText(0.0004, 3), QString("0.000"));
+    QCOMPARE(FixedText(0.0005, 3), QString("0.001"));
+    QCOMPARE(FixedText(123456789012.345, 2), QString("123456789012.35"));
+    QCOMPARE(FixedText(1e20, 2), QString("100000000000000000000.00"));
+    QCOMPARE(FixedText(0, 2), QString("0.00"));
+    QCOMPARE(FixedText(7, 0), QString("7"));
   }
 
   void enterMovesAlongTheChain() {

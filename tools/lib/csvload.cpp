@@ -71,6 +71,8 @@ QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& w
       }
       return day;
     }
+    case ColumnType::RowId:
+      break;
   }
   return {};
 }
@@ -88,7 +90,7 @@ std::vector<const ClinicColumn*> HeaderColumns(const ClinicTable& table, const C
     if (!found)
       result.problems.push_back({file, header.line, name.isEmpty() ? QString::number(columns.size() + 1) : name,
                                  QStringLiteral("table %1 has no such column").arg(table.name)});
-    else if (found->IsGenerated())
+    else if (found->IsGenerated() || found->IsRowId())
       result.problems.push_back({file, header.line, name, QStringLiteral("the store computes this column; leave it out")});
     else if (named.contains(name))
       result.problems.push_back({file, header.line, name, QStringLiteral("named twice in the header")});
