@@ -7,7 +7,7 @@
 #include <QScreen>
 
 #include "app/accounts.h"
-#include "app/formevents.h"
+#include "platform/formevents.h"
 #include "app/pictures.h"
 #include "app/program.h"
 #include "app/zjm.h"

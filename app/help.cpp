@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/formevents.h"
+#include "platform/formevents.h"
 #include "app/pictures.h"
 #include "platform/datadir.h"
 #include "platform/mediaplayer.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "app/accounts.h"
-#include "app/formevents.h"
+#include "platform/formevents.h"
 #include "app/pictures.h"
 #include "db/passwords.h"
 #include "db/sql.h"

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 
+#include "platform/formevents.h"
 #include "platform/numbers.h"
 #include "platform/widgets.h"
 
@@ -85,6 +86,7 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
   horizontalHeader()->setSectionsMovable(false);
   verticalHeader()->setDefaultSectionSize(20);
   connect(this, &QTableView::clicked, this, [this] { emit CellClick(); });
+  OnKeyUp(this, [this](int key) { emit KeyUp(key); });
 }
 
 void DataGrid::Open(QSqlQuery& query) {
@@ -122,10 +124,6 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
   if (!event->text().isEmpty()) emit KeyPress(event->text());
 }
 
-void DataGrid::keyReleaseEvent(QKeyEvent* event) {
-  QTableView::keyReleaseEvent(event);
-  emit KeyUp(event->key());
-}
 
 void DataGrid::focusInEvent(QFocusEvent* event) {
   QTableView::focusInEvent(event);

@@ -80,7 +80,6 @@ class DataGrid : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void keyReleaseEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 

@@ -6,6 +6,7 @@
 #include "db/connection.h"
 #include "db/sql.h"
 #include "platform/clock.h"
+#include "platform/formevents.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
@@ -92,6 +93,21 @@ class ControlsTest : public QObject {
     QCOMPARE(FixedText(1e20, 2), QString("100000000000000000000.00"));
     QCOMPARE(FixedText(0, 2), QString("0.00"));
     QCOMPARE(FixedText(7, 0), QString("7"));
+  }
+
+  // A release whose press went elsewhere (the Enter that closed a box)
+  // runs nothing; a press and release in the box runs once.
+  void keyUpOnlyForAKeyPressedHere() {
+    QLineEdit box;
+    int released = 0;
+    OnKeyUp(&box, [&](int) { ++released; });
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&box, &release);
+    QCOMPARE(released, 0);
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(released, 1);
+    QApplication::sendEvent(&box, &release);
+    QCOMPARE(released, 1);
   }
 
   void enterMovesAlongTheChain() {

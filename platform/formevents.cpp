@@ -1,7 +1,9 @@
-#include "app/formevents.h"
+#include "platform/formevents.h"
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QSet>
 #include <QMouseEvent>
 
 namespace {
@@ -41,6 +43,36 @@ void OnFocusExit(QWidget* control, QWidget* form, std::function<void(QWidget*)> 
     if (!WindowSwitch(event) && next && next != control && form->isVisible() && form->isAncestorOf(next))
       action(next);
   }));
+}
+
+namespace {
+// Remembers the keys pressed in one control until their release.
+class KeyUpHook : public QObject {
+ public:
+  KeyUpHook(QObject* parent, std::function<void(int)> action) : QObject(parent), action_(std::move(action)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->isAutoRepeat()) pressed_.insert(key->key());
+    } else if (event->type() == QEvent::KeyRelease) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->isAutoRepeat() && pressed_.remove(key->key())) action_(key->key());
+    } else if (event->type() == QEvent::FocusOut) {
+      pressed_.clear();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void(int)> action_;
+  QSet<int> pressed_;
+};
+}  // namespace
+
+void OnKeyUp(QWidget* control, std::function<void(int)> action) {
+  control->installEventFilter(new KeyUpHook(control, std::move(action)));
 }
 
 void OnClick(QWidget* widget, std::function<void()> action) {
