@@ -159,6 +159,10 @@ QString ClinicDatabasePath() { return DataDir() + QStringLiteral("Varnhold.db");
 
 bool IsPostgres(const QSqlDatabase& db) { return db.driverName() == kPostgresDriver; }
 
+QString LikeOperator(const QSqlDatabase& db) {
+  return IsPostgres(db) ? QStringLiteral("ilike") : QStringLiteral("like");
+}
+
 QString QuotedName(const QString& name) {
   QString quoted = name;
   quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));

@@ -28,6 +28,11 @@ Connection OpenPostgres(const QString& connectionString);
 
 bool IsPostgres(const QSqlDatabase& db);
 
+// The operator of a like test that ignores the case of ASCII letters on
+// both stores, as SQLite's like does: a pinyin code typed "zx" finds
+// "ZX". Put between the column and its bound pattern.
+QString LikeOperator(const QSqlDatabase& db);
+
 // Makes every clinic table, with its keys and indexes, that is missing.
 void CreateClinicSchema(const QSqlDatabase& db);
 

@@ -244,6 +244,18 @@ class ClinicStoreTest : public QObject {
     QCOMPARE(ScalarText(db, "select count(*) from 患者信息 where 姓名 like ?", {"%O'Brien'%"}), QString("1"));
     QCOMPARE(ScalarText(db, "select count(*) from 患者信息"), QString("2"));
   }
+
+  // A lower-case pinyin code finds the goods on both stores alike.
+  void likeIgnoresTheCaseOfLatinLetters() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    InsertRow(db, "药品信息", {{"编号", "00001"}, {"品名", "维生素C片"}, {"拼音缩写", "WSSCP"}});
+    InsertRow(db, "药品信息", {{"编号", "00002"}, {"品名", "阿莫西林"}, {"拼音缩写", "AMXL"}});
+    const QString count = "select count(*) from 药品信息 where 拼音缩写 " + LikeOperator(db) + " ?";
+    QCOMPARE(ScalarText(db, count, {"wss%"}), QString("1"));
+    QCOMPARE(ScalarText(db, count, {"%c%"}), QString("1"));
+    QCOMPARE(ScalarText(db, count, {"%"}), QString("2"));
+  }
 };
 
 BRIMWICK_TEST_MAIN(ClinicStoreTest)
