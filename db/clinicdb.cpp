@@ -241,6 +241,19 @@ void BeginWrite(const QSqlDatabase& db) {
   ExecDirect(db, IsPostgres(db) ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
 }
 
+void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
+  BeginWrite(db);
+  if (!IsPostgres(db) || tables.isEmpty()) return;
+  QStringList names;
+  for (const QString& table : tables) names << QuotedName(table);
+  try {
+    ExecDirect(db, QStringLiteral("lock table %1 in share row exclusive mode").arg(names.join(QStringLiteral(", "))));
+  } catch (...) {
+    RollbackWrite(db);
+    throw;
+  }
+}
+
 void CommitWrite(const QSqlDatabase& db) { ExecDirect(db, QStringLiteral("commit")); }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {

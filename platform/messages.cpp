@@ -13,13 +13,23 @@ QList<MessageRecord>& recorded() {
   return list;
 }
 
-bool deliver(const MessageRecord& record, QMessageBox::Icon icon) {
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Warning:
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+bool deliver(const MessageRecord& record) {
   if (responder()) {
     recorded().append(record);
     return responder()(record);
   }
   // No owner window: the boxes stand on their own, as the windows expect.
-  QMessageBox box(icon, record.title, record.text,
+  QMessageBox box(BoxIcon(record.icon), record.title, record.text,
                   record.question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec() == QMessageBox::Yes;
@@ -43,13 +53,21 @@ QString ProgramTitle() {
 void ShowMessage(const QString& text) { ShowMessage(text, Messages::ProgramTitle()); }
 
 void ShowMessage(const QString& text, const QString& title) {
-  deliver({title, text, false}, QMessageBox::NoIcon);
+  deliver({title, text, false, MessageIcon::None});
 }
 
 void ShowError(const QString& text) {
-  deliver({Messages::ProgramTitle(), text, false}, QMessageBox::Warning);
+  deliver({Messages::ProgramTitle(), text, false, MessageIcon::Warning});
 }
 
 bool AskYesNo(const QString& text, const QString& title) {
-  return deliver({title, text, true}, QMessageBox::Question);
+  return deliver({title, text, true, MessageIcon::Question});
+}
+
+void ShowExclamation(const QString& text, const QString& title) {
+  deliver({title, text, false, MessageIcon::Exclamation});
+}
+
+bool AskYesNoExclamation(const QString& text, const QString& title) {
+  return deliver({title, text, true, MessageIcon::Exclamation});
 }
