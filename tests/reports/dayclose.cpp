@@ -1,0 +1,441 @@
+// The day close and the void as postings, on both stores: what they give
+// back, what they leave, that a failure changes nothing, and that two
+// closes, or a close among busy desks, lose and double nothing.
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QThread>
+#include <atomic>
+#include <numeric>
+#include <thread>
+
+#include "db/clinicconventions.h"
+#include "db/clinicdb.h"
+#include "platform/grid.h"
+#include "reports/dayclose.h"
+#include "reports/reconciliationsums.h"
+#include "support/clinicfixture.h"
+#include "support/testkit.h"
+
+using ClinicFixture::InsertRow;
+using ClinicFixture::TableRows;
+
+namespace {
+const QDate kToday(2026, 3, 10);
+const QDate kYesterday(2026, 3, 9);
+const QString kT = DayText(kToday);
+const QString kY = DayText(kYesterday);
+const QStringList kClosedTables{"收银信息", "临时出库信息", "服务信息临时表", "库存", "药品过期表", "时间表"};
+
+double Number(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
+  return ScalarText(db, sql, values).toDouble();
+}
+double Stock(const QSqlDatabase& db, const QString& code) {
+  return Number(db, "select 数量 from 库存 where 编号 = ?", {code});
+}
+int Count(const QSqlDatabase& db, const QString& table) {
+  return ScalarText(db, "select count(*) from " + table).toInt();
+}
+
+void Line(const QSqlDatabase& db, int serial, const QString& account, const QString& code, const QString& day,
+          double quantity, const QString& paid) {
+  InsertRow(db, "临时出库信息", {{"流水号", serial}, {"编号", code}, {"时间", day}, {"数量", quantity},
+                                 {"单价(元)", 2}, {"开方医师", "医师01"}, {"划价人帐号", account},
+                                 {"收银标志", paid}, {"收费类别", "门诊"}});
+}
+
+void Goods(const QSqlDatabase& db, const QString& code, const QString& category, double stock) {
+  InsertRow(db, "药品信息", {{"编号", code}, {"品名", "品" + code}, {"类别", category}});
+  InsertRow(db, "库存", {{"编号", code}, {"数量", stock}});
+}
+
+void Batch(const QSqlDatabase& db, const QString& code, const QString& batch, double quantity, const QString& made) {
+  InsertRow(db, "药品过期表",
+            {{"编号", code}, {"药品批号", batch}, {"数量", quantity}, {"生产时间", made}, {"有效期", 700}});
+}
+
+void PaidVisit(const QSqlDatabase& db, const QString& category, int serial, const QString& account,
+               const QString& day, double medicine, double services, const QString& cashier) {
+  InsertRow(db, "患者信息", {{"收费类别", category}, {"流水号", serial}, {"姓名", "患者"}, {"时间", day},
+                             {"药费(元)", medicine}, {"服务费(元)", services}, {"划价人帐号", account},
+                             {"收银人帐号", cashier}});
+}
+
+void Dispensed(const QSqlDatabase& db, int serial, const QString& account, const QString& code, const QString& day,
+               double quantity, double price, const QString& category) {
+  InsertRow(db, "出库信息", {{"流水号", serial}, {"编号", code}, {"时间", day}, {"数量", quantity},
+                             {"单价(元)", price}, {"划价人帐号", account}, {"收银人帐号", "收银01"},
+                             {"开方医师", "医师01"}, {"收费类别", category}});
+}
+
+void Service(const QSqlDatabase& db, const QString& table, const QString& kind, int serial, const QString& account,
+             const QString& day, double fee, const QString& category) {
+  InsertRow(db, table, {{"服务类别", kind}, {"流水号", serial}, {"时间", day}, {"服务费(元)", fee},
+                        {"开方医师", "医师01"}, {"服务人", "护士01"}, {"划价人帐号", account}, {"收费类别", category}});
+}
+
+// Goods A and B (with batches, their counts drifted), C (no batch), D
+// (with a batch); today's paid visits of three categories by two cashiers
+// and one of yesterday; two accounts' unpaid visits with the same serial,
+// one priced today and one yesterday; one paid visit waiting at the
+// dispensing desk.
+void SeedDay(const QSqlDatabase& db) {
+  Goods(db, "A", "西药", 90);
+  Goods(db, "B", "中成药", 49);
+  Goods(db, "C", "饮片", 20);
+  Goods(db, "D", "西药", 7);
+  Batch(db, "A", "a1", 60, "2025-01-01");
+  Batch(db, "A", "a2", 40, "2025-06-01");
+  Batch(db, "B", "b1", 50, "2025-01-01");
+  Batch(db, "D", "d1", 10, "2025-01-01");
+
+  PaidVisit(db, "门诊", 1, "acc01", kT, 12.5, 10, "收银01");
+  PaidVisit(db, "门诊", 2, "acc02", kT, 30, 0, "收银02");
+  PaidVisit(db, "住院", 3, "acc01", kT, 8, 20, "收银01");
+  PaidVisit(db, "职工用药", 4, "acc02", kT, 5.25, 0, "收银02");
+  PaidVisit(db, "门诊", 9, "acc01", kY, 100, 0, "收银01");
+  Dispensed(db, 1, "acc01", "A", kT, 5, 2.5, "门诊");
+  Dispensed(db, 2, "acc02", "B", kT, 3, 10, "门诊");
+  Dispensed(db, 3, "acc01", "A", kT, 2, 4, "住院");
+  Dispensed(db, 4, "acc02", "B", kT, 1, 5.25, "职工用药");
+  Dispensed(db, 9, "acc01", "D", kY, 1, 100, "门诊");
+  Service(db, "服务信息", "诊疗费", 1, "acc01", kT, 6, "门诊");
+  Service(db, "服务信息", "换药", 1, "acc01", kT, 4, "门诊");
+  Service(db, "服务信息", "诊疗费", 3, "acc01", kT, 20, "住院");
+
+  InsertRow(db, "收银信息", {{"收费类别", "门诊"}, {"流水号", 5}, {"姓名", "甲"}, {"时间", kT}, {"药费(元)", 14},
+                             {"服务费(元)", 5}, {"划价人帐号", "acc01"}});
+  InsertRow(db, "收银信息", {{"收费类别", "门诊"}, {"流水号", 5}, {"姓名", "乙"}, {"时间", kY}, {"药费(元)", 4},
+                             {"服务费(元)", 0}, {"划价人帐号", "acc02"}});
+  Line(db, 5, "acc01", "A", kT, 3, "否");
+  Line(db, 5, "acc01", "C", kT, 4, "否");
+  Line(db, 5, "acc02", "A", kY, 2, "否");
+  Service(db, "服务信息临时表", "诊疗费", 5, "acc01", kT, 5, "门诊");
+  Line(db, 6, "acc01", "B", kT, 1, "是");
+  InsertRow(db, "出库患者信息", {{"姓名", "丙"}, {"流水号", 6}, {"时间", kT}, {"划价人帐号", "acc01"}});
+}
+
+// What the dispensing desk does with the waiting visit.
+void DispenseWaiting(const QSqlDatabase& db) {
+  Exec(db, "update 药品过期表 set 数量 = 数量 - 1 where 编号 = 'B'");
+  Exec(db, "delete from 临时出库信息 where 收银标志 = '是'");
+  Exec(db, "delete from 出库患者信息");
+}
+
+QMap<QString, QStringList> Snapshot(const QSqlDatabase& db) {
+  QMap<QString, QStringList> tables;
+  for (const QString& table : kClosedTables) tables[table] = TableRows(db, table);
+  return tables;
+}
+
+// The grids and boxes as a test reads them.
+class RecordedSums : public ReconciliationTargets {
+ public:
+  void ShowGrid(ReconciliationGrid grid, QSqlQuery& rows) override {
+    QStringList texts;
+    while (rows.next()) {
+      QStringList cells;
+      for (int i = 0; i < rows.record().count(); ++i) cells << CellText(rows.value(i)).trimmed();
+      texts << cells.join('|');
+    }
+    grids[grid] = texts;
+    order << QString("grid%1").arg(static_cast<int>(grid));
+  }
+  void ShowSum(ReconciliationSum sum, const QString& text) override {
+    sums[sum] = text;
+    order << QString("sum%1").arg(static_cast<int>(sum));
+  }
+  QMap<ReconciliationGrid, QStringList> grids;
+  QMap<ReconciliationSum, QString> sums;
+  QStringList order;
+};
+
+// Every goods with batches: its count and its open lines make its batches.
+void VerifyStockBalances(const QSqlDatabase& db) {
+  const auto rows = ReadAll(db,
+                            "select k.编号, k.数量, (select sum(p.数量) from 药品过期表 as p where p.编号 = k.编号), "
+                            "(select coalesce(sum(l.数量), 0) from 临时出库信息 as l where l.编号 = k.编号) "
+                            "from 库存 as k where k.编号 in (select 编号 from 药品过期表)");
+  QVERIFY(!rows.isEmpty());
+  for (const QVariantList& row : rows) {
+    const double difference = row[1].toDouble() + row[3].toDouble() - row[2].toDouble();
+    if (std::abs(difference) > kQuantityTolerance)
+      QFAIL(qPrintable(QString("goods %1: stock %2 + open %3 != batches %4")
+                           .arg(row[0].toString(), row[1].toString(), row[3].toString(), row[2].toString())));
+  }
+}
+
+void InjectFailureOnStockOf999(const QSqlDatabase& db) {
+  if (IsPostgres(db)) {
+    ExecDirect(db, "create function injected_failure() returns trigger language plpgsql as "
+                   "$$ begin raise exception 'injected failure'; end $$");
+    ExecDirect(db, "create trigger injected before update on 库存 for each row when (new.数量 = 999) "
+                   "execute function injected_failure()");
+  } else {
+    ExecDirect(db, "create trigger injected before update on 库存 when new.数量 = 999 "
+                   "begin select raise(abort, 'injected failure'); end");
+  }
+}
+}  // namespace
+
+class DayCloseTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase_data() { ClinicFixture::AddStoreRows(); }
+  void init() { ClinicFixture::Prepare(); }
+
+  void closeRoadGivesStockBackOnceAndSumsTheDay() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+
+    // Two accounts' visits of one serial are two visits.
+    QCOMPARE(UnpaidVisitCount(db), QString("2"));
+    QVERIFY(VoidUnpaidVisits(db));
+    QCOMPARE(Stock(db, "A"), 95.0);  // today's 3 and yesterday's 2
+    QCOMPARE(Stock(db, "C"), 24.0);
+    QCOMPARE(Stock(db, "B"), 49.0);
+    QCOMPARE(Count(db, "收银信息"), 0);
+    QCOMPARE(Count(db, "服务信息临时表"), 0);
+    QCOMPARE(TableRows(db, "临时出库信息").size(), 1);  // the paid line stays
+    QCOMPARE(UnpaidVisitCount(db), QString("0"));
+
+    // A paid line still waits: the close refuses and changes nothing.
+    QCOMPARE(PaidUndispensedCount(db), QString("1"));
+    const auto before = Snapshot(db);
+    const DayCloseResult refused = DayClose(db);
+    QCOMPARE(refused.outcome, DayCloseResult::PaidWaiting);
+    QCOMPARE(refused.waiting, QString("1"));
+    QCOMPARE(Snapshot(db), before);
+
+    DispenseWaiting(db);
+    const DayCloseResult closed = DayClose(db);
+    QCOMPARE(closed.outcome, DayCloseResult::Closed);
+    QCOMPARE(Stock(db, "A"), 100.0);
+    QCOMPARE(Stock(db, "B"), 49.0);
+    QCOMPARE(Stock(db, "D"), 10.0);
+    QCOMPARE(Stock(db, "C"), 24.0);  // no batch: keeps its count and what came back
+    QCOMPARE(Count(db, "时间表"), 0);
+
+    RecordedSums day;
+    ReconciliationSums(db, kToday, kToday, CashierOrder::ByDay, day);
+    QCOMPARE(day.order.first(), QString("grid0"));
+    QCOMPARE(day.order.size(), 13);
+    QCOMPARE(day.sums[ReconciliationSum::Outpatient], QString("52.50"));
+    QCOMPARE(day.sums[ReconciliationSum::Inpatient], QString("28.00"));
+    QCOMPARE(day.sums[ReconciliationSum::All], QString("85.75"));
+    QCOMPARE(day.sums[ReconciliationSum::Staff], QString("5.25"));
+    QCOMPARE(day.sums[ReconciliationSum::OutpatientMedicine], QString("42.50"));
+    QCOMPARE(day.sums[ReconciliationSum::InpatientMedicine], QString("8.00"));
+    QCOMPARE(day.sums[ReconciliationSum::OutpatientServices], QString("10.00"));
+    QCOMPARE(day.sums[ReconciliationSum::InpatientServices], QString("20.00"));
+    QCOMPARE(day.grids[ReconciliationGrid::Cashiers], QStringList({kT + "|收银01|50.5", kT + "|收银02|35.25"}));
+    QCOMPARE(day.grids[ReconciliationGrid::OutpatientMedicine], QStringList({"中成药|30", "西药|12.5"}));
+    QCOMPARE(day.grids[ReconciliationGrid::InpatientMedicine], QStringList({"西药|8"}));
+    QCOMPARE(day.grids[ReconciliationGrid::OutpatientServices], QStringList({"换药|1|4", "诊疗费|1|6"}));
+    QCOMPARE(day.grids[ReconciliationGrid::InpatientServices], QStringList({"诊疗费|1|20"}));
+
+    // A window of one day gives the close's sums, rows by cashier first;
+    // over two days yesterday's visit joins in.
+    RecordedSums period;
+    ReconciliationSums(db, kYesterday, kToday, CashierOrder::ByCashier, period);
+    QCOMPARE(period.sums[ReconciliationSum::Outpatient], QString("152.50"));
+    QCOMPARE(period.grids[ReconciliationGrid::Cashiers],
+             QStringList({kY + "|收银01|100", kT + "|收银01|50.5", kT + "|收银02|35.25"}));
+    RecordedSums oneDay;
+    ReconciliationSums(db, kToday, kToday, CashierOrder::ByCashier, oneDay);
+    QCOMPARE(oneDay.sums, day.sums);
+    QCOMPARE(oneDay.grids, day.grids);
+
+    // A reversed window finds nothing.
+    RecordedSums reversed;
+    ReconciliationSums(db, kToday, kYesterday, CashierOrder::ByCashier, reversed);
+    for (const QString& text : reversed.sums) QCOMPARE(text, QString("0.00"));
+    QCOMPARE(reversed.sums.size(), 8);
+    for (const QStringList& rows : reversed.grids) QVERIFY(rows.isEmpty());
+  }
+
+  void closeVoidsWhatWasPricedSinceTheQuestion() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+    DispenseWaiting(db);
+    // Nothing asked first: the close itself voids both visits.
+    QCOMPARE(DayClose(db).outcome, DayCloseResult::Closed);
+    QCOMPARE(Stock(db, "A"), 100.0);
+    QCOMPARE(Stock(db, "C"), 24.0);
+    QCOMPARE(Count(db, "临时出库信息"), 0);
+    QCOMPARE(Count(db, "收银信息"), 0);
+    QCOMPARE(Count(db, "服务信息临时表"), 0);
+  }
+
+  void confirmVoidsButNeverTouchesPaidLines() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+    const QStringList paidLine{TableRows(db, "临时出库信息").filter("|是|")};
+    QCOMPARE(paidLine.size(), 1);
+
+    QVERIFY(ConfirmDayClose(db, false, kToday));
+    QCOMPARE(TableRows(db, "时间表"), QStringList({kT}));
+    QCOMPARE(Count(db, "临时出库信息"), 4);
+    QCOMPARE(Count(db, "收银信息"), 2);
+    QCOMPARE(Stock(db, "A"), 90.0);
+
+    QVERIFY(ConfirmDayClose(db, true, kToday));
+    QCOMPARE(TableRows(db, "时间表"), QStringList({kT, kT}));
+    QCOMPARE(TableRows(db, "临时出库信息"), paidLine);
+    QCOMPARE(Count(db, "收银信息"), 0);
+    QCOMPARE(Count(db, "服务信息临时表"), 0);
+    QCOMPARE(Stock(db, "A"), 95.0);
+    QCOMPARE(Stock(db, "C"), 24.0);
+    QCOMPARE(Stock(db, "B"), 49.0);
+  }
+
+  void anErrorInsideTheCloseChangesNothing() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+    DispenseWaiting(db);
+    // The re-sync, after the void, meets the failure.
+    Exec(db, "update 药品过期表 set 数量 = 999 where 编号 = 'D'");
+    InjectFailureOnStockOf999(db);
+    const auto before = Snapshot(db);
+    const DayCloseResult failed = DayClose(db);
+    QCOMPARE(failed.outcome, DayCloseResult::Failed);
+    QVERIFY2(failed.failure.contains("injected failure"), qPrintable(failed.failure));
+    QCOMPARE(Snapshot(db), before);
+
+    // The confirm's void and its day row go together too.
+    Exec(db, "update 库存 set 数量 = 996 where 编号 = 'A'");
+    Exec(db, "update 临时出库信息 set 数量 = 1 where 编号 = 'A' and 时间 = ?", {kT});
+    const auto beforeConfirm = Snapshot(db);
+    QVERIFY(!ConfirmDayClose(db, true, kToday));
+    QCOMPARE(Snapshot(db), beforeConfirm);
+  }
+
+  void twoClosesAtOnceGiveEachLineBackOnce() {
+    {
+      Connection c = OpenClinicDatabase();
+      SeedDay(c.db());
+      DispenseWaiting(c.db());
+    }
+    std::atomic<int> closed = 0;
+    auto close = [&] {
+      Connection own = OpenClinicDatabase();
+      if (DayClose(own.db()).outcome == DayCloseResult::Closed) ++closed;
+    };
+    std::thread first(close);
+    std::thread second(close);
+    first.join();
+    second.join();
+    QCOMPARE(closed.load(), 2);
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(Stock(c.db(), "A"), 100.0);
+    QCOMPARE(Stock(c.db(), "C"), 24.0);  // given back once
+    QCOMPARE(Count(c.db(), "临时出库信息"), 0);
+  }
+
+  // Desks price (stock lowered in place, the line and voucher written),
+  // settle and dispense (the line paid, its batch lowered, the line moved
+  // on) in transactions of their own while closes run among them.
+  void closeDuringTheFrontDeskLoadLosesNothing() {
+    const bool postgres = ClinicFixture::CurrentStore() == "postgres";
+    const int desks = postgres ? 8 : 4;
+    {
+      Connection c = OpenClinicDatabase();
+      for (const QString code : {"A", "B", "D"}) {
+        Goods(c.db(), code, "西药", 100000);
+        Batch(c.db(), code, code + "1", 100000, "2025-01-01");
+      }
+    }
+    std::atomic<bool> stop = false;
+    std::atomic<int> failures = 0;
+    QList<QStringList> paid(desks);
+    auto desk = [&](int number) {
+      Connection own = OpenClinicDatabase();
+      const QSqlDatabase db = own.db();
+      const QString account = QString("acc%1").arg(number, 2, 10, QChar('0'));
+      const QStringList codes{"A", "B", "D"};
+      for (int serial = 1; !stop; ++serial) {
+        const QString code = codes[serial % 3];
+        const double quantity = 1 + serial % 4;
+        const VisitKey visit{double(serial), account};
+        const bool priced = TransactionPosting(db, [&] {
+          Exec(db, "update 库存 set 数量 = 数量 - ? where 编号 = ?", {quantity, code});
+          Line(db, serial, account, code, kT, quantity, "否");
+          InsertRow(db, "收银信息", {{"收费类别", "门诊"}, {"流水号", serial}, {"姓名", "患者"}, {"时间", kT},
+                                     {"药费(元)", quantity * 2}, {"服务费(元)", 0}, {"划价人帐号", account}});
+        });
+        if (!priced) {
+          ++failures;
+          continue;
+        }
+        if (serial % 3 == 0) continue;  // left at the cashier
+        bool voided = false;
+        const bool settled = TransactionPosting(db, [&] {
+          QVariantList values{QString("收银%1").arg(number)};
+          values << visit.Values();
+          if (ExecCount(db, "update 临时出库信息 set 收银标志 = '是', 收银人帐号 = ? where " + VisitKey::Condition(),
+                        values) == 0) {
+            voided = true;
+            return;
+          }
+          Exec(db, "delete from 收银信息 where " + VisitKey::Condition(), visit.Values());
+          PaidVisit(db, "门诊", serial, account, kT, quantity * 2, 0, values[0].toString());
+          Exec(db, "update 药品过期表 set 数量 = 数量 - ? where 编号 = ?", {quantity, code});
+          Exec(db,
+               R"~(insert into 出库信息 select 流水号, 编号, 时间, 数量, "单价(元)", 出库人帐号, 划价人帐号, )~"
+               R"~(收银人帐号, 开方医师, 收费类别 from 临时出库信息 where )~" + VisitKey::Condition(),
+               visit.Values());
+          Exec(db, "delete from 临时出库信息 where " + VisitKey::Condition(), visit.Values());
+        });
+        if (!settled)
+          ++failures;
+        else if (!voided)
+          paid[number - 1] << QString("%1|%2|%3").arg(serial).arg(account, code);
+      }
+    };
+    QList<std::thread*> running;
+    for (int d = 1; d <= desks; ++d) running << new std::thread(desk, d);
+    int closes = 0;
+    int refused = 0;
+    {
+      Connection own = OpenClinicDatabase();
+      for (int round = 0; round < 3; ++round) {
+        QThread::msleep(50);
+        const DayCloseResult result = DayClose(own.db());
+        if (result.outcome == DayCloseResult::Closed) ++closes;
+        if (result.outcome == DayCloseResult::PaidWaiting) ++refused;
+      }
+    }
+    stop = true;
+    for (std::thread* t : running) {
+      t->join();
+      delete t;
+    }
+    qInfo("%d closes done, %d refused for a paid line, %d desk postings rolled back, %d visits paid", closes,
+          refused, failures.load(), int(std::accumulate(paid.begin(), paid.end(), 0, [](int n, const QStringList& l) {
+            return n + int(l.size());
+          })));
+    QVERIFY(closes + refused > 0);
+
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    VerifyStockBalances(db);
+    // Every visit a desk saw paid has its line dispensed, once.
+    QStringList expected;
+    for (const QStringList& list : paid) expected << list;
+    expected.sort();
+    QStringList dispensed;
+    for (const QVariantList& row : ReadAll(db, "select 流水号, 划价人帐号, 编号 from 出库信息"))
+      dispensed << QString("%1|%2|%3").arg(row[0].toInt()).arg(row[1].toString().trimmed(), row[2].toString().trimmed());
+    dispensed.sort();
+    QCOMPARE(dispensed, expected);
+    QVERIFY(!expected.isEmpty());
+    for (const QVariantList& row : ReadAll(db, "select 数量 from 库存"))
+      QVERIFY(row[0].toDouble() > -kQuantityTolerance);
+  }
+};
+
+BRIMWICK_TEST_MAIN(DayCloseTest)
+#include "dayclose.moc"
