@@ -4,7 +4,6 @@
 #include "db/clinicdb.h"
 #include "platform/clock.h"
 
-namespace {
 const QString kMedicineOfCategory = QStringLiteral(
     R"~(select sum(ckxx."总价(元)") as 总价 from 药品信息 as ypxx, 出库信息 as ckxx )~"
     "where ckxx.时间 between ? and ? and ckxx.收费类别 = ? and ckxx.编号 = ypxx.编号 and ypxx.类别 = ?");
@@ -13,6 +12,7 @@ const QString kServiceOfItem = QStringLiteral(
     R"~(select sum("服务费(元)") as 收入金额 from 服务信息 )~"
     "where 时间 between ? and ? and 收费类别 = ? and 服务类别 = ?");
 
+namespace {
 const QString kNumerals = QStringLiteral("零壹贰叁肆伍陆柒捌玖");
 const QString kPlaces = QStringLiteral("万仟佰拾亿仟佰拾万仟佰拾元");
 const QChar kZero = kNumerals.at(0);

@@ -8,6 +8,14 @@
 #include "db/sql.h"
 #include "platform/printcanvas.h"
 
+// The sheet's statements (also timed bare by the benchmark): the medicine
+// of one category (days, charge category, medicine category), the service
+// items in the order entered, and one item's fees (days, charge category,
+// item).
+extern const QString kMedicineOfCategory;
+extern const QString kServiceItems;
+extern const QString kServiceOfItem;
+
 // An amount too large for the capitals' thirteen places.
 class AmountOutOfRange : public DbError {
  public:

@@ -6,13 +6,14 @@
 #include "db/clinicdb.h"
 #include "db/sql.h"
 
-namespace {
 // A visit is its serial with its pricing account: two accounts' visits of
 // the same serial are two visits.
 const QString kCountUnpaidVisits =
     QStringLiteral("select count(*) from (select distinct 流水号, 划价人帐号 from 收银信息) as visits");
 const QString kCountPaidUndispensed = QStringLiteral(
     "select count(*) from (select distinct 流水号, 划价人帐号 from 临时出库信息 where 收银标志 = '是') as visits");
+
+namespace {
 const QString kReturnUnpaidStock = QStringLiteral(
     "update 库存 set 数量 = 数量 + (select sum(lines.数量) from 临时出库信息 as lines "
     "where lines.收银标志 = '否' and lines.编号 = 库存.编号) "
@@ -20,20 +21,21 @@ const QString kReturnUnpaidStock = QStringLiteral(
 const QString kDeleteUnpaidLines = QStringLiteral("delete from 临时出库信息 where 收银标志 = '否'");
 const QString kDeleteVouchers = QStringLiteral("delete from 收银信息");
 const QString kDeletePricedServices = QStringLiteral("delete from 服务信息临时表");
+}  // namespace
+// Each unpaid line's quantity goes back before the line goes.
+const QStringList kVoidStatements{kReturnUnpaidStock, kDeleteUnpaidLines, kDeleteVouchers, kDeletePricedServices};
 const QString kStockFromBatches = QStringLiteral(
     "update 库存 set 数量 = (select sum(batches.数量) from 药品过期表 as batches where batches.编号 = 库存.编号) "
     "where 编号 in (select 编号 from 药品过期表)");
 const QString kRecordClosedDay = QStringLiteral("insert into 时间表 (时间) values (?)");
 
+namespace {
 // Thrown inside the close's transaction to roll it back whole when paid
 // medicine still waits.
 struct PaidStillWaiting : std::exception {};
 
 void Void(const QSqlDatabase& db) {
-  Exec(db, kReturnUnpaidStock);
-  Exec(db, kDeleteUnpaidLines);
-  Exec(db, kDeleteVouchers);
-  Exec(db, kDeletePricedServices);
+  for (const QString& statement : kVoidStatements) Exec(db, statement);
 }
 }  // namespace
 

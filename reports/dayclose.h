@@ -7,6 +7,15 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+
+// The statements, as the postings run them (also timed bare by the
+// benchmark). The void is the four statements of kVoidStatements in order.
+extern const QString kCountUnpaidVisits;
+extern const QString kCountPaidUndispensed;
+extern const QStringList kVoidStatements;
+extern const QString kStockFromBatches;
+extern const QString kRecordClosedDay;
 
 // The visits (serial with pricing account) still waiting at the cashier,
 // as text ("0" when none).

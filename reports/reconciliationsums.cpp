@@ -33,28 +33,40 @@ const QString kInpatient = QStringLiteral("住院");
 const QString kStaff = QStringLiteral("职工用药");
 }  // namespace
 
-void ReconciliationSums(const QSqlDatabase& db, const QDate& first, const QDate& last, CashierOrder order,
-                        ReconciliationTargets& targets) {
+QList<ReconciliationStatement> ReconciliationStatements(const QDate& first, const QDate& last, CashierOrder order) {
   const QString d1 = DayText(first);
   const QString d2 = DayText(last);
   auto grid = [&](ReconciliationGrid target, const QString& sql, const QVariantList& values) {
-    QSqlQuery rows = Exec(db, sql, values);
-    targets.ShowGrid(target, rows);
+    return ReconciliationStatement{sql, values, true, target, ReconciliationSum::Outpatient};
   };
   auto sum = [&](ReconciliationSum target, const QString& sql, const QVariantList& values) {
-    targets.ShowSum(target, MoneyText(db, sql, values));
+    return ReconciliationStatement{sql, values, false, ReconciliationGrid::Cashiers, target};
   };
-  grid(ReconciliationGrid::Cashiers, order == CashierOrder::ByDay ? kCashiersByDay : kCashiersByCashier, {d1, d2});
-  sum(ReconciliationSum::Outpatient, kIncomeOfCategory, {d1, d2, kOutpatient});
-  sum(ReconciliationSum::Inpatient, kIncomeOfCategory, {d1, d2, kInpatient});
-  sum(ReconciliationSum::All, kIncome, {d1, d2});
-  sum(ReconciliationSum::Staff, kIncomeOfCategory, {d1, d2, kStaff});
-  grid(ReconciliationGrid::OutpatientMedicine, kMedicineByCategory, {d1, d2, kOutpatient});
-  grid(ReconciliationGrid::InpatientMedicine, kMedicineByCategory, {d1, d2, kInpatient});
-  sum(ReconciliationSum::OutpatientMedicine, kMedicineIncome, {d1, d2, kOutpatient});
-  sum(ReconciliationSum::InpatientMedicine, kMedicineIncome, {d1, d2, kInpatient});
-  grid(ReconciliationGrid::OutpatientServices, kServicesByCategory, {d1, d2, kOutpatient});
-  grid(ReconciliationGrid::InpatientServices, kServicesByCategory, {d1, d2, kInpatient});
-  sum(ReconciliationSum::OutpatientServices, kServiceIncome, {d1, d2, kOutpatient});
-  sum(ReconciliationSum::InpatientServices, kServiceIncome, {d1, d2, kInpatient});
+  return {
+      grid(ReconciliationGrid::Cashiers, order == CashierOrder::ByDay ? kCashiersByDay : kCashiersByCashier, {d1, d2}),
+      sum(ReconciliationSum::Outpatient, kIncomeOfCategory, {d1, d2, kOutpatient}),
+      sum(ReconciliationSum::Inpatient, kIncomeOfCategory, {d1, d2, kInpatient}),
+      sum(ReconciliationSum::All, kIncome, {d1, d2}),
+      sum(ReconciliationSum::Staff, kIncomeOfCategory, {d1, d2, kStaff}),
+      grid(ReconciliationGrid::OutpatientMedicine, kMedicineByCategory, {d1, d2, kOutpatient}),
+      grid(ReconciliationGrid::InpatientMedicine, kMedicineByCategory, {d1, d2, kInpatient}),
+      sum(ReconciliationSum::OutpatientMedicine, kMedicineIncome, {d1, d2, kOutpatient}),
+      sum(ReconciliationSum::InpatientMedicine, kMedicineIncome, {d1, d2, kInpatient}),
+      grid(ReconciliationGrid::OutpatientServices, kServicesByCategory, {d1, d2, kOutpatient}),
+      grid(ReconciliationGrid::InpatientServices, kServicesByCategory, {d1, d2, kInpatient}),
+      sum(ReconciliationSum::OutpatientServices, kServiceIncome, {d1, d2, kOutpatient}),
+      sum(ReconciliationSum::InpatientServices, kServiceIncome, {d1, d2, kInpatient}),
+  };
+}
+
+void ReconciliationSums(const QSqlDatabase& db, const QDate& first, const QDate& last, CashierOrder order,
+                        ReconciliationTargets& targets) {
+  for (const ReconciliationStatement& statement : ReconciliationStatements(first, last, order)) {
+    if (statement.grid) {
+      QSqlQuery rows = Exec(db, statement.sql, statement.values);
+      targets.ShowGrid(statement.gridTarget, rows);
+    } else {
+      targets.ShowSum(statement.sumTarget, MoneyText(db, statement.sql, statement.values));
+    }
+  }
 }

@@ -7,7 +7,9 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QList>
 #include <QString>
+#include <QVariantList>
 
 // How the per-cashier rows are grouped and ordered.
 enum class CashierOrder {
@@ -45,6 +47,18 @@ class ReconciliationTargets {
   // A sum as money text ("0.00" when nothing was summed).
   virtual void ShowSum(ReconciliationSum sum, const QString& text) = 0;
 };
+
+// One of the thirteen statements with its bound values, and where its
+// result goes: a grid, or a sum (the first cell of its one row).
+struct ReconciliationStatement {
+  QString sql;
+  QVariantList values;
+  bool grid = false;
+  ReconciliationGrid gridTarget = ReconciliationGrid::Cashiers;
+  ReconciliationSum sumTarget = ReconciliationSum::Outpatient;
+};
+// The thirteen statements in the order they run.
+QList<ReconciliationStatement> ReconciliationStatements(const QDate& first, const QDate& last, CashierOrder order);
 
 // Runs the thirteen statements in order over the days first to last;
 // throws DbError on a store error.
