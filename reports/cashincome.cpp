@@ -4,11 +4,11 @@
 #include "db/clinicdb.h"
 #include "platform/clock.h"
 
-const QString kMedicineOfCategory = QStringLiteral(
+const QString kSheetMedicineOfCategory = QStringLiteral(
     R"~(select sum(ckxx."总价(元)") as 总价 from 药品信息 as ypxx, 出库信息 as ckxx )~"
     "where ckxx.时间 between ? and ? and ckxx.收费类别 = ? and ckxx.编号 = ypxx.编号 and ypxx.类别 = ?");
-const QString kServiceItems = QStringLiteral("select 服务项目 from 服务项目");
-const QString kServiceOfItem = QStringLiteral(
+const QString kSheetServiceItems = QStringLiteral("select 服务项目 from 服务项目");
+const QString kSheetServiceOfItem = QStringLiteral(
     R"~(select sum("服务费(元)") as 收入金额 from 服务信息 )~"
     "where 时间 between ? and ? and 收费类别 = ? and 服务类别 = ?");
 
@@ -143,14 +143,14 @@ DrawDocument CashIncomeSummaryPrint(const QSqlDatabase& db, const CashIncomeShee
     for (int k = 1; k <= kMedicineRows; ++k) {
       const Inches x = k == kMedicineRows ? 6_in / 5 : ItemX(0);
       doc.Text(x, RowY(k), medicines[k - 1]);
-      doc.Text(x + 1, RowY(k), SheetAmount(db, kMedicineOfCategory, {d1, d2, category, medicines[k - 1]}));
+      doc.Text(x + 1, RowY(k), SheetAmount(db, kSheetMedicineOfCategory, {d1, d2, category, medicines[k - 1]}));
     }
 
     // The service items fill the rest of the first pair, then the other
     // two; a further page repeats the grid and heads for the ones left.
     int pair = 0;
     int row = kMedicineRows;
-    for (const QVariantList& item : ReadAll(db, kServiceItems)) {
+    for (const QVariantList& item : ReadAll(db, kSheetServiceItems)) {
       if (++row > kItemRows) {
         row = 1;
         if (++pair == kPairs) {
@@ -163,7 +163,7 @@ DrawDocument CashIncomeSummaryPrint(const QSqlDatabase& db, const CashIncomeShee
       }
       const QString name = item.value(0).toString().trimmed();
       doc.Text(ItemX(pair), RowY(row), name);
-      doc.Text(ItemX(pair) + 1, RowY(row), SheetAmount(db, kServiceOfItem, {d1, d2, category, name}));
+      doc.Text(ItemX(pair) + 1, RowY(row), SheetAmount(db, kSheetServiceOfItem, {d1, d2, category, name}));
     }
   };
 }

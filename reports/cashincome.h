@@ -12,9 +12,9 @@
 // of one category (days, charge category, medicine category), the service
 // items in the order entered, and one item's fees (days, charge category,
 // item).
-extern const QString kMedicineOfCategory;
-extern const QString kServiceItems;
-extern const QString kServiceOfItem;
+extern const QString kSheetMedicineOfCategory;
+extern const QString kSheetServiceItems;
+extern const QString kSheetServiceOfItem;
 
 // An amount too large for the capitals' thirteen places.
 class AmountOutOfRange : public DbError {

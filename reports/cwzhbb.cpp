@@ -19,25 +19,25 @@
 
 // Each date window takes its first and last day as bound values, then the
 // category or the person where it has one.
-const QString kIncomeByDayAndCategory = QStringLiteral(
+const QString kFinanceIncomeByDay = QStringLiteral(
     R"~(select 收费类别, 时间, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
     "where 时间 between ? and ? and (收费类别 = '门诊' or 收费类别 = '住院') "
     "group by 时间, 收费类别 order by 时间, 收费类别");
 const QString kFinanceRows = QStringLiteral("select * from 财务综合报表 where 时间 between ? and ?");
 const QString kFinanceIncomeOfCategory = QStringLiteral(
     R"~(select sum("收入金额(元)") as 收入金额 from 患者信息 where 时间 between ? and ? and 收费类别 = ?)~");
-const QString kDoctorsAndTechnicians = QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师'");
-const QString kCashierNames = QStringLiteral("select 姓名 from 服务人 where 职务 = '收银员'");
-const QString kCashierTakings = QStringLiteral(
+const QString kFinanceDoctors = QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师'");
+const QString kFinanceCashiers = QStringLiteral("select 姓名 from 服务人 where 职务 = '收银员'");
+const QString kFinanceCashierTakings = QStringLiteral(
     R"~(select 时间, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
     "where 时间 between ? and ? and 收银人帐号 = ? group by 时间 order by 时间");
-const QString kServicesPerformed = QStringLiteral(
+const QString kFinanceServicesPerformed = QStringLiteral(
     R"~(select 服务类别, count(服务类别) as 服务数目, sum("服务费(元)") as "服务总额(元)" from 服务信息 )~"
     "where 时间 between ? and ? and 服务人 = ? group by 服务类别 order by 服务类别");
-const QString kServicesPrescribed = QStringLiteral(
+const QString kFinanceServicesPrescribed = QStringLiteral(
     R"~(select 服务类别, count(服务类别) as 服务数目, sum("服务费(元)") as "服务总额(元)" from 服务信息 )~"
     "where 时间 between ? and ? and 开方医师 = ? group by 服务类别 order by 服务类别");
-const QString kMedicinePrescribed = QStringLiteral(
+const QString kFinanceMedicinePrescribed = QStringLiteral(
     R"~(select ypxx.类别, sum(ckxx."总价(元)") as "总价(元)" from 药品信息 as ypxx, 出库信息 as ckxx )~"
     "where ckxx.时间 between ? and ? and ckxx.开方医师 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别 order by ypxx.类别");
@@ -178,12 +178,12 @@ void TFormcwzhbb::openGrid(DataGrid* grid, const QString& sql, const QVariantLis
 
 void TFormcwzhbb::fillPeople() {
   ListBox1->clear();
-  for (const QVariantList& row : ReadAll(connection_.db(), kDoctorsAndTechnicians)) ListBox1->addItem(row.value(0).toString().trimmed());
+  for (const QVariantList& row : ReadAll(connection_.db(), kFinanceDoctors)) ListBox1->addItem(row.value(0).toString().trimmed());
 }
 
 void TFormcwzhbb::fillCashiers() {
   ListBox3->clear();
-  for (const QVariantList& row : ReadAll(connection_.db(), kCashierNames)) ListBox3->addItem(row.value(0).toString().trimmed());
+  for (const QVariantList& row : ReadAll(connection_.db(), kFinanceCashiers)) ListBox3->addItem(row.value(0).toString().trimmed());
 }
 
 void TFormcwzhbb::BitBtn1Click() {
@@ -192,7 +192,7 @@ void TFormcwzhbb::BitBtn1Click() {
   Edit2->setText(month_ ? DayText(month_->first) : QString());
   Edit3->setText(month_ ? DayText(month_->last) : QString());
   try {
-    openGrid(DBGrid5, kIncomeByDayAndCategory, {d1, d2}, kIncomeWidths);
+    openGrid(DBGrid5, kFinanceIncomeByDay, {d1, d2}, kIncomeWidths);
     openGrid(DBGridcw, kFinanceRows, {d1, d2}, kFinanceWidths);
     Editmz->setText(MoneyText(connection_.db(), kFinanceIncomeOfCategory, {d1, d2, QStringLiteral("门诊")}));
     Editzy->setText(MoneyText(connection_.db(), kFinanceIncomeOfCategory, {d1, d2, QStringLiteral("住院")}));
@@ -202,14 +202,14 @@ void TFormcwzhbb::BitBtn1Click() {
 }
 
 void TFormcwzhbb::showCashier(const QString& name) {
-  openGrid(DBGrid6, kCashierTakings, {DayText(month_->first), DayText(month_->last), name}, kTakingsWidths);
+  openGrid(DBGrid6, kFinanceCashierTakings, {DayText(month_->first), DayText(month_->last), name}, kTakingsWidths);
 }
 
 void TFormcwzhbb::showPerson(const QString& name) {
   const QVariantList values{DayText(month_->first), DayText(month_->last), name};
-  openGrid(DBGrid1, kServicesPerformed, values, kServiceWidths);
-  openGrid(DBGrid2, kServicesPrescribed, values, kServiceWidths);
-  openGrid(DBGrid3, kMedicinePrescribed, values, kMedicineWidths);
+  openGrid(DBGrid1, kFinanceServicesPerformed, values, kServiceWidths);
+  openGrid(DBGrid2, kFinanceServicesPrescribed, values, kServiceWidths);
+  openGrid(DBGrid3, kFinanceMedicinePrescribed, values, kMedicineWidths);
 }
 
 // One side of the month shows at a time: a cashier's takings empty the

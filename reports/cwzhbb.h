@@ -10,15 +10,15 @@
 #include "db/connection.h"
 
 // The window's statements (also timed bare by the benchmark).
-extern const QString kIncomeByDayAndCategory;
+extern const QString kFinanceIncomeByDay;
 extern const QString kFinanceRows;
 extern const QString kFinanceIncomeOfCategory;
-extern const QString kDoctorsAndTechnicians;
-extern const QString kCashierNames;
-extern const QString kCashierTakings;
-extern const QString kServicesPerformed;
-extern const QString kServicesPrescribed;
-extern const QString kMedicinePrescribed;
+extern const QString kFinanceDoctors;
+extern const QString kFinanceCashiers;
+extern const QString kFinanceCashierTakings;
+extern const QString kFinanceServicesPerformed;
+extern const QString kFinanceServicesPrescribed;
+extern const QString kFinanceMedicinePrescribed;
 
 class DataGrid;
 class QDateTimeEdit;

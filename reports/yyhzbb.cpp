@@ -17,13 +17,13 @@
 
 // Each takes the first and the last day; the medicine of one pricing
 // account takes the account after them.
-const QString kIncomeByCashier = QStringLiteral(
+const QString kPeriodIncomeByCashier = QStringLiteral(
     R"~(select 收银人帐号, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
     "where 时间 between ? and ? group by 收银人帐号 order by 收银人帐号");
-const QString kIncomeByPricingAccount = QStringLiteral(
+const QString kPeriodIncomeByPricingAccount = QStringLiteral(
     R"~(select 划价人帐号, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
     "where 时间 between ? and ? group by 划价人帐号 order by 划价人帐号");
-const QString kMedicineOfPricingAccount = QStringLiteral(
+const QString kPeriodMedicineOfPricingAccount = QStringLiteral(
     R"~(select ypxx.类别, sum(ckxx."总价(元)") as "总价(元)" from 药品信息 as ypxx, 出库信息 as ckxx )~"
     "where ckxx.时间 between ? and ? and ckxx.划价人帐号 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别 order by ypxx.类别");
@@ -109,10 +109,10 @@ void TFormhzb::BitBtn3Click() {
   BitBtn1->show();
   try {
     const QVariantList days{DayText(first), DayText(last)};
-    QSqlQuery cashiers = Exec(connection_.db(), kIncomeByCashier, days);
+    QSqlQuery cashiers = Exec(connection_.db(), kPeriodIncomeByCashier, days);
     DBGrid6->Open(cashiers);
     DBGrid6->SetColumnWidths(kSummaryWidths);
-    QSqlQuery accounts = Exec(connection_.db(), kIncomeByPricingAccount, days);
+    QSqlQuery accounts = Exec(connection_.db(), kPeriodIncomeByPricingAccount, days);
     DBGrid7->Open(accounts);
     DBGrid7->SetColumnWidths(kSummaryWidths);
   } catch (const DbError& e) {
@@ -125,7 +125,7 @@ void TFormhzb::DBGrid7CellClick() {
   if (account.isEmpty()) return;
   DBGrid8->show();
   try {
-    QSqlQuery medicine = Exec(connection_.db(), kMedicineOfPricingAccount,
+    QSqlQuery medicine = Exec(connection_.db(), kPeriodMedicineOfPricingAccount,
                               {DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date()), account});
     DBGrid8->Open(medicine);
     DBGrid8->SetColumnWidths(kMedicineWidths);

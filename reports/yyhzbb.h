@@ -9,9 +9,9 @@
 
 // The statements beside the shared sums, as the window runs them (also
 // timed bare by the benchmark).
-extern const QString kIncomeByCashier;
-extern const QString kIncomeByPricingAccount;
-extern const QString kMedicineOfPricingAccount;
+extern const QString kPeriodIncomeByCashier;
+extern const QString kPeriodIncomeByPricingAccount;
+extern const QString kPeriodMedicineOfPricingAccount;
 
 class DataGrid;
 class QDateTimeEdit;
