@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/messages.h"
+#include "reports/reportcontrols.h"
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
 
@@ -50,24 +51,10 @@ const QList<int> kServiceWidths = {50, 80, 60};
 const QList<int> kMedicineWidths = {50, 50};
 const QList<int> kTakingsWidths = {80, 80};
 
-DataGrid* Grid(QWidget* parent, const char* name, const QList<int>& decimals) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(QString::fromUtf8(name));
-  grid->SetColumnDecimals(decimals);
-  return grid;
-}
-
 QLabel* Label(QWidget* parent, const char* name, const char* text) {
   auto* label = new QLabel(QString::fromUtf8(text), parent);
   label->setObjectName(QString::fromUtf8(name));
   return label;
-}
-
-QDateTimeEdit* Picker(QWidget* parent, const char* name) {
-  auto* picker = new QDateTimeEdit(Clock::now(), parent);
-  picker->setObjectName(QString::fromUtf8(name));
-  picker->setCalendarPopup(true);
-  return picker;
 }
 
 QString SelectedName(const QListWidget* list) {
@@ -85,21 +72,19 @@ std::optional<MonthWindow> ReconciliationMonth(const QDate& today) {
 
 TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("财务综合报表"));
-  Label9 = Label(this, "Label9", "综   合   报    表");
-  QFont titleFont = Label9->font();
-  titleFont.setPointSize(18);
-  Label9->setFont(titleFont);
-  DateTimePicker1 = Picker(this, "DateTimePicker1");
-  DateTimePicker2 = Picker(this, "DateTimePicker2");
+  Label9 = NewTitleLabel(this, QStringLiteral("Label9"), QStringLiteral("综   合   报    表"));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("综合报表"));
-  DBGrid5 = Grid(this, "DBGrid5", {kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid5 = NewReportGrid(this, QStringLiteral("DBGrid5"), {kGeneral, kGeneral, kMoneyDecimals});
   Editmz = NewEdit(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
   Editzy = NewEdit(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
   // Both totals are the store's figures.
   Editmz->setReadOnly(true);
   Editzy->setReadOnly(true);
-  DBGridcw = Grid(this, "DBGridcw", {kGeneral, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals,
-                                     kMoneyDecimals, kMoneyDecimals});
+  DBGridcw = NewReportGrid(this, QStringLiteral("DBGridcw"),
+                           {kGeneral, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals,
+                            kMoneyDecimals});
   Edit1 = NewEdit(this, QStringLiteral("Edit1"));
   Edit2 = NewEdit(this, QStringLiteral("Edit2"));
   Edit3 = NewEdit(this, QStringLiteral("Edit3"));
@@ -114,10 +99,10 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox3 = new QListWidget(this);
   ListBox3->setObjectName(QStringLiteral("ListBox3"));
-  DBGrid6 = Grid(this, "DBGrid6", {kGeneral, kMoneyDecimals});
-  DBGrid3 = Grid(this, "DBGrid3", {kGeneral, kMoneyDecimals});
-  DBGrid2 = Grid(this, "DBGrid2", {kGeneral, kGeneral, kMoneyDecimals});
-  DBGrid1 = Grid(this, "DBGrid1", {kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid6 = NewReportGrid(this, QStringLiteral("DBGrid6"), {kGeneral, kMoneyDecimals});
+  DBGrid3 = NewReportGrid(this, QStringLiteral("DBGrid3"), {kGeneral, kMoneyDecimals});
+  DBGrid2 = NewReportGrid(this, QStringLiteral("DBGrid2"), {kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid1 = NewReportGrid(this, QStringLiteral("DBGrid1"), {kGeneral, kGeneral, kMoneyDecimals});
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("开始时间：   "), this));

@@ -12,6 +12,7 @@
 #include "platform/messages.h"
 #include "reports/dayclose.h"
 #include "reports/reconciliationpanel.h"
+#include "reports/reportcontrols.h"
 #include "stock/controls.h"
 
 namespace {
@@ -26,23 +27,11 @@ const QString kConfirmQuestion = QStringLiteral("此操作将使所有未结帐�
 const QString kConfirmTitle = QStringLiteral("未结帐处方作废提示");
 
 const ReconciliationWidths kWidths{{80, 80, 80}, {60, 80}, {60, 60, 90}};
-
-QDateTimeEdit* Picker(QWidget* parent, const char* name) {
-  auto* picker = new QDateTimeEdit(Clock::now(), parent);
-  picker->setObjectName(QString::fromUtf8(name));
-  picker->setCalendarPopup(true);
-  picker->hide();
-  return picker;
-}
 }  // namespace
 
 TFormdzbb::TFormdzbb(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("今日对账报表"));
-  Label3 = new QLabel(QStringLiteral("今     日    对    帐   详   单    "), this);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  QFont titleFont = Label3->font();
-  titleFont.setPointSize(18);
-  Label3->setFont(titleFont);
+  Label3 = NewTitleLabel(this, QStringLiteral("Label3"), QStringLiteral("今     日    对    帐   详   单    "));
   BitBtn4 = NewButton(this, QStringLiteral("BitBtn4"), QStringLiteral("对账报表"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("确认完成对帐操作"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印门诊收入报表"));
@@ -50,8 +39,10 @@ TFormdzbb::TFormdzbb(QWidget* parent) : QWidget(parent) {
   for (QPushButton* hidden : {BitBtn3, BitBtn1, BitBtn2}) hidden->hide();
   // The reconciliation's days, fixed when the window opens: a window left
   // open past midnight still sums the day it was opened on.
-  DateTimePicker1 = Picker(this, "DateTimePicker1");
-  DateTimePicker2 = Picker(this, "DateTimePicker2");
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  DateTimePicker1->hide();
+  DateTimePicker2->hide();
   auto* startLabel = new QLabel(QStringLiteral("开始时间：   "), this);
   auto* endLabel = new QLabel(QStringLiteral("结束时间：   "), this);
   startLabel->hide();

@@ -8,6 +8,7 @@
 #include "platform/grid.h"
 #include "platform/messages.h"
 #include "platform/session.h"
+#include "reports/reportcontrols.h"
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
 
@@ -31,11 +32,16 @@ const BoxSpec kBoxes[] = {
     {ReconciliationSum::InpatientServices, "Edit5", "住院服务收入：          "},
 };
 
+struct GridSpec {
+  const char* name;
+  QList<int> decimals;
+};
 // In the order of ReconciliationGrid.
-const char* const kGridNames[] = {"DBGrid5", "DBGrid3", "DBGrid2", "DBGrid1", "DBGrid4"};
-const QList<int> kCashierDecimals = {kGeneral, kGeneral, kMoneyDecimals};
-const QList<int> kMedicineDecimals = {kGeneral, kMoneyDecimals};
-const QList<int> kServiceDecimals = {kGeneral, kGeneral, kMoneyDecimals};
+const GridSpec kGrids[] = {
+    {"DBGrid5", {kGeneral, kGeneral, kMoneyDecimals}}, {"DBGrid3", {kGeneral, kMoneyDecimals}},
+    {"DBGrid2", {kGeneral, kMoneyDecimals}},           {"DBGrid1", {kGeneral, kGeneral, kMoneyDecimals}},
+    {"DBGrid4", {kGeneral, kGeneral, kMoneyDecimals}},
+};
 }  // namespace
 
 ReconciliationPanel::ReconciliationPanel(QWidget* parent, const ReconciliationWidths& widths)
@@ -47,16 +53,7 @@ ReconciliationPanel::ReconciliationPanel(QWidget* parent, const ReconciliationWi
     edit->setReadOnly(true);
     boxes_ << edit;
   }
-  for (const char* name : kGridNames) {
-    auto* view = new DataGrid(this);
-    view->setObjectName(QString::fromUtf8(name));
-    grids_ << view;
-  }
-  grid(ReconciliationGrid::Cashiers)->SetColumnDecimals(kCashierDecimals);
-  for (ReconciliationGrid g : {ReconciliationGrid::OutpatientMedicine, ReconciliationGrid::InpatientMedicine})
-    grid(g)->SetColumnDecimals(kMedicineDecimals);
-  for (ReconciliationGrid g : {ReconciliationGrid::OutpatientServices, ReconciliationGrid::InpatientServices})
-    grid(g)->SetColumnDecimals(kServiceDecimals);
+  for (const GridSpec& spec : kGrids) grids_ << NewReportGrid(this, QString::fromUtf8(spec.name), spec.decimals);
 
   QList<QList<Field>> rows;
   for (int i = 0; i < 8; i += 2)

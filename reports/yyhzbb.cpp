@@ -13,6 +13,7 @@
 #include "platform/grid.h"
 #include "platform/messages.h"
 #include "reports/reconciliationpanel.h"
+#include "reports/reportcontrols.h"
 #include "stock/controls.h"
 
 // Each takes the first and the last day; the medicine of one pricing
@@ -33,40 +34,22 @@ const ReconciliationWidths kWidths{{65, 65, 65}, {60, 80}, {60, 60, 70}};
 const QList<int> kSummaryWidths = {60, 70};
 const QList<int> kMedicineWidths = {40, 50};
 const QList<int> kAmountDecimals = {kGeneral, kMoneyDecimals};
-
-QDateTimeEdit* Picker(QWidget* parent, const char* name) {
-  auto* picker = new QDateTimeEdit(Clock::now(), parent);
-  picker->setObjectName(QString::fromUtf8(name));
-  picker->setCalendarPopup(true);
-  return picker;
-}
-
-DataGrid* Grid(QWidget* parent, const char* name) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(QString::fromUtf8(name));
-  grid->SetColumnDecimals(kAmountDecimals);
-  return grid;
-}
 }  // namespace
 
 TFormhzb::TFormhzb(QWidget* parent) : QWidget(parent) {
   // The window carries the caption of the command that opens it.
   setWindowTitle(QStringLiteral("汇总对账报表"));
-  Label3 = new QLabel(QStringLiteral("汇     总    对    帐   详   单    "), this);
-  Label3->setObjectName(QStringLiteral("Label3"));
-  QFont titleFont = Label3->font();
-  titleFont.setPointSize(18);
-  Label3->setFont(titleFont);
-  DateTimePicker1 = Picker(this, "DateTimePicker1");
-  DateTimePicker2 = Picker(this, "DateTimePicker2");
+  Label3 = NewTitleLabel(this, QStringLiteral("Label3"), QStringLiteral("汇     总    对    帐   详   单    "));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("对账报表"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印门诊收入报表"));
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("打印住院收入报表"));
   BitBtn1->hide();
   BitBtn2->hide();
-  DBGrid6 = Grid(this, "DBGrid6");
-  DBGrid7 = Grid(this, "DBGrid7");
-  DBGrid8 = Grid(this, "DBGrid8");
+  DBGrid6 = NewReportGrid(this, QStringLiteral("DBGrid6"), kAmountDecimals);
+  DBGrid7 = NewReportGrid(this, QStringLiteral("DBGrid7"), kAmountDecimals);
+  DBGrid8 = NewReportGrid(this, QStringLiteral("DBGrid8"), kAmountDecimals);
   DBGrid8->hide();
   panel_ = new ReconciliationPanel(this, kWidths);
 
