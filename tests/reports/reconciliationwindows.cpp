@@ -2,6 +2,9 @@
 // as a user drives them, on both stores, with the cash income sheets
 // recorded instead of printed.
 #include <QDateTimeEdit>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -271,6 +274,31 @@ class ReconciliationWindowsTest : public QObject {
     const CashIncomeSheet tooLarge{IncomeKind::Outpatient, SheetOrigin::Period, kToday, kToday, "12345678901234",
                                    "acc01"};
     QVERIFY_THROWS_EXCEPTION(AmountOutOfRange, CashIncomeSummaryPrint(db, tooLarge));
+  }
+
+  void sheetPrintsToPdf() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+    ServiceItems(db, 3);
+    DispenseWaiting(db);
+    QTemporaryDir folder;
+    qputenv("BRIMWICK_PRINT_DIR", folder.path().toUtf8());
+    PrintOutput::PrintNormally();
+    TFormdzbb window;
+    TestKit::AnswerNext({true, true});
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn4"));
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn1"));
+    qunsetenv("BRIMWICK_PRINT_DIR");
+    QVERIFY2(TestKit::MessageTexts().size() == 2, qPrintable(TestKit::MessageTexts().join(" / ")));
+    const QStringList files = QDir(folder.path()).entryList({"*.pdf"}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-enc", "UTF-8", folder.filePath(files.first()), "-"});
+    QVERIFY(pdftotext.waitForFinished(20000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QVERIFY2(text.contains("Fenmarrow门诊现金收入汇总表"), qPrintable(text));
+    QVERIFY(text.contains("伍拾贰元伍角整"));
   }
 
   void financeSummary_data() {
