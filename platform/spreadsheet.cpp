@@ -162,7 +162,22 @@ CellRange Worksheet::Range(const QString& reference) {
 }
 
 void Worksheet::Apply(CellRange::Kind kind, const Area& area, const CellFormat& change) {
+  const int index = static_cast<int>(settings_.size());
   settings_.append({kind, area, change});
+  switch (kind) {
+    case CellRange::Kind::Rows:
+      for (int r = area.top; r <= area.bottom; ++r) byRow_[r].append(index);
+      break;
+    case CellRange::Kind::Columns:
+      for (int c = area.left; c <= area.right; ++c) byColumn_[c].append(index);
+      break;
+    case CellRange::Kind::Cells:
+      if (area.top == area.bottom && area.left == area.right)
+        byCell_[{area.top, area.left}].append(index);
+      else
+        areas_.append(index);
+      break;
+  }
 }
 
 bool Worksheet::Covers(const Setting& s, int row, int column) {
@@ -175,9 +190,18 @@ bool Worksheet::Covers(const Setting& s, int row, int column) {
 }
 
 CellFormat Worksheet::Fold(int row, int column, std::optional<CellRange::Kind> only) const {
+  // The settings that reach the cell, in the order they were made.
+  QList<int> reaching;
+  if (!only || *only == CellRange::Kind::Rows) reaching += byRow_.value(row);
+  if (!only || *only == CellRange::Kind::Columns) reaching += byColumn_.value(column);
+  if (!only || *only == CellRange::Kind::Cells) {
+    reaching += byCell_.value({row, column});
+    for (int index : areas_)
+      if (Covers(settings_.at(index), row, column)) reaching.append(index);
+  }
+  std::sort(reaching.begin(), reaching.end());
   CellFormat format;
-  for (const Setting& s : settings_)
-    if ((!only || s.kind == *only) && Covers(s, row, column)) ::Merge(format, s.change);
+  for (int index : reaching) ::Merge(format, settings_.at(index).change);
   return format;
 }
 

@@ -15,6 +15,7 @@
 // or a range reach every cell they cover, and a later setting wins over an
 // earlier one on the cells they share, as in a spreadsheet program; the
 // format a cell is written with folds them in the order they were made.
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -104,6 +105,12 @@ class Worksheet {
 
   QMap<std::pair<int, int>, QVariant> values_;
   QList<Setting> settings_;
+  // Where each setting reaches, by its place in settings_: a sheet holds
+  // thousands of one-cell settings, and a cell looks only at its own.
+  QHash<std::pair<int, int>, QList<int>> byCell_;
+  QHash<int, QList<int>> byRow_;
+  QHash<int, QList<int>> byColumn_;
+  QList<int> areas_;  // ranges of more than one cell
   QMap<int, double> widths_;
   QList<Area> merges_;
 };
