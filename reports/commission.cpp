@@ -15,7 +15,7 @@ const QString kSelectPerformedResult = QStringLiteral(
     R"~(select 服务项目, 服务数目, 总金额 as "总金额(元)", 提成比例 as "提成比例(%)", 提成金额 as "提成金额(元)" )~"
     "from 服务费提成统计表 where 服务人 = ? and 统计人 = ?");
 
-namespace {
+namespace CommissionSql {
 const QString kDeletePerformed = QStringLiteral("delete from 服务费提成统计表 where 统计人 = ?");
 const QString kDeleteMedicine = QStringLiteral("delete from 医生药品提成统计表 where 统计人 = ?");
 const QString kDeletePrescribed = QStringLiteral("delete from 医生处方提成统计表 where 统计人 = ?");
@@ -65,7 +65,10 @@ const QString kSumPrescribedSold =
     QStringLiteral(R"~(select sum("服务费(元)") from 服务信息 where 时间 between ? and ? and 开方医师 = ?)~");
 const QString kSumPerformedSold =
     QStringLiteral(R"~(select sum("服务费(元)") from 服务信息 where 时间 between ? and ? and 服务人 = ?)~");
-}  // namespace
+
+}  // namespace CommissionSql
+
+using namespace CommissionSql;
 
 void ComputeCommission(const QSqlDatabase& db, const QString& person, const QDate& d1, const QDate& d2,
                        const QString& user) {

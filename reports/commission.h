@@ -46,3 +46,25 @@ SalesAmounts ReadSalesAmounts(const QSqlDatabase& db, const QString& person, con
 extern const QString kSelectMedicineResult;
 extern const QString kSelectPrescribedResult;
 extern const QString kSelectPerformedResult;
+
+// The computation's and the totals' statements, one after another as the
+// functions above run them (the benchmark runs them bare as well).
+namespace CommissionSql {
+extern const QString kDeletePerformed;
+extern const QString kDeleteMedicine;
+extern const QString kDeletePrescribed;
+extern const QString kInsertPerformed;
+extern const QString kInsertPrescribed;
+extern const QString kInsertMedicine;
+extern const QString kSelectShares;
+extern const QString kUpdateMedicineShare;
+extern const QString kSumMedicineCommission;
+extern const QString kSumPrescribedCommission;
+extern const QString kSumPerformedCommission;
+extern const QString kSumMedicineAmount;
+extern const QString kSumPrescribedAmount;
+extern const QString kSumPerformedAmount;
+extern const QString kSumMedicineSold;
+extern const QString kSumPrescribedSold;
+extern const QString kSumPerformedSold;
+}  // namespace CommissionSql

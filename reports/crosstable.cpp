@@ -10,7 +10,7 @@
 
 const QString kCrossTableMoneyFormat = QStringLiteral("#,##0.00;-#,##0.00");
 
-namespace {
+namespace CrossTableSql {
 const QString kSelectDoctors = QStringLiteral("select 姓名 from 服务人 where 职务 = '医师'");
 const QString kSelectServiceStaff =
     QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师' or 职务 = '护士'");
@@ -30,6 +30,11 @@ const QString kSumByCashier = QStringLiteral(
     R"~(select 收银人帐号, sum("收入金额(元)") from 患者信息 where 时间 between ? and ? )~"
     "group by 收银人帐号 order by 收银人帐号");
 
+}  // namespace CrossTableSql
+
+using namespace CrossTableSql;
+
+namespace {
 const QString kTotalHead = QStringLiteral("合计");
 const QString kDash = QStringLiteral("-----");
 const QStringList kCategories = {QStringLiteral("西药"), QStringLiteral("中成药"), QStringLiteral("饮片")};

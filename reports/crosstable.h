@@ -26,3 +26,16 @@ QString CrossTableFileName(CrossTable table, const QDate& d1, const QDate& d2);
 // comes from one grouped statement; the staff and the service items are
 // read once, and that order serves heads, rows and totals. Throws DbError.
 Workbook ExcelCrossTableExport(const QSqlDatabase& db, CrossTable table, const QDate& d1, const QDate& d2);
+
+// The statements the export runs, each once (the benchmark runs them bare
+// as well): the staff of each workbook, the items, and the grouped blocks
+// over d1, d2 (the medicine block also over the three categories).
+namespace CrossTableSql {
+extern const QString kSelectDoctors;
+extern const QString kSelectServiceStaff;
+extern const QString kSelectItems;
+extern const QString kSumMedicineByDoctor;
+extern const QString kSumServicesByDoctor;
+extern const QString kSumServicesByPerformer;
+extern const QString kSumByCashier;
+}  // namespace CrossTableSql

@@ -30,10 +30,6 @@
 #include "reports/payslips.h"
 
 namespace {
-// The staff the person list offers.
-const QString kSelectStaff =
-    QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师' or 职务 = '护士'");
-
 // Values: category, d1, d2, person.
 const QString kSelectMedicineDetail = QStringLiteral(
     "select ypxx.品名, ckxx.时间, ckxx.数量 from 药品信息 as ypxx, 出库信息 as ckxx "
@@ -318,7 +314,7 @@ void TFormgrsrbb::reloadResults() {
 
 void TFormgrsrbb::ComboBoxysEnter() {
   runGuarded([this] {
-    const QList<QVariantList> staff = ReadAll(connection_.db(), kSelectStaff);
+    const QList<QVariantList> staff = ReadAll(connection_.db(), CrossTableSql::kSelectServiceStaff);
     // Filling the list is no pick: the text shown and the computation stay.
     const QString shown = ComboBoxys->currentText();
     const int index = ComboBoxys->currentIndex();
