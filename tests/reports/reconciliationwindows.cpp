@@ -249,6 +249,11 @@ class ReconciliationWindowsTest : public QObject {
     QCOMPARE(sheet.TextsOnPage(2).size(), 2 + 6);
     QCOMPARE(sheet.LinesOnPage(2).size(), sheet.LinesOnPage(1).size() - 2);
     QCOMPARE(TextAt(sheet, 2, 120, 100), QString("收入项目"));
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn2"));
+    QCOMPARE(TextAt(LastSheet(), 1, 160, 33), QString("Fenmarrow住院现金收入汇总表"));
+    QVERIFY(TextAt(LastSheet(), 1, 100, 428).startsWith("合计金额：贰拾捌元整    ￥：28.00元"));
+    QCOMPARE(TextAt(LastSheet(), 1, 210, 125), QString("8.00"));
+    QCOMPARE(TextAt(LastSheet(), 1, 710, 380), QString("_______"));
 
     // A reversed window: "0.00" and empty grids.
     first->setDate(kToday);
