@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     });
     const QSqlDatabase db = store.db();
+    CreateMissingClinicIndexes(db);
     const QString engine = IsPostgres(db) ? "PostgreSQL" : "SQLite";
     std::printf("%s store ready after %.1f s: %s visits, %s dispensed lines, %s unpaid vouchers\n", qPrintable(engine),
                 clock.elapsed() / 1000.0, qPrintable(ScalarText(db, "select count(*) from 患者信息")),
