@@ -116,7 +116,7 @@ void TFormhzxibb::buildLayout() {
                                                           {"年龄：    ", Editnl, "岁  "},
                                                           {"合作医疗证号：          ", Edithzylzh},
                                                           {"住址：    ", Editzz}}}));
-  admissionFields->hide();
+  showAdmission(false);
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("制作入院凭证"));
   BitBtn3->hide();
 
@@ -221,6 +221,12 @@ void TFormhzxibb::showLines() {
 void TFormhzxibb::DBGrid2DblClick() { DBGrid2->hide(); }
 void TFormhzxibb::DBGrid3DblClick() { DBGrid3->hide(); }
 
+// Each field and label shows and hides by itself, so that each reports
+// its own state.
+void TFormhzxibb::showAdmission(bool shown) {
+  for (QWidget* field : admissionFields->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) field->setVisible(shown);
+}
+
 QString TFormhzxibb::visitName() const { return DBGrid1->Cell(kName).trimmed(); }
 
 void TFormhzxibb::BitBtn2Click() {
@@ -233,7 +239,7 @@ void TFormhzxibb::BitBtn2Click() {
     return;
   }
   if (!admitted) {
-    admissionFields->show();
+    showAdmission(true);
     AppendItems(ComboBox1, {QStringLiteral("男"), QStringLiteral("女")});
     BitBtn3->show();
     BitBtn2->hide();
@@ -263,7 +269,7 @@ void TFormhzxibb::BitBtn3Click() {
     return;
   }
   Editnl->clear();
-  admissionFields->hide();
+  showAdmission(false);
   BitBtn2->show();
   BitBtn3->hide();
   BitBtn2Click();

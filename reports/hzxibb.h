@@ -31,6 +31,7 @@ class TFormhzxibb : public QWidget {
   void query();
   void showLines();
   QString visitName() const;
+  void showAdmission(bool shown);
 
   Connection connection_;
   QLineEdit* Edit1;
