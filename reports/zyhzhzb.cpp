@@ -86,6 +86,9 @@ TFormzyhzhz::TFormzyhzhz(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("住院患者费用统计表"));
   buildLayout();
   wireHandlers();
+  // The patient box fills its list when the user enters it, which it
+  // could not if it held the focus from the start.
+  BitBtn1->setFocus();
   try {
     connection_ = OpenClinicDatabase();
   } catch (const DbError& e) {
