@@ -27,7 +27,8 @@ QString SuppliesFilter::Where(const QSqlDatabase& db, const QString& personColum
 
 QVariantList SuppliesFilter::Values() const {
   QVariantList values{firstDay, lastDay};
-  if (person) values << *person;
+  // An empty person is the empty text, which a null text would not be.
+  if (person) values << (person->isNull() ? QStringLiteral("") : *person);
   if (supplier) values << QLatin1Char('%') + *supplier + QLatin1Char('%');
   return values;
 }
