@@ -20,7 +20,6 @@
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
 
-namespace {
 // %1 is the store's case-blind like; the name pattern is bound.
 const QString kSelectVisits = QStringLiteral(
     R"~(select 流水号, 收费类别, 时间, 姓名, "药费(元)", "服务费(元)", "收入金额(元)", 划价人帐号 from 患者信息 )~"
@@ -32,6 +31,8 @@ const QString kSumCategory = QStringLiteral(
     R"~(select sum("收入金额(元)") as 收入金额 from 患者信息 where 时间 between ? and ? and 收费类别 = ?)~");
 const QString kCountCategory = QStringLiteral(
     "select count(收费类别) as 收费类别 from 患者信息 where 时间 between ? and ? and 收费类别 = ?");
+
+namespace {
 const QString kSelectMedicineLines = QStringLiteral(
     R"~(select ckxi.编号, ypxi.品名, ckxi.时间, ckxi.数量, ckxi."单价(元)", ckxi."总价(元)", ypxi.厂商, )~"
     R"~(ckxi.划价人帐号, ckxi.开方医师 from 出库信息 as ckxi, 药品信息 as ypxi where ypxi.编号 = ckxi.编号 )~"

@@ -6,6 +6,15 @@
 
 #include "db/connection.h"
 
+// The query of the list and its totals. %1 is the store's case-blind like
+// (LikeOperator); the list and its total take the first day, the last day
+// and the name pattern ("%" name "%"), the category figures the two days
+// and the category.
+extern const QString kSelectVisits;
+extern const QString kSumListed;
+extern const QString kSumCategory;
+extern const QString kCountCategory;
+
 class DataGrid;
 class QComboBox;
 class QDateEdit;

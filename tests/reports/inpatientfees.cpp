@@ -12,6 +12,7 @@
 #include "reports/zyhzhzb.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "reportwindow.h"
 
 using ClinicFixture::InsertRow;
 using ClinicFixture::TableRows;
@@ -51,12 +52,6 @@ class InpatientFeesTest : public QObject {
   Connection store_;
   QSqlDatabase db() const { return store_.db(); }
 
-  void show(QWidget& w) {
-    w.resize(1200, 800);
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-  }
   // Picks the patient from the list as a user does: into the box, down to
   // the name, out to the first date.
   void pick(TFormzyhzhz& w, const QString& name) {
@@ -114,7 +109,7 @@ class InpatientFeesTest : public QObject {
 
   void statisticsCoverTheStaysInpatientLinesOnly() {
     TFormzyhzhz w;
-    show(w);
+    QVERIFY(ShowActive(w));
     QCOMPARE(w.windowTitle(), QString("住院患者费用统计表"));
     QCOMPARE(Find<QComboBox>(&w, "ComboBox1")->currentText(), QString("请选择患者姓名"));
     QCOMPARE(text(w, "Edit2"), QString("0"));
@@ -138,7 +133,7 @@ class InpatientFeesTest : public QObject {
 
   void noPatientChosenShowsNothing() {
     TFormzyhzhz w;
-    show(w);
+    QVERIFY(ShowActive(w));
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
     QCOMPARE(Find<DataGrid>(&w, "DBGrid2")->RecordCount(), 0);
     QCOMPARE(Find<DataGrid>(&w, "DBGrid3")->RecordCount(), 0);
@@ -149,7 +144,7 @@ class InpatientFeesTest : public QObject {
 
   void leavingTheBoxKeepsTheLastPickAndItsListIsReadAgain() {
     TFormzyhzhz w;
-    show(w);
+    QVERIFY(ShowActive(w));
     auto* box = Find<QComboBox>(&w, "ComboBox1");
     box->setFocus(Qt::TabFocusReason);
     QCOMPARE(box->count(), 2);
@@ -168,9 +163,9 @@ class InpatientFeesTest : public QObject {
   void twoDesksEachSeeTheirOwnPatient() {
     TFormzyhzhz first;
     TFormzyhzhz second;
-    show(first);
+    QVERIFY(ShowActive(first));
     report(first, "张三");
-    show(second);
+    QVERIFY(ShowActive(second));
     report(second, "李四");
     QCOMPARE(Rows(Find<DataGrid>(&second, "DBGrid2")), QStringList{"板蓝根|2026-11-04|3|2.00|6.00|乙厂|acc01|"});
     QCOMPARE(text(second, "Edit5"), QString("36.00"));

@@ -3,7 +3,6 @@
 // inpatient with the admission it may need first.
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLabel>
 #include <QPushButton>
 
 #include "db/clinicdb.h"
@@ -14,6 +13,7 @@
 #include "reports/hzxibb.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "reportwindow.h"
 
 using ClinicFixture::InsertRow;
 using ClinicFixture::TableRows;
@@ -45,17 +45,11 @@ int RowOf(DataGrid* grid, const QString& name) {
 class PatientInfoTest : public QObject {
   Q_OBJECT
 
-  QLabel accountPanel_;
-  QLabel userPanel_;
+  ReportLogin login_;
   Connection store_;
   QSqlDatabase db() const { return store_.db(); }
   QString scalar(const QString& sql) { return ScalarText(db(), sql); }
 
-  void show(QWidget& w) {
-    w.resize(1200, 800);
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-  }
   void query(TFormhzxibb& w, const QString& name) {
     Find<QDateEdit>(&w, "DateTimePicker1")->setDate(QDate(2026, 11, 1));
     Find<QDateEdit>(&w, "DateTimePicker2")->setDate(QDate(2026, 11, 5));
@@ -72,10 +66,6 @@ class PatientInfoTest : public QObject {
 
  private slots:
   void initTestCase_data() { ClinicFixture::AddStoreRows(); }
-  void initTestCase() {
-    Session::SetPanels(&accountPanel_, &userPanel_);
-    Session::SetLogin("acc01", "收银01");
-  }
   void init() {
     ClinicFixture::Prepare();
     TestKit::ClearMessages();
@@ -100,7 +90,7 @@ class PatientInfoTest : public QObject {
 
   void totalsCountTheDatesAndTheListTheName() {
     TFormhzxibb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     QCOMPARE(w.windowTitle(), QString("患者信息报表"));
     QVERIFY(Find<QPushButton>(&w, "BitBtn2")->isHidden());
     QVERIFY(Find<QPushButton>(&w, "BitBtn3")->isHidden());
@@ -126,7 +116,7 @@ class PatientInfoTest : public QObject {
 
   void clickShowsTheLinesOfTheVisitsDayAndCategory() {
     TFormhzxibb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     query(w, "");
     QCOMPARE(Find<DataGrid>(&w, "DBGrid1")->RecordCount(), 3);
     clickVisit(w, "张三");
@@ -151,7 +141,7 @@ class PatientInfoTest : public QObject {
   void movingAnAdmittedPatientBooksTheStoredAmountOnce() {
     InsertRow(db(), "入院信息表", {{"拼音缩写", "ZS"}, {"姓名", "张三"}});
     TFormhzxibb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     query(w, "");
     clickVisit(w, "张三");
     // A return after the list was read lowered the visit's amount.
@@ -181,7 +171,7 @@ class PatientInfoTest : public QObject {
   void answeringNoMovesNothing() {
     InsertRow(db(), "入院信息表", {{"姓名", "张三"}});
     TFormhzxibb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     query(w, "");
     clickVisit(w, "张三");
     TestKit::AnswerNext({false});
@@ -193,7 +183,7 @@ class PatientInfoTest : public QObject {
 
   void admissionComesFirstForAPatientNotAdmitted() {
     TFormhzxibb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     query(w, "");
     clickVisit(w, "李四");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));

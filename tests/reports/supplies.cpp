@@ -3,7 +3,6 @@
 // documents on the recording canvas.
 #include <QComboBox>
 #include <QDateEdit>
-#include <QLabel>
 #include <QPushButton>
 
 #include "db/clinicdb.h"
@@ -15,6 +14,7 @@
 #include "reports/hcbb.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "reportwindow.h"
 
 using ClinicFixture::InsertRow;
 
@@ -39,17 +39,10 @@ void Issue(const QSqlDatabase& db, const QString& name, const QString& day, doub
 class SuppliesTest : public QObject {
   Q_OBJECT
 
-  QLabel accountPanel_;
-  QLabel userPanel_;
+  ReportLogin login_;
   Connection store_;
   QSqlDatabase db() const { return store_.db(); }
 
-  void show(QWidget& w) {
-    w.resize(1200, 800);
-    w.show();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-  }
   void receipts(TFormhcbb& w, const QString& account) {
     Find<QDateEdit>(&w, "DateTimePicker1")->setDate(QDate(2026, 11, 1));
     Find<QDateEdit>(&w, "DateTimePicker2")->setDate(QDate(2026, 11, 5));
@@ -73,10 +66,6 @@ class SuppliesTest : public QObject {
 
  private slots:
   void initTestCase_data() { ClinicFixture::AddStoreRows(); }
-  void initTestCase() {
-    Session::SetPanels(&accountPanel_, &userPanel_);
-    Session::SetLogin("acc01", "收银01");
-  }
   void init() {
     ClinicFixture::Prepare();
     TestKit::ClearMessages();
@@ -100,7 +89,7 @@ class SuppliesTest : public QObject {
     Receipt(db(), "纱布", "2026-10-01", 1, 2.5, "甲公司", "acc01");   // before the dates
     Receipt(db(), "口罩", "2026-11-05", 4, 1, "甲公司", "");          // today, nobody's
     TFormhcbb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     QCOMPARE(w.windowTitle(), QString("卫材报表"));
     // At opening: today's receipts without an account.
     QCOMPARE(Find<DataGrid>(&w, "DBGrid1")->RecordCount(), 1);
@@ -146,7 +135,7 @@ class SuppliesTest : public QObject {
     Issue(db(), "绷带", "2026-11-03", 1, 2.5, "乙公司", "护士02");
     Issue(db(), "酒精", "2026-11-05", 2, 4, "甲公司", "");
     TFormhcbb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     QCOMPARE(Find<DataGrid>(&w, "DBGrid2")->RecordCount(), 1);
     QCOMPARE(text(w, "Edit3"), QString("2.00"));
     QCOMPARE(text(w, "Edit4"), QString("0.00"));
@@ -169,7 +158,7 @@ class SuppliesTest : public QObject {
     QFETCH(int, rows);
     for (int i = 1; i <= rows; ++i) Receipt(db(), QString("卫材%1").arg(i), "2026-11-03", 1, 2, "甲公司", "acc01");
     TFormhcbb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     receipts(w, "acc01");
     TestKit::AnswerNext({false});
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
@@ -211,7 +200,7 @@ class SuppliesTest : public QObject {
   void failedPrintAsksNothingAndKeepsTheButton() {
     Issue(db(), "绷带", "2026-11-02", 3, 2, "甲公司", "护士01");
     TFormhcbb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     issues(w, "");
     PrintOutput::FailNext("打印机缺纸");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
@@ -223,7 +212,7 @@ class SuppliesTest : public QObject {
   void issueVoucherPrintsAnAmountNeverStoredBlank() {
     Issue(db(), "绷带", "2026-11-02", 3, QVariant(), "甲公司", "护士01");
     TFormhcbb w;
-    show(w);
+    QVERIFY(ShowActive(w));
     issues(w, "护士01");
     TestKit::AnswerNext({false});
     TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
