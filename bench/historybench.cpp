@@ -74,8 +74,8 @@ void PatientInformation(const QSqlDatabase& db, const Span& span, const QString&
                                     {kCountCategory, {first, last, "门诊"}},
                                     {kCountCategory, {first, last, "住院"}}};
   const int rows = RunBare(db, statements) - 5;
-  const double windowMs = MedianMs(5, [&] { query->click(); });
-  const double bareMs = MedianMs(5, [&] { RunBare(db, statements); });
+  const double windowMs = MedianMs(15, [&] { query->click(); });
+  const double bareMs = MedianMs(15, [&] { RunBare(db, statements); });
   const QString what = QString("%1, %2").arg(span.name, name.isEmpty() ? "every name" : name);
   Report("患者信息报表", qPrintable(what), rows, windowMs, bareMs);
 }
@@ -95,8 +95,8 @@ void InpatientFees(const QSqlDatabase& db, const QDate& last) {
                                     {kSumInpatientServicesByCategory, values}, {kSumInpatientMedicineByCategory, values},
                                     {kSumInpatientMedicine, values},           {kSumInpatientServices, values}};
   const int rows = RunBare(db, {statements[0], statements[1]});
-  const double windowMs = MedianMs(5, [&] { report->click(); });
-  const double bareMs = MedianMs(5, [&] { RunBare(db, statements); });
+  const double windowMs = MedianMs(15, [&] { report->click(); });
+  const double bareMs = MedianMs(15, [&] { RunBare(db, statements); });
   Report("住院患者费用统计表", qPrintable("30-day stay of " + name), rows, windowMs, bareMs);
 }
 
@@ -119,9 +119,9 @@ void Supplies(const QSqlDatabase& db, const Span& span) {
   QPushButton* receiptQuery = Child<QPushButton>(window, "BitBtn3");
   QPushButton* issueQuery = Child<QPushButton>(window, "BitBtn4");
   Report("卫材报表", qPrintable(QString("receipts, %1").arg(span.name)), RunBare(db, {receipts[0]}),
-         MedianMs(5, [&] { receiptQuery->click(); }), MedianMs(5, [&] { RunBare(db, receipts); }));
+         MedianMs(15, [&] { receiptQuery->click(); }), MedianMs(15, [&] { RunBare(db, receipts); }));
   Report("卫材报表", qPrintable(QString("issues, %1").arg(span.name)), RunBare(db, {issues[0]}),
-         MedianMs(5, [&] { issueQuery->click(); }), MedianMs(5, [&] { RunBare(db, issues); }));
+         MedianMs(15, [&] { issueQuery->click(); }), MedianMs(15, [&] { RunBare(db, issues); }));
 }
 }  // namespace
 

@@ -156,7 +156,8 @@ class SuppliesTest : public QObject {
   }
   void receiptSlipBreaksAfter48Rows() {
     QFETCH(int, rows);
-    for (int i = 1; i <= rows; ++i) Receipt(db(), QString("卫材%1").arg(i), "2026-11-03", 1, 2, "甲公司", "acc01");
+    for (int i = 1; i <= rows; ++i)
+      Receipt(db(), QString("卫材%1").arg(i, 2, 10, QChar('0')), "2026-11-03", 1, 2, "甲公司", "acc01");
     TFormhcbb w;
     QVERIFY(ShowActive(w));
     receipts(w, "acc01");
@@ -172,7 +173,7 @@ class SuppliesTest : public QObject {
     QCOMPARE(At(slip, 1, 490, 101), QString(rows == 48 ? "96.00" : "98.00"));
     QCOMPARE(At(slip, 1, 100, 120), QString("卫材名称"));
     // The first row: name, quantity, unit, price and total.
-    QCOMPARE(At(slip, 1, 40, 145), QString("卫材1"));
+    QCOMPARE(At(slip, 1, 40, 145), QString("卫材01"));
     QCOMPARE(At(slip, 1, 294, 145), QString("1"));
     QCOMPARE(At(slip, 1, 359, 145), QString("2.00"));
     // Footer of page 1: 48 rows, page 1, 1/4 in below the 48th row's top.
