@@ -153,8 +153,10 @@ int main(int argc, char** argv) {
     const Span month{"a month", last.addDays(-29), last};
     const Span year{"a year", last.addDays(-364), last};
     for (const Span& span : {month, year}) PatientInformation(db, span, QString());
-    PatientInformation(db, month, QStringLiteral("患者00012"));
-    PatientInformation(db, year, QStringLiteral("患者00012"));
+    // A patient of the last day, so that the month lists a visit.
+    const QString patient = ScalarText(db, "select min(姓名) from 患者信息 where 时间 = ?", {DayText(last)});
+    PatientInformation(db, month, patient);
+    PatientInformation(db, year, patient);
     InpatientFees(db, last);
     for (const Span& span : {month, year}) Supplies(db, span);
   } catch (const DbError& e) {
