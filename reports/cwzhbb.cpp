@@ -1,6 +1,6 @@
 #include "reports/cwzhbb.h"
 
-#include <QDateTimeEdit>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,11 +77,9 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("综合报表"));
   DBGrid5 = NewReportGrid(this, QStringLiteral("DBGrid5"), {kGeneral, kGeneral, kMoneyDecimals});
-  Editmz = NewEdit(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
-  Editzy = NewEdit(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
   // Both totals are the store's figures.
-  Editmz->setReadOnly(true);
-  Editzy->setReadOnly(true);
+  Editmz = NewTotalBox(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
+  Editzy = NewTotalBox(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
   DBGridcw = NewReportGrid(this, QStringLiteral("DBGridcw"),
                            {kGeneral, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals,
                             kMoneyDecimals});

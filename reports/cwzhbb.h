@@ -21,7 +21,7 @@ extern const QString kFinanceServicesPrescribed;
 extern const QString kFinanceMedicinePrescribed;
 
 class DataGrid;
-class QDateTimeEdit;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -56,8 +56,8 @@ class TFormcwzhbb : public QWidget {
   Connection connection_;
   std::optional<MonthWindow> month_;
   QLabel* Label9;
-  QDateTimeEdit* DateTimePicker1;
-  QDateTimeEdit* DateTimePicker2;
+  QDateEdit* DateTimePicker1;
+  QDateEdit* DateTimePicker2;
   QPushButton* BitBtn1;
   DataGrid* DBGrid5;
   QLineEdit* Editmz;

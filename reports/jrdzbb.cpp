@@ -1,6 +1,6 @@
 #include "reports/jrdzbb.h"
 
-#include <QDateTimeEdit>
+#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>

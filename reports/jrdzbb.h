@@ -7,7 +7,7 @@
 
 #include "db/connection.h"
 
-class QDateTimeEdit;
+class QDateEdit;
 class QLabel;
 class QPushButton;
 class ReconciliationPanel;
@@ -33,7 +33,7 @@ class TFormdzbb : public QWidget {
   QPushButton* BitBtn3;
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
-  QDateTimeEdit* DateTimePicker1;
-  QDateTimeEdit* DateTimePicker2;
+  QDateEdit* DateTimePicker1;
+  QDateEdit* DateTimePicker2;
   ReconciliationPanel* panel_;
 };

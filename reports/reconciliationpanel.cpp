@@ -9,7 +9,6 @@
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "reports/reportcontrols.h"
-#include "stock/controls.h"
 #include "stock/fieldgrid.h"
 
 namespace {
@@ -47,11 +46,9 @@ const GridSpec kGrids[] = {
 ReconciliationPanel::ReconciliationPanel(QWidget* parent, const ReconciliationWidths& widths)
     : QWidget(parent), widths_(widths) {
   for (const BoxSpec& spec : kBoxes) {
-    QLineEdit* edit = NewEdit(this, QString::fromUtf8(spec.name), kNoSum);
     // The totals are the store's figures: nobody types over what the
     // sheet will print.
-    edit->setReadOnly(true);
-    boxes_ << edit;
+    boxes_ << NewTotalBox(this, QString::fromUtf8(spec.name), kNoSum);
   }
   for (const GridSpec& spec : kGrids) grids_ << NewReportGrid(this, QString::fromUtf8(spec.name), spec.decimals);
 

@@ -1,20 +1,30 @@
 #include "reports/reportcontrols.h"
 
-#include <QDateTimeEdit>
+#include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "platform/clock.h"
 #include "platform/grid.h"
+#include "stock/controls.h"
+
+QDateEdit* NewDatePicker(QWidget* parent, const QString& name) {
+  auto* picker = new QDateEdit(Clock::today(), parent);
+  picker->setObjectName(name);
+  picker->setCalendarPopup(true);
+  picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  return picker;
+}
+
+QLineEdit* NewTotalBox(QWidget* parent, const QString& name, const QString& text) {
+  QLineEdit* box = NewEdit(parent, name, text);
+  box->setReadOnly(true);
+  box->setMaximumWidth(120);
+  return box;
+}
 
 namespace {
 const int kTitlePoints = 18;
-}
-
-QDateTimeEdit* NewDatePicker(QWidget* parent, const QString& name) {
-  auto* picker = new QDateTimeEdit(Clock::now(), parent);
-  picker->setObjectName(name);
-  picker->setCalendarPopup(true);
-  return picker;
 }
 
 DataGrid* NewReportGrid(QWidget* parent, const QString& name, const QList<int>& decimals) {

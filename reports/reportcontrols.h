@@ -1,15 +1,21 @@
 #pragma once
-// The controls every report window builds alike, under their component
-// names: date pickers on the current moment, read-only grids with their
-// display formats, and the large title label.
+// Controls the report windows build alike: date pickers set to today,
+// read-only total boxes, read-only grids with their display formats, and
+// the large title label.
 #include <QList>
+#include <QString>
 
 class DataGrid;
-class QDateTimeEdit;
+class QDateEdit;
 class QLabel;
-class QString;
+class QLineEdit;
 class QWidget;
 
-QDateTimeEdit* NewDatePicker(QWidget* parent, const QString& name);
+// A date picker with its calendar, showing yyyy-MM-dd, set to today.
+QDateEdit* NewDatePicker(QWidget* parent, const QString& name);
+// A box only the window writes (totals, counts).
+QLineEdit* NewTotalBox(QWidget* parent, const QString& name, const QString& text);
+// A read-only grid with the decimals of its columns (see DataGrid).
 DataGrid* NewReportGrid(QWidget* parent, const QString& name, const QList<int>& decimals);
+// The window's title in large type.
 QLabel* NewTitleLabel(QWidget* parent, const QString& name, const QString& text);

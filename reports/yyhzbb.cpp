@@ -1,6 +1,6 @@
 #include "reports/yyhzbb.h"
 
-#include <QDateTimeEdit>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>

@@ -14,7 +14,7 @@ extern const QString kPeriodIncomeByPricingAccount;
 extern const QString kPeriodMedicineOfPricingAccount;
 
 class DataGrid;
-class QDateTimeEdit;
+class QDateEdit;
 class QLabel;
 class QPushButton;
 class ReconciliationPanel;
@@ -34,8 +34,8 @@ class TFormhzb : public QWidget {
  private:
   Connection connection_;
   QLabel* Label3;
-  QDateTimeEdit* DateTimePicker1;
-  QDateTimeEdit* DateTimePicker2;
+  QDateEdit* DateTimePicker1;
+  QDateEdit* DateTimePicker2;
   QPushButton* BitBtn3;
   QPushButton* BitBtn1;
   QPushButton* BitBtn2;
