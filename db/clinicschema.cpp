@@ -98,11 +98,15 @@ std::vector<ClinicTable> MakeTables() {
 
       // Stock.
       Table("库存", {Text("编号"), Number("数量")}, byCode),
+      // Batches and receipts by quantity too: a return to the supplier
+      // purges the empty rows of both without reading either whole.
       Table("药品过期表",
-            {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}),
+            {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}, {},
+            {QStringLiteral("数量")}),
       Table("入库信息",
             {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"), LineTotal(),
-             Text("药品来源"), Text("入库人帐号"), RowId()}),
+             Text("药品来源"), Text("入库人帐号"), RowId()},
+            {}, {QStringLiteral("数量")}),
 
       // Visit flow.
       Table("收银信息",
