@@ -5,6 +5,9 @@
 #include "platform/grid.h"
 
 const QString kNotOurBatch = QStringLiteral("对不起，您的药品不是本医院药品!对您的行为表示遗憾");
+const QString kShortStock = QStringLiteral("对不起，库存数量不足");
+const QString kBatchNumberKeys =
+    QStringLiteral("-.0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
 
 namespace {
 // %1: the quantity's table alias; %2: the retail price's title; %3: the

@@ -32,3 +32,7 @@ bool BatchExists(const QSqlDatabase& db, const QString& code, const QString& bat
 
 // The message when the picked goods have no such batch here.
 extern const QString kNotOurBatch;
+// The message when a batch, the stock or a receipt holds less.
+extern const QString kShortStock;
+// What a batch number box lets through: letters, digits, "-" and ".".
+extern const QString kBatchNumberKeys;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "db/clinicdb.h"
+#include "frontdesk/correctionlists.h"
 #include "frontdesk/patientreturnposting.h"
 #include "platform/amountkeys.h"
 #include "platform/clock.h"
@@ -45,7 +46,6 @@ const QString kVoucherService = QStringLiteral(
     R"~(select 服务类别, "服务费(元)" from 服务费退还临时信息 where 退还人帐号 = ? and (流水号 = ? and 划价人帐号 = ?))~");
 
 const QString kChoosePatient = QStringLiteral("对不起，请选择退药患者");
-const QString kNotOurs = QStringLiteral("对不起，您的药品不是本医院药品!对您的行为表示遗憾");
 const QString kBadQuantity = QStringLiteral("对不起，请输入药品数量");
 const QString kBadShelfLife = QStringLiteral("对不起，药效期必须是数字");
 const QString kNothingToRefund = QStringLiteral("对不起，不能退费！");
@@ -54,7 +54,6 @@ const QString kReturnTitle = QStringLiteral("药品提示");
 const QString kPrintedQuestion = QStringLiteral("打印成功，请按，此单不能更改");
 const QString kPrintedTitle = QStringLiteral("打印成功提示");
 const QString kZeroMoney = QStringLiteral("0.00");
-const QString kBatchKeys = QStringLiteral("-.0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
 
 const QList<int> kVisitWidths = {120, 120, 120, 120, 120, 120};
 const QList<int> kLineWidths = {60, 120, 60, 60, 60, 60, 160, 60, 60, 60};
@@ -234,7 +233,7 @@ void TFormhzty::wireHandlers() {
   connect(DBGrid2, &DataGrid::KeyPress, this, [this] { pickLine(); });
   connect(DBGrid2, &DataGrid::DblClick, this, &TFormhzty::DBGrid2DblClick);
   OnEnter(DBGrid2, [this] { DBGrid2Enter(); });
-  FilterKeys(Editph, kBatchKeys);
+  FilterKeys(Editph, kBatchNumberKeys);
   connect(Editph, &QLineEdit::textChanged, this, &TFormhzty::EditphChange);
   ChainEnter(Editph, Editsl);
   AmountKeyFilter(Editsl);
@@ -458,7 +457,7 @@ bool TFormhzty::batchFound() {
     ShowError(e.text());
     return false;
   }
-  if (!found) ShowMessage(kNotOurs);
+  if (!found) ShowMessage(kNotOurBatch);
   return found;
 }
 

@@ -45,6 +45,15 @@ TFormkccx::TFormkccx(QWidget* parent) : QWidget(parent) {
   connect(DBGrid1, &DataGrid::CellClick, this, &TFormkccx::DBGrid1CellClick);
   try {
     connection_ = OpenClinicDatabase();
+  } catch (const DbError& e) {
+    ShowError(e.text());
+    return;
+  }
+  FormCreate();
+}
+
+void TFormkccx::FormCreate() {
+  try {
     QSqlQuery query = Exec(connection_.db(), kSelectLowStock);
     DBGrid1->Open(query);
     DBGrid1->SetColumnWidths(kWidths);

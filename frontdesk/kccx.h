@@ -14,6 +14,8 @@ class TFormkccx : public QWidget {
   explicit TFormkccx(QWidget* parent = nullptr);
 
  private slots:
+  // Reads the list once; it is not refreshed while the window stays open.
+  void FormCreate();
   void DBGrid1CellClick();
 
  private:

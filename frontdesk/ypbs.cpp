@@ -26,7 +26,6 @@ const QString kSelectStaged = QStringLiteral(
 const QString kOfAccount = QStringLiteral(" and fkxi.报损人帐号 = ?");
 
 const QString kNoQuantity = QStringLiteral("请选择信息报损信息");
-const QString kShortStock = QStringLiteral("对不起，库存数量不足");
 const QString kQuestion = QStringLiteral("您确定本药要报损吗？确定按\"是\"");
 const QString kQuestionTitle = QStringLiteral("报损提示");
 const QString kSaleTitle = QStringLiteral("零售单价(元)");
@@ -43,7 +42,7 @@ TFormypbs::TFormypbs(QWidget* parent) : QWidget(parent) {
   wireHandlers();
   try {
     connection_ = OpenClinicDatabase();
-    loadReceipts(static_cast<int>(ReceiptList::ByPinyinPrefix));
+    loadReceipts(ReceiptList::ByPinyinPrefix);
     loadStaged(false);
   } catch (const DbError& e) {
     ShowError(e.text());
@@ -108,7 +107,7 @@ void TFormypbs::EditphChange() { Editpysx->setReadOnly(false); }
 void TFormypbs::EditpysxChange() {
   Editfksl->setText(QStringLiteral("0"));
   try {
-    loadReceipts(static_cast<int>(ReceiptList::ByPinyin));
+    loadReceipts(ReceiptList::ByPinyin);
   } catch (const DbError& e) {
     ShowError(e.text());
   }
@@ -162,7 +161,7 @@ void TFormypbs::BitBtn1Click() {
         case StagingOutcome::Failed: ShowMessage(kOperationFailed); break;
       }
       Editfksl->setText(QStringLiteral("0"));
-      loadReceipts(static_cast<int>(ReceiptList::WithBatch));
+      loadReceipts(ReceiptList::WithBatch);
       loadStaged(true);
     }
   } catch (const DbError& e) {
@@ -186,10 +185,9 @@ void TFormypbs::showReceipt() {
   Editpm->setText(DBGrid2->Cell(kReceiptName).trimmed());
 }
 
-void TFormypbs::loadReceipts(int list) {
-  const auto which = static_cast<ReceiptList>(list);
-  QSqlQuery query = SelectReceipts(connection_.db(), which, Editpysx->text(), Editph->text(), kSaleTitle);
-  OpenReceipts(DBGrid2, query, which == ReceiptList::ByPinyin ? kPinyinWidths : kReceiptWidths);
+void TFormypbs::loadReceipts(ReceiptList list) {
+  QSqlQuery query = SelectReceipts(connection_.db(), list, Editpysx->text(), Editph->text(), kSaleTitle);
+  OpenReceipts(DBGrid2, query, list == ReceiptList::ByPinyin ? kPinyinWidths : kReceiptWidths);
 }
 
 void TFormypbs::loadStaged(bool everyAccount) {

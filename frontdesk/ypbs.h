@@ -7,6 +7,7 @@
 #include "db/connection.h"
 
 class DataGrid;
+enum class ReceiptList;
 class QLineEdit;
 class QPushButton;
 
@@ -30,7 +31,7 @@ class TFormypbs : public QWidget {
   void buildLayout();
   void wireHandlers();
   void showReceipt();
-  void loadReceipts(int list);
+  void loadReceipts(ReceiptList list);
   void loadStaged(bool everyAccount);
 
   Connection connection_;

@@ -27,11 +27,9 @@ const QString kSelectStaged = QStringLiteral(
 const QString kOfAccount = QStringLiteral(" and fkxi.反库人帐号 = ?");
 
 const QString kNoQuantity = QStringLiteral("请选择反库信息");
-const QString kShortStock = QStringLiteral("对不起，库存数量不足");
 const QString kQuestion = QStringLiteral("您确定本药要反库吗？确定按\"是\"");
 const QString kQuestionTitle = QStringLiteral("反库提示");
 const QString kSaleTitle = QStringLiteral("售价(元)");
-const QString kBatchKeys = QStringLiteral("-.0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
 
 const QList<int> kReceiptWidths = {60, 120, 70, 60, 40, 40, 60, 60, 120, 120, 60};
 const QList<int> kPinyinWidths = {60, 120, 60, 60, 40, 40, 60, 60, 120, 160, 60};
@@ -45,7 +43,7 @@ TFormypfk::TFormypfk(QWidget* parent) : QWidget(parent) {
   wireHandlers();
   try {
     connection_ = OpenClinicDatabase();
-    loadReceipts(true);
+    loadReceiptsWithBatch();
     loadStaged(false);
   } catch (const DbError& e) {
     ShowError(e.text());
@@ -94,7 +92,7 @@ void TFormypfk::buildLayout() {
 }
 
 void TFormypfk::wireHandlers() {
-  FilterKeys(Editph, kBatchKeys);
+  FilterKeys(Editph, kBatchNumberKeys);
   OnEnter(Editph, [this] { EditphEnter(); });
   OnFocusExit(Editph, this, [this](QWidget*) { EditphExit(); });
   connect(Editpysx, &QLineEdit::textChanged, this, &TFormypfk::EditpysxChange);
@@ -177,7 +175,7 @@ void TFormypfk::BitBtn1Click() {
       loadStaged(true);
     }
     Editpysx->setFocus();
-    loadReceipts(true);
+    loadReceiptsWithBatch();
   } catch (const DbError& e) {
     ShowError(e.text());
   }
@@ -188,7 +186,7 @@ void TFormypfk::BitBtn2Click() {
     ShowMessage(kOperationFailed);
   try {
     loadStaged(true);
-    loadReceipts(true);
+    loadReceiptsWithBatch();
   } catch (const DbError& e) {
     ShowError(e.text());
   }
@@ -209,10 +207,10 @@ void TFormypfk::pickReceipt() {
   }
 }
 
-void TFormypfk::loadReceipts(bool withBatch) {
-  QSqlQuery query = SelectReceipts(connection_.db(), withBatch ? ReceiptList::WithBatch : ReceiptList::ByPinyin,
-                                   Editpysx->text(), Editph->text(), kSaleTitle);
-  OpenReceipts(DBGrid2, query, withBatch ? kReceiptWidths : kPinyinWidths);
+void TFormypfk::loadReceiptsWithBatch() {
+  QSqlQuery query =
+      SelectReceipts(connection_.db(), ReceiptList::WithBatch, Editpysx->text(), Editph->text(), kSaleTitle);
+  OpenReceipts(DBGrid2, query, kReceiptWidths);
 }
 
 void TFormypfk::loadStaged(bool everyAccount) {

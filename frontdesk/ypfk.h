@@ -31,7 +31,8 @@ class TFormypfk : public QWidget {
   void buildLayout();
   void wireHandlers();
   void pickReceipt();
-  void loadReceipts(bool withBatch);
+  // The receipts of the batch with its present quantity.
+  void loadReceiptsWithBatch();
   void loadStaged(bool everyAccount);
 
   Connection connection_;

@@ -119,6 +119,15 @@ TFormyxqyj::TFormyxqyj(QWidget* parent) : QWidget(parent) {
   connect(BitBtn2, &QPushButton::clicked, this, &TFormyxqyj::BitBtn2Click);
   try {
     connection_ = OpenClinicDatabase();
+  } catch (const DbError& e) {
+    ShowError(e.text());
+    return;
+  }
+  FormCreate();
+}
+
+void TFormyxqyj::FormCreate() {
+  try {
     const QDate today = Clock::today();
     QSqlQuery warning = SelectList(connection_.db(), kSelectForGrid, ExpiryList::Warning, today);
     DBGrid1->Open(warning);

@@ -26,6 +26,8 @@ class TFormyxqyj : public QWidget {
   explicit TFormyxqyj(QWidget* parent = nullptr);
 
  private slots:
+  // Loads both lists; they are not refreshed while the window stays open.
+  void FormCreate();
   void BitBtn1Click();
   void BitBtn2Click();
 
