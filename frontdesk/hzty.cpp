@@ -153,7 +153,6 @@ void TFormhzty::buildLayout() {
   DBGrid1 = new DataGrid(this);
   DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
   DBGrid1->setToolTip(QStringLiteral("请选择"));
-  DBGrid1->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kMoneyDecimals, kMoneyDecimals});
   DBGrid2 = new DataGrid(this);
   DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
   Editph = NewEdit(this, QStringLiteral("Editph"));
