@@ -79,11 +79,6 @@ QLineEdit* ReadOnly(QLineEdit* box) {
   return box;
 }
 
-QVariantList With(QVariantList values, const QVariantList& more) {
-  values += more;
-  return values;
-}
-
 // The voucher's two tables.
 PrintTable MedicineTable() {
   PrintTable table;
@@ -483,7 +478,7 @@ void TFormhzty::loadServices() {
 void TFormhzty::loadStaged(bool everyOperator) {
   QSqlQuery query = everyOperator ? Exec(connection_.db(), kSelectStaged)
                                   : Exec(connection_.db(), kSelectStaged + kOfOperatorAndVisit,
-                                         With({CurrentUserName()}, visit_.Values()));
+                                         QVariantList{CurrentUserName()} + visit_.Values());
   DBGrid3->Open(query);
   DBGrid3->SetColumnWidths(kStagedWidths);
 }
@@ -509,7 +504,7 @@ bool TFormhzty::printVoucher() {
   const QString total = Edit5->text().trimmed();
   const QString medicineTotal = Edit3->text().trimmed();
   const QString serviceTotal = Edit4->text().trimmed();
-  const QVariantList key = With({operatorName}, visit_.Values());
+  const QVariantList key = QVariantList{operatorName} + visit_.Values();
   const QSqlDatabase db = connection_.db();
   const PrintResult result = PrintReport(QStringLiteral("患者退药凭证"), [&](PrinterCanvasReport& doc) {
     const QList<QStringList> medicine = Texts(ReadAll(db, kVoucherMedicine, key));
