@@ -78,6 +78,7 @@ void TFormfyt::DBGrid1CellClick() {
     QSqlQuery lines = Exec(ADOConnection1.db(), kSelectVisitGoods, key.Values());
     DBGrid2->SetColumnDecimals(kVisitGoodsDecimals);
     DBGrid2->Open(lines);
+    DBGrid2->SetColumnWidths(kLineWidths);
   } catch (const DbError& e) {
     ShowError(e.text());
   }

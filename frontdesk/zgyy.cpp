@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -124,6 +125,9 @@ void TFormzgyy::buildLayout() {
   DBGrid3 = new DataGrid(this);
   DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
   DBGrid3->SetColumnDecimals(kGoodsDecimals);
+  // Unlike the desks, this window lets its columns be dragged; cells are
+  // read by the data's own column, wherever it shows.
+  for (DataGrid* grid : {DBGrid1, DBGrid3}) grid->horizontalHeader()->setSectionsMovable(true);
   Editpysx = NewEdit(this, QStringLiteral("Editpysx"));
   Editkcsl = NewEdit(this, QStringLiteral("Editkcsl"), QStringLiteral("0"));
   Editkcsl->setReadOnly(true);
