@@ -91,6 +91,12 @@ ClinicTable Table(const char* name, std::vector<ClinicColumn> columns, QStringLi
   return table;
 }
 
+// Indexes over several columns, after those that follow from the columns.
+ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& indexes) {
+  for (const QStringList& index : indexes) table.indexes.push_back(index);
+  return table;
+}
+
 std::vector<ClinicTable> MakeTables() {
   const QStringList byCode{QStringLiteral("编号")};
   const QStringList byName{QStringLiteral("姓名")};
@@ -126,14 +132,18 @@ std::vector<ClinicTable> MakeTables() {
              LineTotal()}),
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
-      Table("服务信息", WithRowId(ServiceLineColumns())),
+      // The income report reads one person's lines over a date window.
+      WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")}}),
       Table("患者信息",
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),
              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
-      Table("出库信息",
-            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"), Text("出库人帐号"),
-             Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"), Text("收费类别"), LineTotal()}),
+      WithIndexes(Table("出库信息",
+                        {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                         Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
+                         Text("收费类别"), LineTotal()}),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),
