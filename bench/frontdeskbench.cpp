@@ -16,6 +16,7 @@
 
 #include "bench/clinicgen.h"
 #include "db/clinicdb.h"
+#include "frontdesk/deskstatements.h"
 #include "frontdesk/dispensing.h"
 #include "frontdesk/pricing.h"
 #include "frontdesk/settlement.h"
@@ -26,56 +27,7 @@ namespace {
 const int kRounds = 40;
 const int kLines = 5;
 const QString kAccount = QStringLiteral("acc01");
-
-// The postings' statements as they stand, run bare.
-const QString kLargestSerial = QStringLiteral(
-    "select max(最大流水号) from ("
-    "select max(流水号) as 最大流水号 from 收银信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 患者信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 临时出库信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 出库患者信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 出库信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 服务信息临时表 where 划价人帐号 = ? "
-    "union all select max(流水号) from 服务信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 退药信息 where 划价人帐号 = ? "
-    "union all select max(流水号) from 服务费退还信息 where 划价人帐号 = ?) as 各表流水号");
-const QString kLowerStock = QStringLiteral(
-    "update 库存 set 数量 = case when 数量 - ? <= ? then 0 else 数量 - ? end where 编号 = ? and 数量 + ? >= ?");
-const QString kAddToLine = QStringLiteral(
-    "update 临时出库信息 set 数量 = 数量 + ? where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否'");
-const QString kInsertLine = QStringLiteral(
-    "insert into 临时出库信息 (流水号, 编号, 时间, 数量, \"单价(元)\", 开方医师, 划价人帐号, 收银标志, 收费类别) "
-    "values (?, ?, ?, ?, ?, ?, ?, '否', ?)");
-const QString kCountLines =
-    QStringLiteral("select count(*) from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'");
-const QString kInsertVoucher = QStringLiteral(
-    "insert into 收银信息 (收费类别, 流水号, 姓名, 时间, \"药费(元)\", \"服务费(元)\", 划价人帐号) "
-    "values (?, ?, ?, ?, (select round(cast(coalesce(sum(\"总价(元)\"), 0) as numeric), 2) from 临时出库信息 "
-    "where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'), 0, ?)");
-const QString kTakeVoucher = QStringLiteral(
-    "delete from 收银信息 where 流水号 = ? and 划价人帐号 = ? returning 收费类别, 姓名, \"药费(元)\", \"服务费(元)\"");
-const QString kQueueVisit = QStringLiteral(
-    "insert into 出库患者信息 (姓名, 流水号, 时间, 划价人帐号, 收银人帐号) values (?, ?, ?, ?, ?)");
-const QString kMarkLinesPaid = QStringLiteral(
-    "update 临时出库信息 set 收银人帐号 = ?, 收银标志 = '是' where 流水号 = ? and 划价人帐号 = ?");
-const QString kInsertIncome = QStringLiteral(
-    "insert into 患者信息 (收费类别, 流水号, 姓名, 时间, \"药费(元)\", \"服务费(元)\", 划价人帐号, 收银人帐号) "
-    "values (?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kTakeFromQueue = QStringLiteral("delete from 出库患者信息 where 流水号 = ? and 划价人帐号 = ?");
-const QString kSignLines =
-    QStringLiteral("update 临时出库信息 set 出库人帐号 = ? where 流水号 = ? and 划价人帐号 = ?");
-const QString kStageLines =
-    QStringLiteral("insert into ckb (编号, 数量) select 编号, 数量 from 临时出库信息 where 流水号 = ? and 划价人帐号 = ?");
-const QString kStagedLines = QStringLiteral("select 编号, 数量 from ckb order by 编号");
-const QString kBatches = QStringLiteral(
-    "select %1, 数量 from 药品过期表 where 编号 = ? and 数量 > ? order by 生产时间 is not null, 生产时间, 药品批号");
-const QString kSetBatch = QStringLiteral("update 药品过期表 set 数量 = ? where %1 = ?");
-const QString kMoveLines = QStringLiteral(
-    "insert into 出库信息 (流水号, 编号, 时间, 数量, \"单价(元)\", 出库人帐号, 划价人帐号, 收银人帐号, 开方医师, 收费类别) "
-    "select 流水号, 编号, 时间, 数量, \"单价(元)\", 出库人帐号, 划价人帐号, 收银人帐号, 开方医师, 收费类别 "
-    "from 临时出库信息 where 流水号 = ? and 划价人帐号 = ?");
-const QString kDeleteLines =
-    QStringLiteral("delete from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 出库人帐号 = ?");
+using namespace DeskStatements;
 
 // Runs a statement and reads every row it returns.
 QList<QVariantList> Bare(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
@@ -130,7 +82,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
   const QString rowId = PhysicalRowId(db);
   double serial = 0;
   QVariantList accountTimes;
-  for (int i = 0; i < 9; ++i) accountTimes << kAccount;
+  for (int i = 0; i < kSerialTables; ++i) accountTimes << kAccount;
   figures.price.push_back(Ms([&] {
     serial = Bare(db, kLargestSerial, accountTimes)[0][0].toDouble() + 1;
     for (int i = 0; i < kLines; ++i)
@@ -162,7 +114,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
       for (const QVariantList& line : Bare(db, kStagedLines)) {
         double need = line[1].toDouble();
         for (const QVariantList& batch :
-             Bare(db, kBatches.arg(rowId) + RowLockClause(db), {line[0], kQuantityTolerance})) {
+             Bare(db, kBatchesWithStock.arg(rowId) + RowLockClause(db), {line[0], kQuantityTolerance})) {
           const double rest = batch[1].toDouble() - need;
           Bare(db, kSetBatch.arg(rowId), {rest > 0 ? rest : 0.0, batch[0]});
           need = rest < 0 ? -rest : 0;

@@ -5,31 +5,11 @@
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskstatements.h"
 #include "frontdesk/visitserial.h"
 
 namespace {
-// Lowered in place, never set from what a screen showed; the test against
-// zero is part of the statement, so two desks cannot both take the last.
-const QString kLowerStock = QStringLiteral(
-    "update 库存 set 数量 = case when 数量 - ? <= ? then 0 else 数量 - ? end "
-    "where 编号 = ? and 数量 + ? >= ?");
-const QString kRaiseStock = QStringLiteral("update 库存 set 数量 = 数量 + ? where 编号 = ?");
-const QString kAddToLine = QStringLiteral(
-    "update 临时出库信息 set 数量 = 数量 + ? where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否'");
-const QString kInsertLine = QStringLiteral(
-    "insert into 临时出库信息 (流水号, 编号, 时间, 数量, \"单价(元)\", 开方医师, 划价人帐号, 收银标志, 收费类别) "
-    "values (?, ?, ?, ?, ?, ?, ?, '否', ?)");
-const QString kDeleteLine = QStringLiteral(
-    "delete from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否' returning 数量");
-const QString kCountLines =
-    QStringLiteral("select count(*) from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'");
-// The store sums the lines; nothing typed on screen reaches the voucher.
-const QString kInsertVoucher = QStringLiteral(
-    "insert into 收银信息 (收费类别, 流水号, 姓名, 时间, \"药费(元)\", \"服务费(元)\", 划价人帐号) "
-    "values (?, ?, ?, ?, (select round(cast(coalesce(sum(\"总价(元)\"), 0) as numeric), 2) from 临时出库信息 "
-    "where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'), 0, ?)");
-const QString kVisitTotal =
-    QStringLiteral("select sum(\"总价(元)\") from 临时出库信息 where 流水号 = ? and 划价人帐号 = ?");
+using namespace DeskStatements;
 
 // Thrown inside a posting to roll it back for a reason the caller is told.
 struct Refusal : std::runtime_error {

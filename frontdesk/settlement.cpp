@@ -5,29 +5,10 @@
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskstatements.h"
 
 namespace {
-// The voucher goes first: of two desks settling it, the one that removes
-// it settles, and the other finds nothing and rolls back.
-const QString kTakeVoucher = QStringLiteral(
-    "delete from 收银信息 where 流水号 = ? and 划价人帐号 = ? "
-    "returning 收费类别, 姓名, \"药费(元)\", \"服务费(元)\"");
-const QString kQueueVisit = QStringLiteral(
-    "insert into 出库患者信息 (姓名, 流水号, 时间, 划价人帐号, 收银人帐号) values (?, ?, ?, ?, ?)");
-const QString kMarkLinesPaid = QStringLiteral(
-    "update 临时出库信息 set 收银人帐号 = ?, 收银标志 = '是' where 流水号 = ? and 划价人帐号 = ?");
-// 服务信息 draws its own row id, so the copy names its columns.
-const QString kCopyServices = QStringLiteral(
-    "insert into 服务信息 (服务类别, 流水号, 时间, \"服务费(元)\", 开方医师, 服务人, 划价人帐号, 收费类别) "
-    "select 服务类别, 流水号, 时间, \"服务费(元)\", 开方医师, 服务人, 划价人帐号, 收费类别 from 服务信息临时表 "
-    "where 流水号 = ? and 划价人帐号 = ?");
-const QString kDeletePricedServices =
-    QStringLiteral("delete from 服务信息临时表 where 流水号 = ? and 划价人帐号 = ?");
-const QString kInsertIncome = QStringLiteral(
-    "insert into 患者信息 (收费类别, 流水号, 姓名, 时间, \"药费(元)\", \"服务费(元)\", 划价人帐号, 收银人帐号) "
-    "values (?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kInsertSpending = QStringLiteral(
-    "insert into 住院患者押金表 (姓名, 时间, 收费类别, 金额, 操作人帐号) values (?, ?, '支出', ?, ?)");
+using namespace DeskStatements;
 
 const QString kInpatient = QStringLiteral("住院");
 
