@@ -76,6 +76,8 @@ void AddIndexes(ClinicTable& table, const QStringList& extra, bool oneRowPerVisi
     else
       table.indexes.push_back({code});
   }
+  // Batches of one goods by age: dispensing takes the oldest first.
+  if (Has(table, "编号") && Has(table, "生产时间")) table.indexes.push_back({code, QStringLiteral("生产时间")});
   for (const ClinicColumn& column : table.columns)
     if (column.type == ColumnType::Day) table.indexes.push_back({column.name});
   for (const QString& column : extra) table.indexes.push_back({column});

@@ -33,6 +33,7 @@ extern const QString kStageLines;
 extern const QString kStagedLines;
 extern const QString kMoveLines;
 extern const QString kDeleteLines;
-extern const QString kBatchesWithStock;
+extern const QString kOldestBatch;
+extern const QString kCountBatchesWithStock;
 extern const QString kSetBatch;
 }  // namespace DeskStatements

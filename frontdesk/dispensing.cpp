@@ -9,22 +9,33 @@
 namespace {
 using namespace DeskStatements;
 
+const int kLooksAgain = 20;
+
 }  // namespace
 
 void FifoBatchDecrement(const QSqlDatabase& db, const QString& code, double quantity) {
   double need = std::fabs(quantity);
   if (need <= kQuantityTolerance) return;
   const QString rowId = PhysicalRowId(db);
-  const QList<QVariantList> batches =
-      ReadAll(db, kBatchesWithStock.arg(rowId) + RowLockClause(db), {code, kQuantityTolerance});
+  const QString oldestBatch = kOldestBatch.arg(rowId) + RowLockClause(db);
   const QString setBatch = kSetBatch.arg(rowId);
-  for (const QVariantList& batch : batches) {
-    const double rest = batch[1].toDouble() - need;
-    Exec(db, setBatch, {rest > kQuantityTolerance ? rest : 0.0, batch[0]});
-    need = rest < -kQuantityTolerance ? -rest : 0;
-    if (need == 0) return;
+  int lookedAgain = 0;
+  while (true) {
+    const QList<QVariantList> oldest = ReadAll(db, oldestBatch, {code, kQuantityTolerance});
+    if (oldest.isEmpty()) {
+      // On the server a batch that another desk changed while this one
+      // waited for its lock is passed over rather than re-read: look again
+      // when batches with stock are still there.
+      if (++lookedAgain <= kLooksAgain &&
+          ScalarText(db, kCountBatchesWithStock, {code, kQuantityTolerance}) != QLatin1String("0"))
+        continue;
+      throw BatchShortError(code);
+    }
+    const double rest = oldest[0][1].toDouble() - need;
+    Exec(db, setBatch, {rest > kQuantityTolerance ? rest : 0.0, oldest[0][0]});
+    if (rest >= -kQuantityTolerance) return;
+    need = -rest;
   }
-  throw BatchShortError(code);
 }
 
 DispensingResult DispenseVisit(const QSqlDatabase& db, const VisitKey& key, const QString& pharmacist,

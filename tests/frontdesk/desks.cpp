@@ -65,6 +65,7 @@ class DesksAtOnceTest : public QObject {
     QVERIFY(total.visits > desks);
     QVERIFY(total.settled > 0);
     QVERIFY(total.dispensed > 0);
+    QCOMPARE(total.shortBatches, 0);
 
     QCOMPARE(BrokenRules(db), QStringList());
     // 库存 fell by exactly what was priced and kept; what left the batches

@@ -27,7 +27,7 @@ inline QList<Goods> BusyGoods() {
 
 struct Tally {
   QMap<QString, double> priced;  // quantity per goods, priced and not removed
-  int visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0;
+  int visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0, shortBatches = 0;
   QStringList failures;
 
   void Fail(const QString& failure) {
@@ -42,6 +42,7 @@ struct Tally {
     refusedStock += other.refusedStock;
     failed += other.failed;
     lostRaces += other.lostRaces;
+    shortBatches += other.shortBatches;
     failures << other.failures;
   }
 };
@@ -95,11 +96,14 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
   const QList<QVariantList> queue = ReadAll(db, "select 流水号, 划价人帐号 from 出库患者信息");
   if (!queue.isEmpty()) {
     const QVariantList& pick = queue[random.bounded(queue.size())];
-    if (DispenseVisit(db, {pick[0].toDouble(), pick[1].toString().trimmed()}, desk.pharmacist) ==
-        DispensingResult::Dispensed)
-      ++tally.dispensed;
-    else
-      ++tally.lostRaces;
+    QString failure;
+    switch (DispenseVisit(db, {pick[0].toDouble(), pick[1].toString().trimmed()}, desk.pharmacist, &failure)) {
+      case DispensingResult::Dispensed: ++tally.dispensed; break;
+      case DispensingResult::NotQueued: ++tally.lostRaces; break;
+      // What was priced is always on the shelves: a short batch is a fault.
+      case DispensingResult::ShortBatches: ++tally.shortBatches; [[fallthrough]];
+      case DispensingResult::Failed: tally.Fail(failure); break;
+    }
   }
 }
 

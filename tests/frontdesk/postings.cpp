@@ -268,6 +268,14 @@ class FrontDeskPostingsTest : public QObject {
     BeginWrite(db);
     QVERIFY_THROWS_EXCEPTION(BatchShortError, FifoBatchDecrement(db, "X", 0.6));
     RollbackWrite(db);
+    // A batch of unknown production day counts as the oldest on both stores.
+    InsertRow(db, "药品过期表", {{"编号", "Y"}, {"药品批号", "dated"}, {"数量", 2}, {"生产时间", "2020-01-01"}});
+    InsertRow(db, "药品过期表", {{"编号", "Y"}, {"药品批号", "undated"}, {"数量", 2}});
+    BeginWrite(db);
+    FifoBatchDecrement(db, "Y", 3);
+    CommitWrite(db);
+    QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = 'undated'"), QString("0"));
+    QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = 'dated'"), QString("1"));
   }
 
   void zeroMedicineFeeQueuesNothing() {
