@@ -85,10 +85,9 @@ void AddIndexes(ClinicTable& table, const QStringList& extra, bool oneRowPerVisi
 
 ClinicTable Table(const char* name, std::vector<ClinicColumn> columns, QStringList key = {}, QStringList extra = {}) {
   ClinicTable table{QString::fromUtf8(name), std::move(columns), std::move(key), {}};
-  // A priced voucher, a paid visit and a visit waiting at the dispensary
-  // are each one row: a second would settle or dispense the visit twice.
-  static const QStringList visitRows{QStringLiteral("收银信息"), QStringLiteral("患者信息"),
-                                     QStringLiteral("出库患者信息")};
+  // A priced voucher and a visit waiting at the dispensary are each one
+  // row: a second would settle or dispense the visit twice.
+  static const QStringList visitRows{QStringLiteral("收银信息"), QStringLiteral("出库患者信息")};
   AddIndexes(table, extra, visitRows.contains(table.name));
   return table;
 }
