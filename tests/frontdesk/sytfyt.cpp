@@ -153,6 +153,26 @@ class CashierAndDispensaryTest : public QObject {
     QCOMPARE(vouchers->RecordCount(), 0);
   }
 
+  // The day's income counts only what this user settled today.
+  void dayIncomeIsTheUsersOwnOfToday() {
+    const auto paidVisit = [&](int serial, const char* day, const char* cashier, double medicine, double services) {
+      InsertRow(db(), "患者信息", {{"收费类别", "门诊"}, {"流水号", serial}, {"时间", day}, {"药费(元)", medicine},
+                                  {"服务费(元)", services}, {"划价人帐号", "acc01"}, {"收银人帐号", cashier}});
+    };
+    paidVisit(1, "2026-12-07", "收银01", 10.5, 2);
+    paidVisit(2, "2026-12-07", "收银01", 0, 3.25);
+    paidVisit(3, "2026-12-07", "收银02", 100, 0);
+    paidVisit(4, "2026-12-06", "收银01", 100, 0);
+    auto window = open<TFormsyt>();
+    QCOMPARE(In<QLineEdit>(window.get(), "Editjrzsr")->text(), QString("15.75"));
+    Session::SetLogin("cash2", "收银02");
+    TestKit::Click(In<QPushButton>(window.get(), "BitBtn2"));
+    QCOMPARE(In<QLineEdit>(window.get(), "Editjrzsr")->text(), QString("100.00"));
+    // An empty voucher list: a click changes nothing.
+    TestKit::ClickRow(In<DataGrid>(window.get(), "DBGrid1"), 0);
+    QCOMPARE(In<QLineEdit>(window.get(), "Edit2")->text(), QString("0.00"));
+  }
+
   void dispensaryTakesTheOldestBatchesFirst() {
     const VisitKey key = Price(db(), 1, "张三", "门诊", {{"1001", 5}, {"1002", 2}});
     QCOMPARE(SettleVoucher(db(), key, "收银01", kToday, 100), SettlementResult::Settled);

@@ -200,6 +200,22 @@ class PricingWindowTest : public QObject {
     QVERIFY(box("Edit2")->isReadOnly());
   }
 
+  // Goods whose stock reached 0 stay listed until the next search, but
+  // cannot be priced again.
+  void emptiedGoodsCannotBePricedAgain() {
+    startVisit("张三");
+    pick("BLG", "20");
+    click("BitBtn3");
+    QCOMPARE(Stock(db(), "1002"), 0.0);
+    DataGrid* goods = in<DataGrid>("DBGrid3");
+    QCOMPARE(goods->RecordCount(), 1);
+    TestKit::ClickRow(goods, 0);
+    QCOMPARE(box("Editkcsl")->text(), QString("0"));
+    QVERIFY(in<QPushButton>("BitBtn3")->isHidden());
+    TestKit::Type(box("Editpysx"), "BL");
+    QCOMPARE(goods->RecordCount(), 0);
+  }
+
   // The window opens with the focus in the name box, before any serial is
   // drawn: the visit's first line claims one.
   void nameTypedAsTheWindowOpensGetsASerialAtTheFirstLine() {
