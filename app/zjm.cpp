@@ -23,6 +23,9 @@
 #include "frontdesk/ypbs.h"
 #include "frontdesk/ypfk.h"
 #include "frontdesk/yxqyj.h"
+#include "frontdesk/fyt.h"
+#include "frontdesk/syt.h"
+#include "frontdesk/zgyy.h"
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
@@ -76,9 +79,9 @@ const WindowCommand kCommands[] = {
     {"NyprkClick", "药品入库", "药品入库", "药房管理", "产品入库", Make<Typrk>},
     {"N13Click", "划价台", "划价台", "门诊前台", "产品出库", Make<TFormhjt>},
     {"N14Click", "权限设置", "权限设置", "药房管理", "系统设置", Make<TFormqxsz>},
-    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, nullptr /* Make<TFormzgyy> */},
-    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, nullptr /* Make<TFormsyt> */},
-    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, nullptr /* Make<TFormfyt> */},
+    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, Make<TFormzgyy>},
+    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, Make<TFormsyt>},
+    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, Make<TFormfyt>},
     {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, nullptr /* Make<TFormjrhzxi> */},
     {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, nullptr /* Make<Tzyhzfygl> */},
     {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, Make<TFormhzty>},

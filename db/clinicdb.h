@@ -60,11 +60,22 @@ void CommitWrite(const QSqlDatabase& db);
 // which ends the transaction anyway).
 void RollbackWrite(const QSqlDatabase& db) noexcept;
 
+// Appended to a select inside a write transaction: on PostgreSQL it locks
+// the rows read until the transaction ends, so a value read and written
+// back cannot be overwritten by another desk in between; SQLite's write
+// lock already holds off every other writer.
+QString RowLockClause(const QSqlDatabase& db);
+// A column expression that names one physical row of a table for as long
+// as a write transaction holds it locked (rowid on SQLite, ctid on
+// PostgreSQL): for tables without a key of their own, whose rows may have
+// twins. Read it with the row, bind it back as read.
+QString PhysicalRowId(const QSqlDatabase& db);
 // Inside a write transaction: waits until no other transaction holds the
-// same key, and holds it until this one ends. Two desks that would both
-// make the same missing row (a batch returned to) then make it once.
-// SQLite's write lock, held from the begin, already does this.
-void HoldKeyUntilCommit(const QSqlDatabase& db, const QString& key);
+// same name and holds it until this one ends, for work that reads before
+// it writes rows that do not exist yet (a new visit's serial, a batch that
+// two desks return to once it was used up). On SQLite
+// the write lock already serialises every writer.
+void LockNameUntilCommit(const QSqlDatabase& db, const QString& name);
 
 // Scratch tables private to one connection, so that two desks running the
 // same computation never see or break each other's rows. They vanish when
