@@ -256,24 +256,38 @@ Connection OpenPostgres(const QString& connectionString) {
   return connection;
 }
 
-Connection OpenClinicDatabase() {
+Connection OpenClinicStore() {
   const QString server = ClinicConnectionString();
-  Connection connection = server.isEmpty() ? OpenSqlite() : OpenPostgres(server);
+  return server.isEmpty() ? OpenSqlite() : OpenPostgres(server);
+}
+
+Connection OpenClinicDatabase() {
+  Connection connection = OpenClinicStore();
   CreateClinicSchema(connection.db());
   return connection;
 }
 
-void CreateClinicSchema(const QSqlDatabase& db) {
+namespace {
+QStringList MissingTableStatements(const QSqlDatabase& db) {
   const bool postgres = IsPostgres(db);
   const QSet<QString> existing = ExistingTables(db);
   QStringList statements;
   for (const ClinicTable& table : ClinicTables())
     if (!existing.contains(table.name)) statements << TableStatements(table, postgres);
-  if (statements.isEmpty()) return;
+  return statements;
+}
+}  // namespace
+
+void MakeMissingClinicTables(const QSqlDatabase& db) {
+  if (IsPostgres(db)) Exec(db, kPostgresSchemaLock, {kSchemaLock});
+  for (const QString& statement : MissingTableStatements(db)) ExecDirect(db, statement);
+}
+
+void CreateClinicSchema(const QSqlDatabase& db) {
+  if (MissingTableStatements(db).isEmpty()) return;
   BeginWrite(db);
   try {
-    if (postgres) Exec(db, kPostgresSchemaLock, {kSchemaLock});
-    for (const QString& statement : statements) ExecDirect(db, statement);
+    MakeMissingClinicTables(db);
     CommitWrite(db);
   } catch (...) {
     RollbackWrite(db);

@@ -15,7 +15,7 @@ namespace {
 // A date or date-time bound as it is would reach SQLite as
 // "2024-03-09T10:15:00.000", which no window ending on that day finds, so
 // every bound date travels as the day's own ISO text on both stores.
-QVariant BoundValue(const QVariant& value) {
+QVariant AsBound(const QVariant& value) {
   if (value.isNull()) return value;
   switch (value.typeId()) {
     case QMetaType::QDate:
@@ -38,7 +38,7 @@ QVariant BoundValue(const QVariant& value) {
 bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QSQLITE"); }
 }  // namespace
 
-QVariant DayBoundValue(const QVariant& value) { return BoundValue(value); }
+QVariant BoundValue(const QVariant& value) { return AsBound(value); }
 
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
   QSqlQuery query(db);
@@ -50,7 +50,7 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& v
     return query;
   }
   if (!query.prepare(sql)) throw DbError(query.lastError().text());
-  for (const QVariant& v : values) query.addBindValue(BoundValue(v));
+  for (const QVariant& v : values) query.addBindValue(AsBound(v));
   if (!query.exec()) throw DbError(query.lastError().text());
   return query;
 }

@@ -22,8 +22,9 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& v
 // What a value is bound as: a date or date-time becomes its day's
 // yyyy-MM-dd text (the stores keep whole days only), a double its figure
 // to fifteen digits (as both stores round it); anything else as is.
-// Exec binds every value through it.
-QVariant DayBoundValue(const QVariant& value);
+// Exec binds every value through it; so does a statement prepared once
+// and run for many rows.
+QVariant BoundValue(const QVariant& value);
 // Text of the first column of the first row, trimmed; empty without a row.
 QString ScalarText(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 // Number of rows changed by a statement.
