@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -47,9 +48,11 @@ const char* const kRightProperty = "brimwickRight";
 const char* const kMaximisedProperty = "brimwickMaximised";
 
 const char* const kHelp = "帮助";
-// Menu headings, left to right; 返回界面 and 退出 follow, then 帮助.
-const char* const kHeadings[] = {"资料维护", "产品入库操作", "产品出库操作", "系统设置",
-                                 "财务统计", "药房管理",     "门诊前台",     "统计报表"};
+const char* const kTitle = "Brimwick";
+// The laid-out menu headings, left to right; 返回界面 and 退出 follow, then
+// 帮助, and after it the headings of the clinic's commands.
+const char* const kHeadings[] = {"资料维护", "产品入库操作", "产品出库操作", "系统设置", "财务统计"};
+const char* const kClinicHeadings[] = {"药房管理", "门诊前台", "统计报表"};
 
 template <class Window>
 QWidget* Make() {
@@ -177,7 +180,7 @@ QColor GradientRowColor(int y, int height, const QColor& start, const QColor& en
 
 Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("zhjiemian"));
-  setWindowTitle(QStringLiteral("Brimwick"));
+  setWindowTitle(Text(kTitle));
   setWindowIcon(Glyph(QStringLiteral("icon.png")));
   // No close box: the exit command is the way out.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -203,8 +206,14 @@ Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, 105, 105);
 
+  ColorDialog1 = new QColorDialog(this);
+  ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
+
   BuildMenu();
   BuildStatusBar();
+  // The title names the maximised work window while one is shown, and
+  // only that one.
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Tzhjiemian::UpdateTitle);
   Session::SetReturnToLogin([self = QPointer<Tzhjiemian>(this)] {
     if (!self) return;
     self->hide();
@@ -234,6 +243,7 @@ void Tzhjiemian::BuildMenu() {
   addItem(bar, QStringLiteral("返回界面"), QStringLiteral("N30"), &Tzhjiemian::N30Click);
   addItem(bar, QStringLiteral("退出"), QStringLiteral("N27"), &Tzhjiemian::N27Click);
   menus.insert(Text(kHelp), bar->addMenu(Text(kHelp)));
+  for (const char* heading : kClinicHeadings) menus.insert(Text(heading), bar->addMenu(Text(heading)));
 
   for (const WindowCommand& command : kCommands) {
     auto* action = new QAction(Text(command.item), this);
@@ -305,6 +315,8 @@ QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const Wind
   frame->setFont(QApplication::font());
   frame->setPalette(PlainPalette());
   new FrameCloser(window, frame);
+  connect(frame, &QMdiSubWindow::windowStateChanged, this, &Tzhjiemian::UpdateTitle);
+  connect(frame, &QObject::destroyed, this, &Tzhjiemian::UpdateTitle, Qt::QueuedConnection);
   if (maximised) {
     frame->showMaximized();
   } else {
@@ -410,11 +422,37 @@ void Tzhjiemian::N27Click() {
 
 void Tzhjiemian::N16Click() {
   // The new colour shows at the next paint; the command repaints nothing.
-  if (const auto colour = PickColor(GradientStartColor, this)) GradientStartColor = *colour;
+  if (const auto colour = PickColor(GradientStartColor, ColorDialog1)) GradientStartColor = *colour;
 }
 
 void Tzhjiemian::N17Click() {
-  if (const auto colour = PickColor(GradientEndColor, this)) GradientEndColor = *colour;
+  if (const auto colour = PickColor(GradientEndColor, ColorDialog1)) GradientEndColor = *colour;
+}
+
+void Tzhjiemian::UpdateTitle() {
+  // Qt's frames write "title - [caption]" themselves on maximising, from a
+  // title each remembers, and never take it back when closed: the title is
+  // worked out here from what is shown instead.
+  if (!mdiArea_) return;  // still being built
+  QString title = Text(kTitle);
+  QMdiSubWindow* shown = mdiArea_->activeSubWindow();
+  if (!shown || !shown->isMaximized() || shown->isHidden()) {
+    shown = nullptr;
+    const QList<QMdiSubWindow*> stacked = mdiArea_->subWindowList(QMdiArea::StackingOrder);
+    for (auto frame = stacked.crbegin(); frame != stacked.crend() && !shown; ++frame)
+      if ((*frame)->isMaximized() && !(*frame)->isHidden()) shown = *frame;
+  }
+  if (shown) title += QStringLiteral(" - [%1]").arg(shown->windowTitle());
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+void Tzhjiemian::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowTitleChange && !updatingTitle_) {
+    updatingTitle_ = true;
+    UpdateTitle();
+    updatingTitle_ = false;
+  }
 }
 
 void Tzhjiemian::closeEvent(QCloseEvent* event) {

@@ -22,6 +22,10 @@ QString ClinicDatabasePath();
 // Opens a new connection to the clinic store and makes the tables that are
 // missing; throws DbError with the engine's text when either fails.
 Connection OpenClinicDatabase();
+// Opens a connection to the clinic store without making its tables: a
+// loader makes them in its own transaction (MakeMissingClinicTables), so a
+// load that is refused leaves an empty store without even empty tables.
+Connection OpenClinicStore();
 // Opens a connection to the server a connection string names, without
 // touching its tables (tests and tools that manage databases).
 Connection OpenPostgres(const QString& connectionString);
@@ -39,6 +43,9 @@ void CreateClinicSchema(const QSqlDatabase& db);
 // keep theirs; a table made later gets its own when it is made). Slow on a
 // large store: for tools and benchmarks, never on opening a window.
 void CreateMissingClinicIndexes(const QSqlDatabase& db);
+// The same inside a transaction the caller holds (BeginWrite), so that its
+// rollback takes the new tables back too.
+void MakeMissingClinicTables(const QSqlDatabase& db);
 
 // Every row of a select, read before anything else runs. On PostgreSQL a
 // forward-only result arrives row by row, and the next statement on the
