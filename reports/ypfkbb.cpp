@@ -52,6 +52,9 @@ const QString kDetailListRows = QStringLiteral(
 const QString kCategories = QStringLiteral("select 药品类别 from 药品类别");
 const QString kSources = QStringLiteral("select 药品来源 from 药品来源");
 
+// Empty text, which a null string would not be: bound, that is NULL.
+const QString kEmptyText = QStringLiteral("");
+
 const QList<int> kSummaryWidths = {50, 120, 60, 60, 60};
 const QList<int> kEmptiedDetailWidths = WidthsThen({}, 60, 13);
 const QList<int> kDetailWidths = WidthsThen({70}, 60, 13);
@@ -83,7 +86,7 @@ TFormypfkbb::TFormypfkbb(QWidget* parent)
     // At opening the pinyin condition is an empty pattern: only items
     // whose code is empty text, normally none, under the summary's heads.
     QVariantList values = filterValues();
-    values.last() = QString();
+    values.last() = kEmptyText;
     report_.ShowSummary({kSelectReturnSummary.arg(LikeOperator(connection_.db())), values}, kSummaryWidths);
   } catch (const DbError& e) {
     ShowError(e.text());
@@ -165,7 +168,7 @@ void TFormypfkbb::BitBtn2Click() {
     report_.ShowSummary({kSelectReturnSummary.arg(like), filterValues()}, kSummaryWidths);
     Edit5->setText(report_.Total({kSumReturnCost.arg(like), filterValues()}));
     Editlsje->setText(report_.Total({kSumReturnRetail.arg(like), filterValues()}));
-    report_.ShowDetail({kItemReturnLines, dates() + QVariantList{QString()}}, kEmptiedDetailWidths);
+    report_.ShowDetail({kItemReturnLines, dates() + QVariantList{kEmptyText}}, kEmptiedDetailWidths);
   } catch (const DbError& e) {
     ShowError(e.text());
     return;

@@ -6,11 +6,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
 #include "db/clinicdb.h"
 #include "platform/grid.h"
+#include "platform/session.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
 
@@ -25,6 +27,13 @@ inline void AddGoods(const QSqlDatabase& db) {
   InsertRow(db, "药品信息", {{"编号", "1003"}, {"品名", "无类别药"}, {"单位", "瓶"}, {"厂商", "某厂"},
                              {"拼音缩写", "WLBY"}, {"剂型", "片剂"}});
   for (const char* category : {"西药", "中成药"}) InsertRow(db, "药品类别", {{"药品类别", category}});
+}
+
+// A user logged in, as the main window's status bar shows.
+inline void LogIn(const QString& account, const QString& userName) {
+  static QLabel accountPanel, namePanel;
+  Session::SetPanels(&accountPanel, &namePanel);
+  Session::SetLogin(account, userName);
 }
 
 // Shows the window and makes it active, so focus moves reach its boxes.
