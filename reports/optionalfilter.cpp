@@ -22,7 +22,11 @@ void MouseUpCheckBox::mouseReleaseEvent(QMouseEvent* event) {
 
 OptionalFilter::OptionalFilter(MouseUpCheckBox* box, QComboBox* combo, const QString& prompt, FilterLookup lookup,
                                QWidget* form, bool clearOnCheck)
-    : QObject(form), box_(box), combo_(combo), prompt_(prompt), lookup_(std::move(lookup)),
+    : QObject(form),
+      box_(box),
+      combo_(combo),
+      prompt_(prompt),
+      lookup_(std::move(lookup)),
       clearOnCheck_(clearOnCheck) {
   combo_->setEditable(true);
   // What the box shows is what the user typed or picked: no completion

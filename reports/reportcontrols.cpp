@@ -1,10 +1,14 @@
 #include "reports/reportcontrols.h"
 
+#include <QComboBox>
 #include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/clock.h"
 #include "platform/grid.h"
@@ -55,4 +59,52 @@ DataGrid* ReportGrid(QWidget* parent, const QString& name) {
   grid->setObjectName(name);
   grid->horizontalHeader()->setSectionsMovable(false);
   return grid;
+}
+
+QComboBox* FilterCombo(QWidget* parent, const QString& name) {
+  auto* combo = new QComboBox(parent);
+  combo->setObjectName(name);
+  return combo;
+}
+
+QLineEdit* FilterEdit(QWidget* parent, const QString& name) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QHBoxLayout* ControlRow(std::initializer_list<QWidget*> controls) {
+  auto* row = new QHBoxLayout;
+  for (QWidget* control : controls) row->addWidget(control);
+  row->addStretch(1);
+  return row;
+}
+
+QGridLayout* FilterGrid(const QList<std::pair<QWidget*, QWidget*>>& filters) {
+  auto* grid = new QGridLayout;
+  for (int i = 0; i < filters.size(); ++i) {
+    grid->addWidget(filters[i].first, 0, i);
+    grid->addWidget(filters[i].second, 1, i);
+  }
+  return grid;
+}
+
+QHBoxLayout* WideDateRow(QWidget* parent, QDateEdit* first, QDateEdit* last, std::initializer_list<QWidget*> after) {
+  QHBoxLayout* row =
+      ControlRow({PlainLabel(parent, QStringLiteral("Label4"), QStringLiteral("请选择查询时间：               ")),
+                  PlainLabel(parent, QStringLiteral("Label1"), QStringLiteral("开始时间：        ")), first,
+                  PlainLabel(parent, QStringLiteral("Label2"), QStringLiteral("结束时间：           ")), last});
+  int at = row->count() - 1;  // before the stretch
+  for (QWidget* control : after) row->insertWidget(at++, control);
+  return row;
+}
+
+void AddGridSections(QVBoxLayout* page, QWidget* parent, DataGrid* summary, DataGrid* detail) {
+  const QColor red(Qt::red);
+  page->addWidget(
+      CalligraphicLabel(parent, QStringLiteral("Label8"), QStringLiteral("      统计信息        "), red, 24, true));
+  page->addWidget(summary, 1);
+  page->addWidget(
+      CalligraphicLabel(parent, QStringLiteral("Label9"), QStringLiteral("       统计详单          "), red, 24, true));
+  page->addWidget(detail, 1);
 }

@@ -3,10 +3,17 @@
 // component names: calligraphic titles, date pickers, total boxes, buttons
 // and the grids.
 #include <QColor>
+#include <QList>
 #include <QString>
+#include <initializer_list>
+#include <utility>
 
 class DataGrid;
+class QComboBox;
 class QDateEdit;
+class QGridLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,3 +30,20 @@ QLineEdit* TotalBox(QWidget* parent, const QString& name);
 QPushButton* ReportButton(QWidget* parent, const QString& name, const QString& caption);
 // A read-only grid whose columns the user cannot drag.
 DataGrid* ReportGrid(QWidget* parent, const QString& name);
+// An editable combo or a plain edit, for a filter.
+QComboBox* FilterCombo(QWidget* parent, const QString& name);
+QLineEdit* FilterEdit(QWidget* parent, const QString& name);
+
+// Controls left to right, the room left over at the end.
+QHBoxLayout* ControlRow(std::initializer_list<QWidget*> controls);
+// Each check box above its filter box, one column a filter; the buttons
+// in the columns after them.
+QGridLayout* FilterGrid(const QList<std::pair<QWidget*, QWidget*>>& filters);
+
+// The date row of the receipt, supplier-return and patient-return reports:
+// their prompt and the two pickers under wide captions, then the controls
+// given.
+QHBoxLayout* WideDateRow(QWidget* parent, QDateEdit* first, QDateEdit* last, std::initializer_list<QWidget*> after);
+// The red sections "统计信息" and "统计详单" of those reports, each over
+// its grid.
+void AddGridSections(QVBoxLayout* page, QWidget* parent, DataGrid* summary, DataGrid* detail);

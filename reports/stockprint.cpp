@@ -1,6 +1,10 @@
 #include "reports/stockprint.h"
 
+#include <QAbstractButton>
+
+#include "db/sql.h"
 #include "platform/grid.h"
+#include "platform/messages.h"
 
 QList<QStringList> PrintedRows(const QList<QVariantList>& rows, const QList<int>& amountColumns) {
   QList<QStringList> printed;
@@ -54,4 +58,33 @@ PrintTable DetailListTable(const Inches& right, const QString& reasonHead) {
     }
   }
   return table;
+}
+
+void TextsAlong(PrinterCanvasReport& doc, Inches x, const Inches& y, const QList<std::pair<Inches, QString>>& steps) {
+  for (const auto& [step, text] : steps) {
+    x += step;
+    doc.Text(x, y, text);
+  }
+}
+
+bool ReadForPrint(const std::function<void()>& read) {
+  try {
+    read();
+    return true;
+  } catch (const DbError& e) {
+    ShowError(e.text());
+  } catch (const PrintError& e) {
+    ShowError(e.text());
+  }
+  return false;
+}
+
+bool PrintShown(const QString& title, const DrawDocument& draw) {
+  const PrintResult printed = PrintReport(title, draw);
+  if (!printed) ShowError(printed.error);
+  return static_cast<bool>(printed);
+}
+
+void OfferDetailList(QAbstractButton* detailList) {
+  if (AskYesNo(kAskDetailList, kAskDetailListTitle)) detailList->click();
 }

@@ -34,11 +34,13 @@ const QString kSelectIssueLines = QStringLiteral(
     "ypxx.厂商, ckxx.出库人帐号, ckxx.开方医师 from 药品信息 as ypxx, 出库信息 as ckxx ");
 // The dosage form is no part of an item's lines. Values: first day, last
 // day, code, doctor, issuer, category, pinyin.
-const QString kItemIssueLines = kSelectIssueLines + QStringLiteral(
-    "where ckxx.时间 between ? and ? and ckxx.编号 = ? and ckxx.编号 = ypxx.编号 and ckxx.开方医师 %1 ? "
-    "and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? and ypxx.拼音缩写 %1 ? order by ckxx.时间 asc");
-const QString kNoItemIssueLines = kSelectIssueLines + QStringLiteral(
-    "where ckxx.时间 between ? and ? and ckxx.编号 = '0' and ckxx.编号 = ypxx.编号");
+const QString kItemIssueLines =
+    kSelectIssueLines +
+    QStringLiteral(
+        "where ckxx.时间 between ? and ? and ckxx.编号 = ? and ckxx.编号 = ypxx.编号 and ckxx.开方医师 %1 ? "
+        "and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? and ypxx.拼音缩写 %1 ? order by ckxx.时间 asc");
+const QString kNoItemIssueLines =
+    kSelectIssueLines + QStringLiteral("where ckxx.时间 between ? and ? and ckxx.编号 = '0' and ckxx.编号 = ypxx.编号");
 
 const QString kCategories = QStringLiteral("select 药品类别 from 药品类别");
 const QString kForms = QStringLiteral("select 剂型 from 药品剂型");
@@ -86,36 +88,27 @@ void TFormypckbb::buildLayout() {
   CheckBox3 = new MouseUpCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("按药品拼音码查询        "), this);
   CheckBox4 = new MouseUpCheckBox(QStringLiteral("CheckBox4"), QStringLiteral("按出库人查询      "), this);
   CheckBox5 = new MouseUpCheckBox(QStringLiteral("CheckBox5"), QStringLiteral("开方医师     "), this);
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox2 = new QComboBox(this);
-  ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-  ComboBoxys = new QComboBox(this);
-  ComboBoxys->setObjectName(QStringLiteral("ComboBoxys"));
-  Edit2 = new QLineEdit(this);
-  Edit2->setObjectName(QStringLiteral("Edit2"));
-  Edit3 = new QLineEdit(this);
-  Edit3->setObjectName(QStringLiteral("Edit3"));
+  ComboBox1 = FilterCombo(this, QStringLiteral("ComboBox1"));
+  ComboBox2 = FilterCombo(this, QStringLiteral("ComboBox2"));
+  ComboBoxys = FilterCombo(this, QStringLiteral("ComboBoxys"));
+  Edit2 = FilterEdit(this, QStringLiteral("Edit2"));
+  Edit3 = FilterEdit(this, QStringLiteral("Edit3"));
   BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("查询"));
 
   const QColor red(Qt::red);
-  auto* dates = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           PlainLabel(this, QStringLiteral("Label4"), QStringLiteral("请选择查询时间：")),
-           PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("开始时间：")), DateTimePicker1,
-           PlainLabel(this, QStringLiteral("Label2"), QStringLiteral("结束时间：")), DateTimePicker2,
-           PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("出库金额：")), Edit1,
-           PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元"))})
-    dates->addWidget(w);
-  dates->addStretch(1);
-  auto* filters = new QGridLayout;
-  const QList<std::pair<QWidget*, QWidget*>> pairs = {
-      {CheckBox1, ComboBox1}, {CheckBox2, ComboBox2}, {CheckBox3, Edit2}, {CheckBox4, Edit3}, {CheckBox5, ComboBoxys}};
-  for (int i = 0; i < pairs.size(); ++i) {
-    filters->addWidget(pairs[i].first, 0, i);
-    filters->addWidget(pairs[i].second, 1, i);
-  }
-  filters->addWidget(BitBtn1, 0, static_cast<int>(pairs.size()), 2, 1);
+  QHBoxLayout* dates =
+      ControlRow({PlainLabel(this, QStringLiteral("Label4"), QStringLiteral("请选择查询时间：")),
+                  PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("开始时间：")), DateTimePicker1,
+                  PlainLabel(this, QStringLiteral("Label2"), QStringLiteral("结束时间：")), DateTimePicker2,
+                  PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("出库金额：")), Edit1,
+                  PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元"))});
+  QGridLayout* filters = FilterGrid({{CheckBox1, ComboBox1},
+                                     {CheckBox2, ComboBox2},
+                                     {CheckBox3, Edit2},
+                                     {CheckBox4, Edit3},
+                                     {CheckBox5, ComboBoxys}});
+  const int buttons = filters->columnCount();
+  filters->addWidget(BitBtn1, 0, buttons, 2, 1);
 
   auto* page = new QVBoxLayout(this);
   page->addWidget(CalligraphicLabel(this, QStringLiteral("Label9"), QStringLiteral("   出 库 报 表   "),
@@ -128,13 +121,19 @@ void TFormypckbb::buildLayout() {
   page->addWidget(
       CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("       药品出库统计         "), red, 21, true));
   page->addWidget(DBGrid2, 1);
-  page->addWidget(CalligraphicLabel(this, QStringLiteral("Label8"), QStringLiteral("    统计详单      "), red, 24, true));
+  page->addWidget(
+      CalligraphicLabel(this, QStringLiteral("Label8"), QStringLiteral("    统计详单      "), red, 24, true));
   page->addWidget(DBGrid1, 1);
 }
 
 QVariantList TFormypckbb::filterValues() const {
-  return {DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date()), doctor_->Value(), issuer_->Value(),
-          category_->Value(), form_->Value(), pinyin_->Inside()};
+  return {DayText(DateTimePicker1->date()),
+          DayText(DateTimePicker2->date()),
+          doctor_->Value(),
+          issuer_->Value(),
+          category_->Value(),
+          form_->Value(),
+          pinyin_->Inside()};
 }
 
 void TFormypckbb::BitBtn1Click() {
@@ -157,8 +156,8 @@ void TFormypckbb::BitBtn1Click() {
 void TFormypckbb::DBGrid2CellClick() {
   DBGrid1->setEnabled(true);
   const QVariantList filters = filterValues();
-  const QVariantList values = {filters[0], filters[1], report_.ClickedCode(), filters[2], filters[3], filters[4],
-                               filters[6]};
+  const QVariantList values = {filters[0], filters[1], report_.ClickedCode(), filters[2], filters[3],
+                               filters[4], filters[6]};
   try {
     report_.ShowDetail({kItemIssueLines.arg(LikeOperator(connection_.db())), values}, kDetailWidths);
   } catch (const DbError& e) {

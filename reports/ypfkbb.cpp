@@ -27,25 +27,31 @@ const QString kWhereFiltered = QStringLiteral(
 const QString kByItem = QStringLiteral("group by rkxx.编号, ypxx.品名, ypxx.单位, ypxx.厂商 order by rkxx.编号");
 }  // namespace
 
-const QString kSelectReturnSummary =
-    QStringLiteral("select rkxx.编号, ypxx.品名, sum(rkxx.数量) as 数量, ypxx.单位, "
-                   "sum(rkxx.\"总价(元)\") as \"总价(元)\", ypxx.厂商 ") +
-    kFromReturns + kWhereFiltered + kByItem;
+const QString kSelectReturnSummary = QStringLiteral(
+                                         "select rkxx.编号, ypxx.品名, sum(rkxx.数量) as 数量, ypxx.单位, "
+                                         "sum(rkxx.\"总价(元)\") as \"总价(元)\", ypxx.厂商 ") +
+                                     kFromReturns + kWhereFiltered + kByItem;
 
 namespace {
 const QString kSumReturnCost = QStringLiteral("select sum(rkxx.\"总价(元)\") as 总价 ") + kFromReturns + kWhereFiltered;
 const QString kSumReturnRetail = QStringLiteral("select sum(rkxx.零售金额) as 总价 ") + kFromReturns + kWhereFiltered;
-const QString kSelectReturnLines = QStringLiteral(
-    "select rkxx.返库时间, rkxx.入库时间, ypxx.品名, rkxx.药品批号, rkxx.\"单价(元)\", rkxx.数量, ypxx.单位, "
-    "rkxx.\"总价(元)\", ypxx.类别, ypxx.规格, ypxx.厂商, rkxx.入库人帐号, rkxx.反库人帐号, rkxx.返库原因 ") + kFromReturns;
+const QString kSelectReturnLines =
+    QStringLiteral(
+        "select rkxx.返库时间, rkxx.入库时间, ypxx.品名, rkxx.药品批号, rkxx.\"单价(元)\", rkxx.数量, ypxx.单位, "
+        "rkxx.\"总价(元)\", ypxx.类别, ypxx.规格, ypxx.厂商, rkxx.入库人帐号, rkxx.反库人帐号, rkxx.返库原因 ") +
+    kFromReturns;
 // An item's returns of every source and returner, whatever the filters.
-const QString kItemReturnLines = kSelectReturnLines + QStringLiteral(
-    "where rkxx.返库时间 between ? and ? and rkxx.编号 = ? and rkxx.编号 = ypxx.编号");
-const QString kVoucherRows = QStringLiteral(
-    "select ypxx.品名 as 品名, sum(rkxx.数量) as 数量, ypxx.单位 as 单位, sum(rkxx.\"总价(元)\") as 总价, "
-    "ypxx.厂商 as 厂商 ") + kFromReturns + kWhereFiltered + kByItem;
-const QString kDetailListRows = QStringLiteral(
-    "select ypxx.品名, ypxx.规格, rkxx.数量, ypxx.单位, rkxx.\"单价(元)\", rkxx.\"总价(元)\", rkxx.药品批号 ") +
+const QString kItemReturnLines =
+    kSelectReturnLines +
+    QStringLiteral("where rkxx.返库时间 between ? and ? and rkxx.编号 = ? and rkxx.编号 = ypxx.编号");
+const QString kVoucherRows =
+    QStringLiteral(
+        "select ypxx.品名 as 品名, sum(rkxx.数量) as 数量, ypxx.单位 as 单位, sum(rkxx.\"总价(元)\") as 总价, "
+        "ypxx.厂商 as 厂商 ") +
+    kFromReturns + kWhereFiltered + kByItem;
+const QString kDetailListRows =
+    QStringLiteral(
+        "select ypxx.品名, ypxx.规格, rkxx.数量, ypxx.单位, rkxx.\"单价(元)\", rkxx.\"总价(元)\", rkxx.药品批号 ") +
     kFromReturns + kWhereFiltered +
     QStringLiteral("order by rkxx.药品批号, rkxx.编号, ypxx.品名, ypxx.单位, ypxx.厂商");
 
@@ -102,14 +108,10 @@ void TFormypfkbb::buildLayout() {
   CheckBox2 = new MouseUpCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("按药品来源查询             "), this);
   CheckBox3 = new MouseUpCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("按药品拼音码查询          "), this);
   CheckBox4 = new MouseUpCheckBox(QStringLiteral("CheckBox4"), QStringLiteral("按返库人帐号查询      "), this);
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox2 = new QComboBox(this);
-  ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-  Edit2 = new QLineEdit(this);
-  Edit2->setObjectName(QStringLiteral("Edit2"));
-  Edit3 = new QLineEdit(this);
-  Edit3->setObjectName(QStringLiteral("Edit3"));
+  ComboBox1 = FilterCombo(this, QStringLiteral("ComboBox1"));
+  ComboBox2 = FilterCombo(this, QStringLiteral("ComboBox2"));
+  Edit2 = FilterEdit(this, QStringLiteral("Edit2"));
+  Edit3 = FilterEdit(this, QStringLiteral("Edit3"));
   BitBtn2 = ReportButton(this, QStringLiteral("BitBtn2"), QStringLiteral("报表查询"));
   BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印返库单"));
   BitBtn1->hide();
@@ -117,46 +119,30 @@ void TFormypfkbb::buildLayout() {
   BitBtn3->hide();
 
   const QColor red(Qt::red);
-  auto* dates = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           PlainLabel(this, QStringLiteral("Label4"), QStringLiteral("请选择查询时间：               ")),
-           PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("开始时间：        ")), DateTimePicker1,
-           PlainLabel(this, QStringLiteral("Label2"), QStringLiteral("结束时间：           ")), DateTimePicker2,
-           PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("返库总金额：            ")), Edit5,
-           PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元     ")),
-           PlainLabel(this, QStringLiteral("Label10"), QStringLiteral("返库药品零售金额：   ")), Editlsje,
-           PlainLabel(this, QStringLiteral("Label11"), QStringLiteral("元     "))})
-    dates->addWidget(w);
-  dates->addStretch(1);
-  auto* filters = new QGridLayout;
-  const QList<std::pair<QWidget*, QWidget*>> pairs = {
-      {CheckBox1, ComboBox1}, {CheckBox2, ComboBox2}, {CheckBox3, Edit2}, {CheckBox4, Edit3}};
-  for (int i = 0; i < pairs.size(); ++i) {
-    filters->addWidget(pairs[i].first, 0, i);
-    filters->addWidget(pairs[i].second, 1, i);
-  }
-  const int buttons = static_cast<int>(pairs.size());
+  QHBoxLayout* dates =
+      WideDateRow(this, DateTimePicker1, DateTimePicker2,
+                  {PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("返库总金额：            ")), Edit5,
+                   PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元     ")),
+                   PlainLabel(this, QStringLiteral("Label10"), QStringLiteral("返库药品零售金额：   ")), Editlsje,
+                   PlainLabel(this, QStringLiteral("Label11"), QStringLiteral("元     "))});
+  QGridLayout* filters =
+      FilterGrid({{CheckBox1, ComboBox1}, {CheckBox2, ComboBox2}, {CheckBox3, Edit2}, {CheckBox4, Edit3}});
+  const int buttons = filters->columnCount();
   filters->addWidget(BitBtn2, 0, buttons);
   filters->addWidget(BitBtn1, 1, buttons);
   filters->addWidget(BitBtn3, 1, buttons + 1);
 
   auto* page = new QVBoxLayout(this);
-  page->addWidget(CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("药品返库查询       "), red, 35, false),
-                  0, Qt::AlignHCenter);
+  page->addWidget(
+      CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("药品返库查询       "), red, 35, false), 0,
+      Qt::AlignHCenter);
   page->addLayout(dates);
   page->addWidget(CalligraphicLabel(this, QStringLiteral("Label7"), QStringLiteral("  查询条件   "), red, 24, true));
   page->addLayout(filters);
-  page->addWidget(
-      CalligraphicLabel(this, QStringLiteral("Label8"), QStringLiteral("      统计信息        "), red, 24, true));
-  page->addWidget(DBGrid2, 1);
-  page->addWidget(
-      CalligraphicLabel(this, QStringLiteral("Label9"), QStringLiteral("       统计详单          "), red, 24, true));
-  page->addWidget(DBGrid1, 1);
+  AddGridSections(page, this, DBGrid2, DBGrid1);
 }
 
-QVariantList TFormypfkbb::dates() const {
-  return {DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date())};
-}
+QVariantList TFormypfkbb::dates() const { return {DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date())}; }
 
 QVariantList TFormypfkbb::filterValues() const {
   return dates() + QVariantList{source_->Value(), returner_->Value(), category_->Value(), pinyin_->Inside()};
@@ -190,22 +176,15 @@ void TFormypfkbb::BitBtn1Click() {
   const QVariantList values = filterValues();
   QString costTotal, retailTotal;
   QList<QStringList> rows;
-  try {
-    // The totals are summed now, over the very rows the voucher lists.
-    costTotal = report_.Total({kSumReturnCost.arg(like), values});
-    retailTotal = report_.Total({kSumReturnRetail.arg(like), values});
-    rows = PrintedRows(ReadAll(connection_.db(), kVoucherRows.arg(like), values), {3});
-  } catch (const DbError& e) {
-    ShowError(e.text());
+  // The totals are summed now, over the very rows the voucher lists.
+  if (!ReadForPrint([&] {
+        costTotal = report_.Total({kSumReturnCost.arg(like), values});
+        retailTotal = report_.Total({kSumReturnRetail.arg(like), values});
+        rows = PrintedRows(ReadAll(connection_.db(), kVoucherRows.arg(like), values), {3});
+      }))
     return;
-  } catch (const PrintError& e) {
-    ShowError(e.text());
-    return;
-  }
   const QString supplier = ComboBox2->currentText().trimmed();
-  const QString d1 = values.at(0).toString();
-  const QString d2 = values.at(1).toString();
-  const PrintResult printed = PrintReport(QStringLiteral("药品返库凭证"), [&](PrinterCanvasReport& doc) {
+  const bool printed = PrintShown(QStringLiteral("药品返库凭证"), [&](PrinterCanvasReport& doc) {
     doc.SetFooter(CurrentAccount());
     doc.SetFooterSteps({2, 1.1_in, 1, 0.9_in, 2, 0.6_in});
     doc.SetFontSize(18);
@@ -214,40 +193,31 @@ void TFormypfkbb::BitBtn1Click() {
     doc.Text(1.5_in + 3.5_in, 1_in / 2, QStringLiteral("供货单位："));
     doc.Text(1.5_in + 3.5_in + 2_in / 3, 1_in / 2, supplier);
     const Inches info = 1_in / 3 + 2_in / 5;
-    Inches x = 1_in / 2 + 1_in / 2;
-    const QList<std::pair<Inches, QString>> line = {
-        {0, QStringLiteral("供货时间：")}, {1, d1},          {2_in / 3, QStringLiteral("---")},
-        {1_in / 4, d2},                  {1, QStringLiteral("退药总金额(元)")}, {1, costTotal},
-        {2_in / 3, QStringLiteral("退药零售金额(元)")}, {5_in / 4, retailTotal}};
-    for (const auto& [step, text] : line) {
-      x += step;
-      doc.Text(x, info, text);
-    }
+    TextsAlong(doc, 1_in / 2 + 1_in / 2, info,
+               {{0, QStringLiteral("供货时间：")},
+                {1, values.at(0).toString()},
+                {2_in / 3, QStringLiteral("---")},
+                {1_in / 4, values.at(1).toString()},
+                {1, QStringLiteral("退药总金额(元)")},
+                {1, costTotal},
+                {2_in / 3, QStringLiteral("退药零售金额(元)")},
+                {5_in / 4, retailTotal}});
     const PrintTable table = VoucherTable(7.8_in);
     doc.HeadRow(table, info + 1_in / 7);
     doc.Rows(table, rows);
     doc.FooterBelowLastRow();
   });
-  if (!printed) {
-    ShowError(printed.error);
-    return;
-  }
-  if (AskYesNo(kAskDetailList, kAskDetailListTitle)) BitBtn3->click();
+  if (printed) OfferDetailList(BitBtn3);
 }
 
 void TFormypfkbb::BitBtn3Click() {
   QList<QStringList> rows;
-  try {
-    rows = PrintedRows(ReadAll(connection_.db(), kDetailListRows.arg(LikeOperator(connection_.db())), filterValues()),
-                       {4, 5});
-  } catch (const DbError& e) {
-    ShowError(e.text());
+  if (!ReadForPrint([&] {
+        rows = PrintedRows(
+            ReadAll(connection_.db(), kDetailListRows.arg(LikeOperator(connection_.db())), filterValues()), {4, 5});
+      }))
     return;
-  } catch (const PrintError& e) {
-    ShowError(e.text());
-    return;
-  }
-  const PrintResult printed = PrintReport(QStringLiteral("药品返库详单"), [&](PrinterCanvasReport& doc) {
+  PrintShown(QStringLiteral("药品返库详单"), [&](PrinterCanvasReport& doc) {
     doc.SetFooter(CurrentAccount());
     doc.BreakAfterRows(kRowsPerListPage);
     doc.SetFontSize(10);
@@ -256,5 +226,4 @@ void TFormypfkbb::BitBtn3Click() {
     doc.Rows(DetailListTable(7.8_in), rows);
     doc.FooterBelowLastRow();
   });
-  if (!printed) ShowError(printed.error);
 }

@@ -41,8 +41,8 @@ TFormyphztybb::TFormyphztybb(QWidget* parent)
   setWindowTitle(QStringLiteral("患者退药报表"));
   buildLayout();
   DBGrid2->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals});
-  DBGrid1->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals, kGeneral, kGeneral,
-                              kMoneyDecimals});
+  DBGrid1->SetColumnDecimals(
+      {kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals, kGeneral, kGeneral, kMoneyDecimals});
   connect(BitBtn1, &QPushButton::clicked, this, &TFormyphztybb::BitBtn1Click);
   connect(DBGrid2, &DataGrid::CellClick, this, &TFormyphztybb::DBGrid2CellClick);
   try {
@@ -60,26 +60,17 @@ void TFormyphztybb::buildLayout() {
   BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报表查询"));
 
   const QColor red(Qt::red);
-  auto* dates = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           PlainLabel(this, QStringLiteral("Label4"), QStringLiteral("请选择查询时间：               ")),
-           PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("开始时间：        ")), DateTimePicker1,
-           PlainLabel(this, QStringLiteral("Label2"), QStringLiteral("结束时间：           ")), DateTimePicker2,
-           BitBtn1, PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("退药总金额：   ")), Edit1,
-           PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元     "))})
-    dates->addWidget(w);
-  dates->addStretch(1);
+  QHBoxLayout* dates =
+      WideDateRow(this, DateTimePicker1, DateTimePicker2,
+                  {BitBtn1, PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("退药总金额：   ")), Edit1,
+                   PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元     "))});
 
   auto* page = new QVBoxLayout(this);
-  page->addWidget(CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("退药查询报表       "), red, 35, false),
-                  0, Qt::AlignHCenter);
+  page->addWidget(
+      CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("退药查询报表       "), red, 35, false), 0,
+      Qt::AlignHCenter);
   page->addLayout(dates);
-  page->addWidget(
-      CalligraphicLabel(this, QStringLiteral("Label8"), QStringLiteral("      统计信息        "), red, 24, true));
-  page->addWidget(DBGrid2, 1);
-  page->addWidget(
-      CalligraphicLabel(this, QStringLiteral("Label9"), QStringLiteral("       统计详单          "), red, 24, true));
-  page->addWidget(DBGrid1, 1);
+  AddGridSections(page, this, DBGrid2, DBGrid1);
 }
 
 QVariantList TFormyphztybb::dates() const {

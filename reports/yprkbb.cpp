@@ -35,13 +35,16 @@ const QString kSelectReceiptLines = QStringLiteral(
     "ypxx.类别, ypxx.规格, ypxx.厂商, rkxx.药品来源, rkxx.入库人帐号 "
     "from 药品信息 as ypxx, 入库信息 as rkxx ");
 // Values: first day, last day, code, source, account, category, pinyin.
-const QString kItemReceiptLines = kSelectReceiptLines + QStringLiteral(
-    "where (rkxx.时间 between ? and ?) and (rkxx.编号 = ?) and (rkxx.编号 = ypxx.编号) "
-    "and (rkxx.药品来源 %1 ?) and (rkxx.入库人帐号 %1 ?) and (ypxx.类别 %1 ?) and (ypxx.拼音缩写 %1 ?) "
-    "order by rkxx.行号");
+const QString kItemReceiptLines =
+    kSelectReceiptLines +
+    QStringLiteral(
+        "where (rkxx.时间 between ? and ?) and (rkxx.编号 = ?) and (rkxx.编号 = ypxx.编号) "
+        "and (rkxx.药品来源 %1 ?) and (rkxx.入库人帐号 %1 ?) and (ypxx.类别 %1 ?) and (ypxx.拼音缩写 %1 ?) "
+        "order by rkxx.行号");
 // After a query that found nothing: the lines of an item coded "0" only.
-const QString kNoItemReceiptLines = kSelectReceiptLines + QStringLiteral(
-    "where rkxx.时间 between ? and ? and rkxx.编号 = '0' and rkxx.编号 = ypxx.编号 order by rkxx.行号");
+const QString kNoItemReceiptLines =
+    kSelectReceiptLines +
+    QStringLiteral("where rkxx.时间 between ? and ? and rkxx.编号 = '0' and rkxx.编号 = ypxx.编号 order by rkxx.行号");
 
 const QString kCategories = QStringLiteral("select 药品类别 from 药品类别");
 const QString kSources = QStringLiteral("select 药品来源 from 药品来源");
@@ -84,52 +87,39 @@ void TFormrkbb::buildLayout() {
   CheckBox2 = new MouseUpCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("按药品来源查询             "), this);
   CheckBox3 = new MouseUpCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("按药品拼音码查询          "), this);
   CheckBox4 = new MouseUpCheckBox(QStringLiteral("CheckBox4"), QStringLiteral("按入库人查询      "), this);
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox2 = new QComboBox(this);
-  ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-  Edit2 = new QLineEdit(this);
-  Edit2->setObjectName(QStringLiteral("Edit2"));
-  Edit3 = new QLineEdit(this);
-  Edit3->setObjectName(QStringLiteral("Edit3"));
+  ComboBox1 = FilterCombo(this, QStringLiteral("ComboBox1"));
+  ComboBox2 = FilterCombo(this, QStringLiteral("ComboBox2"));
+  Edit2 = FilterEdit(this, QStringLiteral("Edit2"));
+  Edit3 = FilterEdit(this, QStringLiteral("Edit3"));
   BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报表查询"));
 
   const QColor red(Qt::red);
-  auto* dates = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           PlainLabel(this, QStringLiteral("Label4"), QStringLiteral("请选择查询时间：               ")),
-           PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("开始时间：        ")), DateTimePicker1,
-           PlainLabel(this, QStringLiteral("Label2"), QStringLiteral("结束时间：           ")), DateTimePicker2,
-           PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("入库金额：            ")), Edit1,
-           PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元     "))})
-    dates->addWidget(w);
-  dates->addStretch(1);
-  auto* filters = new QGridLayout;
-  const QList<std::pair<QWidget*, QWidget*>> pairs = {
-      {CheckBox1, ComboBox1}, {CheckBox2, ComboBox2}, {CheckBox3, Edit2}, {CheckBox4, Edit3}};
-  for (int i = 0; i < pairs.size(); ++i) {
-    filters->addWidget(pairs[i].first, 0, i);
-    filters->addWidget(pairs[i].second, 1, i);
-  }
-  filters->addWidget(BitBtn1, 0, static_cast<int>(pairs.size()), 2, 1);
+  QHBoxLayout* dates =
+      WideDateRow(this, DateTimePicker1, DateTimePicker2,
+                  {PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("入库金额：            ")), Edit1,
+                   PlainLabel(this, QStringLiteral("Label5"), QStringLiteral("元     "))});
+  QGridLayout* filters =
+      FilterGrid({{CheckBox1, ComboBox1}, {CheckBox2, ComboBox2}, {CheckBox3, Edit2}, {CheckBox4, Edit3}});
+  const int buttons = filters->columnCount();
+  filters->addWidget(BitBtn1, 0, buttons, 2, 1);
 
   auto* page = new QVBoxLayout(this);
-  page->addWidget(CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("药品入库查询       "), red, 35, false),
-                  0, Qt::AlignHCenter);
+  page->addWidget(
+      CalligraphicLabel(this, QStringLiteral("Label6"), QStringLiteral("药品入库查询       "), red, 35, false), 0,
+      Qt::AlignHCenter);
   page->addLayout(dates);
   page->addWidget(CalligraphicLabel(this, QStringLiteral("Label7"), QStringLiteral("  查询条件   "), red, 24, true));
   page->addLayout(filters);
-  page->addWidget(
-      CalligraphicLabel(this, QStringLiteral("Label8"), QStringLiteral("      统计信息        "), red, 24, true));
-  page->addWidget(DBGrid2, 1);
-  page->addWidget(
-      CalligraphicLabel(this, QStringLiteral("Label9"), QStringLiteral("       统计详单          "), red, 24, true));
-  page->addWidget(DBGrid1, 1);
+  AddGridSections(page, this, DBGrid2, DBGrid1);
 }
 
 QVariantList TFormrkbb::filterValues() const {
-  return {DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date()), source_->Value(), account_->Value(),
-          category_->Value(), pinyin_->Inside()};
+  return {DayText(DateTimePicker1->date()),
+          DayText(DateTimePicker2->date()),
+          source_->Value(),
+          account_->Value(),
+          category_->Value(),
+          pinyin_->Inside()};
 }
 
 void TFormrkbb::BitBtn1Click() {

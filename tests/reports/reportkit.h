@@ -12,6 +12,7 @@
 
 #include "db/clinicdb.h"
 #include "platform/grid.h"
+#include "platform/printcanvas.h"
 #include "platform/session.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
@@ -20,12 +21,31 @@ namespace ReportKit {
 // Three goods: two with every column, one without a category.
 inline void AddGoods(const QSqlDatabase& db) {
   using ClinicFixture::InsertRow;
-  InsertRow(db, "药品信息", {{"编号", "1001"}, {"品名", "阿莫西林胶囊"}, {"单位", "盒"}, {"规格", "0.25g*24粒"},
-                             {"厂商", "青禾制药"}, {"类别", "西药"}, {"拼音缩写", "AMXLJN"}, {"剂型", "胶囊剂"}});
-  InsertRow(db, "药品信息", {{"编号", "1002"}, {"品名", "板蓝根颗粒"}, {"单位", "袋"}, {"规格", "10g*20袋"},
-                             {"厂商", "华川药业"}, {"类别", "中成药"}, {"拼音缩写", "BLGKL"}, {"剂型", "颗粒剂"}});
-  InsertRow(db, "药品信息", {{"编号", "1003"}, {"品名", "无类别药"}, {"单位", "瓶"}, {"厂商", "某厂"},
-                             {"拼音缩写", "WLBY"}, {"剂型", "片剂"}});
+  InsertRow(db, "药品信息",
+            {{"编号", "1001"},
+             {"品名", "阿莫西林胶囊"},
+             {"单位", "盒"},
+             {"规格", "0.25g*24粒"},
+             {"厂商", "青禾制药"},
+             {"类别", "西药"},
+             {"拼音缩写", "AMXLJN"},
+             {"剂型", "胶囊剂"}});
+  InsertRow(db, "药品信息",
+            {{"编号", "1002"},
+             {"品名", "板蓝根颗粒"},
+             {"单位", "袋"},
+             {"规格", "10g*20袋"},
+             {"厂商", "华川药业"},
+             {"类别", "中成药"},
+             {"拼音缩写", "BLGKL"},
+             {"剂型", "颗粒剂"}});
+  InsertRow(db, "药品信息",
+            {{"编号", "1003"},
+             {"品名", "无类别药"},
+             {"单位", "瓶"},
+             {"厂商", "某厂"},
+             {"拼音缩写", "WLBY"},
+             {"剂型", "片剂"}});
   for (const char* category : {"西药", "中成药"}) InsertRow(db, "药品类别", {{"药品类别", category}});
 }
 
@@ -85,7 +105,8 @@ inline QStringList Rows(const DataGrid* grid) {
   QStringList rows;
   for (int r = 0; r < grid->RecordCount(); ++r) {
     QStringList cells;
-    for (int c = 0; c < grid->Model()->columnCount(); ++c) cells << grid->Model()->data(grid->Model()->index(r, c)).toString();
+    for (int c = 0; c < grid->Model()->columnCount(); ++c)
+      cells << grid->Model()->data(grid->Model()->index(r, c)).toString();
     rows << cells.join('|');
   }
   return rows;
@@ -96,5 +117,21 @@ inline QStringList Titles(const DataGrid* grid) {
   for (int c = 0; c < grid->Model()->columnCount(); ++c)
     titles << grid->Model()->headerData(c, Qt::Horizontal).toString();
   return titles;
+}
+// The first text printed with this content; fails the test when none is.
+inline DrawnText First(const RecordingCanvas& canvas, const QString& text) {
+  const QList<DrawnText> found = canvas.Find(text);
+  if (found.isEmpty()) {
+    QTest::qFail(qPrintable("not printed: " + text), __FILE__, __LINE__);
+    return {};
+  }
+  return found.first();
+}
+
+// Every text printed, in the order drawn.
+inline QStringList TextsOf(const RecordingCanvas& canvas) {
+  QStringList texts;
+  for (const DrawnText& t : canvas.Texts()) texts << t.text;
+  return texts;
 }
 }  // namespace ReportKit

@@ -4,10 +4,10 @@
 #include <QPushButton>
 
 #include "db/sql.h"
+#include "reportkit.h"
 #include "reports/issuepurge.h"
 #include "reports/ypckbb.h"
 #include "reports/yprkbb.h"
-#include "reportkit.h"
 
 using ClinicFixture::InsertRow;
 using namespace ReportKit;
@@ -18,15 +18,28 @@ const QDate kLast(2026, 12, 7);
 
 void AddReceipt(const QSqlDatabase& db, const QString& code, const QString& day, double quantity, double price,
                 const QVariant& source, const QVariant& account) {
-  InsertRow(db, "入库信息", {{"编号", code}, {"时间", day}, {"药品批号", "B" + day}, {"数量", quantity},
-                             {"单价(元)", price}, {"药品来源", source}, {"入库人帐号", account}});
+  InsertRow(db, "入库信息",
+            {{"编号", code},
+             {"时间", day},
+             {"药品批号", "B" + day},
+             {"数量", quantity},
+             {"单价(元)", price},
+             {"药品来源", source},
+             {"入库人帐号", account}});
 }
 
 void AddIssue(const QSqlDatabase& db, const QString& code, const QString& day, double quantity, double price,
               const QVariant& issuer, const QVariant& doctor) {
-  InsertRow(db, "出库信息", {{"流水号", 1}, {"编号", code}, {"时间", day}, {"数量", quantity}, {"单价(元)", price},
-                             {"出库人帐号", issuer}, {"划价人帐号", "acc01"}, {"开方医师", doctor},
-                             {"收费类别", "门诊"}});
+  InsertRow(db, "出库信息",
+            {{"流水号", 1},
+             {"编号", code},
+             {"时间", day},
+             {"数量", quantity},
+             {"单价(元)", price},
+             {"出库人帐号", issuer},
+             {"划价人帐号", "acc01"},
+             {"开方医师", doctor},
+             {"收费类别", "门诊"}});
 }
 
 const QVariant kNull = QVariant(QMetaType::fromType<QString>());
@@ -47,11 +60,11 @@ class StockReportsTest : public QObject {
     AddGoods(db);
     for (const char* source : {"青禾医药", "东岭医药"}) InsertRow(db, "药品来源", {{"药品来源", source}});
     AddReceipt(db, "1001", "2026-12-01", 10, 2, "青禾医药", "admin");
-    AddReceipt(db, "1001", "2026-12-07", 5, 2, "", "admin");        // loaded with a blank supplier
-    AddReceipt(db, "1002", "2026-12-03", 3, 5, "东岭医药", "");     // no receiving account
-    AddReceipt(db, "1001", "2026-12-02", 100, 1, kNull, "admin");   // NULL source: never listed
-    AddReceipt(db, "1003", "2026-12-02", 1, 7, "青禾医药", "admin"); // item without a category
-    AddReceipt(db, "1002", "2026-11-30", 9, 1, "东岭医药", "admin"); // before the window
+    AddReceipt(db, "1001", "2026-12-07", 5, 2, "", "admin");          // loaded with a blank supplier
+    AddReceipt(db, "1002", "2026-12-03", 3, 5, "东岭医药", "");       // no receiving account
+    AddReceipt(db, "1001", "2026-12-02", 100, 1, kNull, "admin");     // NULL source: never listed
+    AddReceipt(db, "1003", "2026-12-02", 1, 7, "青禾医药", "admin");  // item without a category
+    AddReceipt(db, "1002", "2026-11-30", 9, 1, "东岭医药", "admin");  // before the window
   }
 
  private slots:
@@ -80,10 +93,12 @@ class StockReportsTest : public QObject {
 
     TestKit::ClickRow(summary(&w), 0);
     QVERIFY(detail(&w)->isEnabled());
-    QCOMPARE(Titles(detail(&w)), QStringList({"时间", "品名", "药品批号", "单价(元)", "数量", "单位", "总价(元)", "类别",
-                                              "规格", "厂商", "药品来源", "入库人帐号"}));
-    QCOMPARE(Rows(detail(&w)), QStringList({"2026-12-01|阿莫西林胶囊|B2026-12-01|2.000|10|盒|20.00|西药|0.25g*24粒|青禾制药|青禾医药|admin",
-                                            "2026-12-07|阿莫西林胶囊|B2026-12-07|2.000|5|盒|10.00|西药|0.25g*24粒|青禾制药||admin"}));
+    QCOMPARE(Titles(detail(&w)), QStringList({"时间", "品名", "药品批号", "单价(元)", "数量", "单位", "总价(元)",
+                                              "类别", "规格", "厂商", "药品来源", "入库人帐号"}));
+    QCOMPARE(
+        Rows(detail(&w)),
+        QStringList({"2026-12-01|阿莫西林胶囊|B2026-12-01|2.000|10|盒|20.00|西药|0.25g*24粒|青禾制药|青禾医药|admin",
+                     "2026-12-07|阿莫西林胶囊|B2026-12-07|2.000|5|盒|10.00|西药|0.25g*24粒|青禾制药||admin"}));
     QCOMPARE(detail(&w)->columnWidth(0), 80);
     QCOMPARE(detail(&w)->columnWidth(10), 60);
     QCOMPARE(detail(&w)->Model()->data(detail(&w)->Model()->index(1, 0), Qt::BackgroundRole).value<QColor>(),
@@ -253,8 +268,9 @@ class StockReportsTest : public QObject {
     TestKit::ClickRow(summary(&w), 0);
     QCOMPARE(Titles(detail(&w)), QStringList({"时间", "品名", "单价(元)", "数量", "单位", "总价(元)", "类别", "规格",
                                               "厂商", "出库人帐号", "开方医师"}));
-    QCOMPARE(Rows(detail(&w)), QStringList({"2026-12-01|阿莫西林胶囊|3.00|2|盒|6.00|西药|0.25g*24粒|青禾制药|药房01|医师01",
-                                            "2026-12-05|阿莫西林胶囊|3.00|1|盒|3.00|西药|0.25g*24粒|青禾制药|药房02|医师02"}));
+    QCOMPARE(Rows(detail(&w)),
+             QStringList({"2026-12-01|阿莫西林胶囊|3.00|2|盒|6.00|西药|0.25g*24粒|青禾制药|药房01|医师01",
+                          "2026-12-05|阿莫西林胶囊|3.00|1|盒|3.00|西药|0.25g*24粒|青禾制药|药房02|医师02"}));
 
     // The doctor list holds doctors only, and is emptied at each check.
     auto* doctor = Find<QComboBox>(&w, "ComboBoxys");

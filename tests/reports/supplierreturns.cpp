@@ -9,9 +9,9 @@
 #include "platform/messages.h"
 #include "platform/printcanvas.h"
 #include "platform/session.h"
+#include "reportkit.h"
 #include "reports/stockprint.h"
 #include "reports/ypfkbb.h"
-#include "reportkit.h"
 
 using ClinicFixture::InsertRow;
 using namespace ReportKit;
@@ -19,27 +19,20 @@ using namespace ReportKit;
 namespace {
 void AddReturn(const QSqlDatabase& db, const QString& code, const QString& day, double quantity, const QVariant& price,
                double salePrice, const QString& source, const QString& returner, const QString& batch = "P1") {
-  InsertRow(db, "药品反库信息", {{"编号", code}, {"入库时间", "2026-06-01"}, {"返库时间", day}, {"药品批号", batch},
-                                 {"数量", quantity}, {"单价(元)", price}, {"售价(元)", salePrice},
-                                 {"药品来源", source}, {"入库人帐号", "admin"}, {"反库人帐号", returner},
-                                 {"返库原因", "近效期"}});
+  InsertRow(db, "药品反库信息",
+            {{"编号", code},
+             {"入库时间", "2026-06-01"},
+             {"返库时间", day},
+             {"药品批号", batch},
+             {"数量", quantity},
+             {"单价(元)", price},
+             {"售价(元)", salePrice},
+             {"药品来源", source},
+             {"入库人帐号", "admin"},
+             {"反库人帐号", returner},
+             {"返库原因", "近效期"}});
 }
 
-// The first text drawn with this content; fails the test when none is.
-DrawnText First(const RecordingCanvas& canvas, const QString& text) {
-  const QList<DrawnText> found = canvas.Find(text);
-  if (found.isEmpty()) {
-    QTest::qFail(qPrintable("not printed: " + text), __FILE__, __LINE__);
-    return {};
-  }
-  return found.first();
-}
-
-QStringList TextsOf(const RecordingCanvas& canvas) {
-  QStringList texts;
-  for (const DrawnText& t : canvas.Texts()) texts << t.text;
-  return texts;
-}
 }  // namespace
 
 class SupplierReturnsTest : public QObject {
@@ -55,8 +48,14 @@ class SupplierReturnsTest : public QObject {
   void seed() {
     const QSqlDatabase db = store_.db();
     AddGoods(db);
-    InsertRow(db, "药品信息", {{"编号", "1005"}, {"品名", "空码药"}, {"单位", "支"}, {"厂商", "某厂"},
-                               {"类别", "西药"}, {"拼音缩写", ""}, {"剂型", "针剂"}});
+    InsertRow(db, "药品信息",
+              {{"编号", "1005"},
+               {"品名", "空码药"},
+               {"单位", "支"},
+               {"厂商", "某厂"},
+               {"类别", "西药"},
+               {"拼音缩写", ""},
+               {"剂型", "针剂"}});
     for (const char* source : {"青禾医药", "东岭医药"}) InsertRow(db, "药品来源", {{"药品来源", source}});
     AddReturn(db, "1001", "2026-12-02", 2, 3, 5, "青禾医药", "acc01");
     AddReturn(db, "1001", "2026-12-03", 1, 3, 5, "东岭医药", "acc02");
@@ -95,12 +94,13 @@ class SupplierReturnsTest : public QObject {
 
     Dates(&w, QDate(2026, 12, 1), QDate(2026, 12, 7));
     query(&w);
-    QCOMPARE(Rows(summary(&w)), QStringList({"1001|阿莫西林胶囊|3|盒|9.00|青禾制药", "1002|板蓝根颗粒|4|袋|6.00|华川药业",
-                                             "1005|空码药|1|支|2.00|某厂"}));
+    QCOMPARE(Rows(summary(&w)), QStringList({"1001|阿莫西林胶囊|3|盒|9.00|青禾制药",
+                                             "1002|板蓝根颗粒|4|袋|6.00|华川药业", "1005|空码药|1|支|2.00|某厂"}));
     QCOMPARE(Find<QLineEdit>(&w, "Edit5")->text(), QString("17.00"));
     QCOMPARE(Find<QLineEdit>(&w, "Editlsje")->text(), QString("26.00"));
-    QCOMPARE(Titles(detail(&w)), QStringList({"返库时间", "入库时间", "品名", "药品批号", "单价(元)", "数量", "单位",
-                                              "总价(元)", "类别", "规格", "厂商", "入库人帐号", "反库人帐号", "返库原因"}));
+    QCOMPARE(Titles(detail(&w)),
+             QStringList({"返库时间", "入库时间", "品名", "药品批号", "单价(元)", "数量", "单位", "总价(元)", "类别",
+                          "规格", "厂商", "入库人帐号", "反库人帐号", "返库原因"}));
     QCOMPARE(detail(&w)->RecordCount(), 0);
     QCOMPARE(QApplication::focusWidget(), summary(&w));
 
@@ -114,12 +114,15 @@ class SupplierReturnsTest : public QObject {
     Pick(source, "青禾医药");
     Enter(Find<QPushButton>(&w, "BitBtn2"));
     query(&w);
-    QCOMPARE(Rows(summary(&w)), QStringList({"1001|阿莫西林胶囊|2|盒|6.00|青禾制药", "1002|板蓝根颗粒|4|袋|6.00|华川药业"}));
+    QCOMPARE(Rows(summary(&w)),
+             QStringList({"1001|阿莫西林胶囊|2|盒|6.00|青禾制药", "1002|板蓝根颗粒|4|袋|6.00|华川药业"}));
     QCOMPARE(Find<QLineEdit>(&w, "Edit5")->text(), QString("12.00"));
     TestKit::ClickRow(summary(&w), 0);
-    QCOMPARE(Rows(detail(&w)),
-             QStringList({"2026-12-02|2026-06-01|阿莫西林胶囊|P1|3.000|2|盒|6.00|西药|0.25g*24粒|青禾制药|admin|acc01|近效期",
-                          "2026-12-03|2026-06-01|阿莫西林胶囊|P1|3.000|1|盒|3.00|西药|0.25g*24粒|青禾制药|admin|acc02|近效期"}));
+    QCOMPARE(
+        Rows(detail(&w)),
+        QStringList(
+            {"2026-12-02|2026-06-01|阿莫西林胶囊|P1|3.000|2|盒|6.00|西药|0.25g*24粒|青禾制药|admin|acc01|近效期",
+             "2026-12-03|2026-06-01|阿莫西林胶囊|P1|3.000|1|盒|3.00|西药|0.25g*24粒|青禾制药|admin|acc02|近效期"}));
     QCOMPARE(detail(&w)->columnWidth(0), 70);
     QCOMPARE(detail(&w)->columnWidth(12), 60);
 
