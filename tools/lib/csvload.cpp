@@ -49,7 +49,10 @@ bool ReadDay(const QString& text, QDate& day) {
 QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& why) {
   switch (column.type) {
     case ColumnType::Text:
-      return field;
+      // A blank text is empty text, never NULL: the reports' filters match
+      // every text but no NULL, so a receipt loaded with a blank supplier
+      // would vanish from them.
+      return field.isNull() ? QStringLiteral("") : field;
     case ColumnType::Number:
     case ColumnType::Money: {
       const QString text = field.trimmed();
