@@ -141,6 +141,10 @@ Connection OpenSqlite() {
   db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
   if (!db.open()) throw DbError(db.lastError().text());
   Exec(db, QStringLiteral("pragma journal_mode = wal"));
+  // Reading the pages of a long history through a map instead of a call
+  // each keeps a month's report as quick in a store ten times as old, when
+  // its lines lie scattered over the file. Writes go on as before.
+  Exec(db, QStringLiteral("pragma mmap_size = 1073741824"));
   return connection;
 }
 }  // namespace

@@ -4,7 +4,6 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,7 +56,6 @@ QPushButton* ReportButton(QWidget* parent, const QString& name, const QString& c
 DataGrid* ReportGrid(QWidget* parent, const QString& name) {
   auto* grid = new DataGrid(parent);
   grid->setObjectName(name);
-  grid->horizontalHeader()->setSectionsMovable(false);
   return grid;
 }
 

@@ -28,7 +28,7 @@ QDateEdit* DayPicker(QWidget* parent, const QString& name);
 // A read-only box that shows a total, "0.00" until the first query.
 QLineEdit* TotalBox(QWidget* parent, const QString& name);
 QPushButton* ReportButton(QWidget* parent, const QString& name, const QString& caption);
-// A read-only grid whose columns the user cannot drag.
+// A read-only grid (its columns cannot be dragged).
 DataGrid* ReportGrid(QWidget* parent, const QString& name);
 // An editable combo or a plain edit, for a filter.
 QComboBox* FilterCombo(QWidget* parent, const QString& name);
