@@ -5,12 +5,15 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "db/clinicconventions.h"
+#include "db/datadir.h"
 #include "db/sql.h"
 #include "reportkit.h"
 #include "reports/issuepurge.h"
 #include "reports/ypckbb.h"
 #include "reports/yprkbb.h"
 #include "tools/lib/csvload.h"
+#include "tools/lib/loadcommand.h"
 
 using ClinicFixture::InsertRow;
 using namespace ReportKit;
@@ -94,6 +97,21 @@ class StockReportsTest : public QObject {
     query(&w);
     QCOMPARE(Rows(summary(&w)), QStringList({"1002|板蓝根颗粒|6|袋|15.00"}));
     QCOMPARE(total(&w), QString("15.00"));
+  }
+
+  void demoReceiptsAreAllListed() {
+    store_ = Connection();
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    const QString demo = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../tools/demo/clinic";
+    QCOMPARE(RunClinicLoad({DataDir(), demo}, out, err), 0);
+    store_ = OpenClinicDatabase();
+    TFormrkbb w;
+    Dates(&w, QDate(2000, 1, 1), QDate(2100, 1, 1));
+    query(&w);
+    QCOMPARE(summary(&w)->RecordCount(), ScalarText(store_.db(), "select count(distinct 编号) from 入库信息").toInt());
+    QCOMPARE(total(&w), MoneyText(store_.db(), "select sum(\"总价(元)\") from 入库信息"));
+    QVERIFY(total(&w) != "0.00");
   }
 
   void receiptSummaryTotalAndDetail() {
