@@ -21,11 +21,15 @@
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
+#include "reports/grsrbb.h"
+#include "reports/hcbb.h"
+#include "reports/hzxibb.h"
 #include "reports/ypbsbb.h"
 #include "reports/ypckbb.h"
 #include "reports/ypfkbb.h"
 #include "reports/yphztybb.h"
 #include "reports/yprkbb.h"
+#include "reports/zyhzhzb.h"
 #include "stock/hjt.h"
 #include "stock/yprk.h"
 #include "stock/ypzlwh.h"
@@ -84,13 +88,13 @@ const WindowCommand kCommands[] = {
     {"N44Click", "财务比例分配设置单", "财务比例分配设置单", "药房管理", nullptr, nullptr /* Make<TFormblfpsz> */},
     {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, nullptr /* Make<TFormkccx> */},
     {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, nullptr /* Make<TFormyxqyj> */},
-    {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, nullptr /* Make<TFormhcbb> */},
-    {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, nullptr /* Make<TFormgrsrbb> */},
+    {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, Make<TFormhcbb>},
+    {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, Make<TFormgrsrbb>},
     {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, nullptr /* Make<TFormdzbb> */},
     {"N36Click", "汇总对账报表", "汇总对账报表", "统计报表", nullptr, nullptr /* Make<TFormhzb> */},
     {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},
-    {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, nullptr /* Make<TFormzyhzhz> */},
-    {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, nullptr /* Make<TFormhzxibb> */},
+    {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, Make<TFormzyhzhz>},
+    {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, Make<TFormhzxibb>},
     {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, Make<TFormrkbb>},
     {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, Make<TFormypckbb>},
     {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, Make<TFormypfkbb>},

@@ -239,6 +239,14 @@ void CreateClinicSchema(const QSqlDatabase& db) {
   }
 }
 
+void CreateMissingClinicIndexes(const QSqlDatabase& db) {
+  const bool postgres = IsPostgres(db);
+  const QSet<QString> existing = ExistingTables(db);
+  for (const ClinicTable& table : ClinicTables())
+    if (existing.contains(table.name))
+      for (const QString& statement : TableStatements(table, postgres).mid(1)) ExecDirect(db, statement);
+}
+
 void BeginWrite(const QSqlDatabase& db) {
   // SQLite's plain begin takes the write lock only at the first write, and
   // a second desk then fails there instead of waiting.

@@ -79,6 +79,23 @@ ClinicTable Table(const char* name, std::vector<ClinicColumn> columns, QStringLi
   return table;
 }
 
+// Indexes over several columns, after those that follow from the columns.
+ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& indexes) {
+  for (const QStringList& index : indexes) table.indexes.push_back(index);
+  return table;
+}
+
+// Supplies are loaded in whatever day order their files come in, so the
+// rows of one month lie scattered over the whole table: a report of a date
+// window reads them from an index of every column, the day and the columns
+// its filters test first, and never visits the table.
+ClinicTable ReadByDay(ClinicTable table, const QStringList& leading) {
+  QStringList columns = leading;
+  for (const ClinicColumn& column : table.columns)
+    if (!columns.contains(column.name)) columns << column.name;
+  return WithIndexes(std::move(table), {columns});
+}
+
 std::vector<ClinicTable> MakeTables() {
   const QStringList byCode{QStringLiteral("编号")};
   const QStringList byName{QStringLiteral("姓名")};
@@ -114,16 +131,20 @@ std::vector<ClinicTable> MakeTables() {
              LineTotal()}),
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
-      Table("服务信息", WithRowId(ServiceLineColumns())),
+      // The income report reads one person's lines over a date window.
+      WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")}}),
       Table("患者信息",
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),
              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
-      Table("出库信息",
-            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"), Text("出库人帐号"),
-             Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"), Text("收费类别"), LineTotal()},
-            // The issue report purges the empty lines at every opening.
-            {}, {QStringLiteral("数量")}),
+      // The income report reads one person's lines over a date window; the
+      // issue report purges the empty lines at every opening.
+      WithIndexes(Table("出库信息",
+                        {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                         Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
+                         Text("收费类别"), LineTotal()}),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),
@@ -174,13 +195,15 @@ std::vector<ClinicTable> MakeTables() {
       Table("财务综合报表",
             {Day("时间"), Number("药品利润(元)"), Number("服务项目利润(元)"), Number("本月购药金额(元)"),
              Number("耗材金额(元)"), Number("本月库存金额(元)"), Number("本月库存零售金额(元)")}),
-      Table("卫材入库历史记录表",
-            {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"), Number("总价(元)"),
-             Text("供货商"), Text("产地"), Text("入库人帐号")}),
-      Table("卫材出库表",
-            {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"), Number("售价(元)"),
-             Number("进货金额(元)"), Number("零售金额(元)"), Number("利润金额(元)"), Number("总价(元)"),
-             Text("供货商"), Text("产地"), Text("领取人")}),
+      ReadByDay(Table("卫材入库历史记录表",
+                      {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"),
+                       Number("总价(元)"), Text("供货商"), Text("产地"), Text("入库人帐号")}),
+                {"时间", "供货商", "入库人帐号"}),
+      ReadByDay(Table("卫材出库表",
+                      {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"),
+                       Number("售价(元)"), Number("进货金额(元)"), Number("零售金额(元)"), Number("利润金额(元)"),
+                       Number("总价(元)"), Text("供货商"), Text("产地"), Text("领取人")}),
+                {"时间", "供货商", "领取人"}),
       Table("时间表", {Day("时间")}),
   };
 }

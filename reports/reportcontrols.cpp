@@ -6,11 +6,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/clock.h"
 #include "platform/grid.h"
+#include "stock/controls.h"
 
 QLabel* CalligraphicLabel(QWidget* parent, const QString& name, const QString& text, const QColor& colour,
                           int pixelHeight, bool underlined) {
@@ -31,7 +31,7 @@ QLabel* PlainLabel(QWidget* parent, const QString& name, const QString& text) {
   return label;
 }
 
-QDateEdit* DayPicker(QWidget* parent, const QString& name) {
+QDateEdit* NewDatePicker(QWidget* parent, const QString& name) {
   auto* picker = new QDateEdit(Clock::today(), parent);
   picker->setObjectName(name);
   picker->setCalendarPopup(true);
@@ -39,18 +39,11 @@ QDateEdit* DayPicker(QWidget* parent, const QString& name) {
   return picker;
 }
 
-QLineEdit* TotalBox(QWidget* parent, const QString& name) {
-  auto* box = new QLineEdit(QStringLiteral("0.00"), parent);
-  box->setObjectName(name);
+QLineEdit* NewTotalBox(QWidget* parent, const QString& name, const QString& text) {
+  QLineEdit* box = NewEdit(parent, name, text);
   box->setReadOnly(true);
-  box->setMaximumWidth(140);
+  box->setMaximumWidth(120);
   return box;
-}
-
-QPushButton* ReportButton(QWidget* parent, const QString& name, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
 }
 
 DataGrid* ReportGrid(QWidget* parent, const QString& name) {
@@ -63,12 +56,6 @@ QComboBox* FilterCombo(QWidget* parent, const QString& name) {
   auto* combo = new QComboBox(parent);
   combo->setObjectName(name);
   return combo;
-}
-
-QLineEdit* FilterEdit(QWidget* parent, const QString& name) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(name);
-  return edit;
 }
 
 QHBoxLayout* ControlRow(std::initializer_list<QWidget*> controls) {

@@ -1,7 +1,7 @@
 #pragma once
-// The controls every clinic report window is built of, made under their
-// component names: calligraphic titles, date pickers, total boxes, buttons
-// and the grids.
+// Controls the report windows build alike, made under their component
+// names: date pickers set to today, read-only total boxes, calligraphic
+// titles, filter boxes, the grids and the rows that hold them.
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -16,23 +16,20 @@ class QHBoxLayout;
 class QVBoxLayout;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QWidget;
 
 // A title or section label in "华文行楷", its height in pixels.
 QLabel* CalligraphicLabel(QWidget* parent, const QString& name, const QString& text, const QColor& colour,
                           int pixelHeight, bool underlined);
 QLabel* PlainLabel(QWidget* parent, const QString& name, const QString& text);
-// A day picker showing today, written yyyy-MM-dd.
-QDateEdit* DayPicker(QWidget* parent, const QString& name);
-// A read-only box that shows a total, "0.00" until the first query.
-QLineEdit* TotalBox(QWidget* parent, const QString& name);
-QPushButton* ReportButton(QWidget* parent, const QString& name, const QString& caption);
+// A date picker with its calendar, showing yyyy-MM-dd, set to today.
+QDateEdit* NewDatePicker(QWidget* parent, const QString& name);
+// A box only the window writes (totals, counts).
+QLineEdit* NewTotalBox(QWidget* parent, const QString& name, const QString& text);
 // A read-only grid (its columns cannot be dragged).
 DataGrid* ReportGrid(QWidget* parent, const QString& name);
-// An editable combo or a plain edit, for a filter.
+// A combo for a filter.
 QComboBox* FilterCombo(QWidget* parent, const QString& name);
-QLineEdit* FilterEdit(QWidget* parent, const QString& name);
 
 // Controls left to right, the room left over at the end.
 QHBoxLayout* ControlRow(std::initializer_list<QWidget*> controls);

@@ -14,6 +14,7 @@
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "reports/reportcontrols.h"
+#include "stock/controls.h"
 #include "reports/stockprint.h"
 
 const QString kSelectWriteOffLines = QStringLiteral(
@@ -69,13 +70,13 @@ TFormbsbb::TFormbsbb(QWidget* parent)
 }
 
 void TFormbsbb::buildLayout() {
-  DateTimePicker1 = DayPicker(this, QStringLiteral("DateTimePicker1"));
-  DateTimePicker2 = DayPicker(this, QStringLiteral("DateTimePicker2"));
-  Edit2 = TotalBox(this, QStringLiteral("Edit2"));
-  Edit1 = TotalBox(this, QStringLiteral("Edit1"));
-  BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报损查询"));
-  BitBtn2 = ReportButton(this, QStringLiteral("BitBtn2"), QStringLiteral("报损打印"));
-  BitBtn3 = ReportButton(this, QStringLiteral("BitBtn3"), QStringLiteral("打印详单"));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  Edit2 = NewTotalBox(this, QStringLiteral("Edit2"), QStringLiteral("0.00"));
+  Edit1 = NewTotalBox(this, QStringLiteral("Edit1"), QStringLiteral("0.00"));
+  BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报损查询"));
+  BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("报损打印"));
+  BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("打印详单"));
 
   QHBoxLayout* dates =
       ControlRow({PlainLabel(this, QStringLiteral("Label8"), QStringLiteral("请选择查询时间：             ")),

@@ -16,6 +16,7 @@
 #include "reports/issuepurge.h"
 #include "reports/optionalfilter.h"
 #include "reports/reportcontrols.h"
+#include "stock/controls.h"
 
 const QString kSelectIssueSummary = QStringLiteral(
     "select ckxx.编号, ypxx.品名, sum(ckxx.数量) as 数量, ypxx.单位, sum(ckxx.\"总价(元)\") as \"总价(元)\" "
@@ -80,9 +81,9 @@ TFormypckbb::TFormypckbb(QWidget* parent)
 }
 
 void TFormypckbb::buildLayout() {
-  DateTimePicker1 = DayPicker(this, QStringLiteral("DateTimePicker1"));
-  DateTimePicker2 = DayPicker(this, QStringLiteral("DateTimePicker2"));
-  Edit1 = TotalBox(this, QStringLiteral("Edit1"));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  Edit1 = NewTotalBox(this, QStringLiteral("Edit1"), QStringLiteral("0.00"));
   CheckBox1 = new MouseUpCheckBox(QStringLiteral("CheckBox1"), QStringLiteral("按类别查询     "), this);
   CheckBox2 = new MouseUpCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("药品剂型"), this);
   CheckBox3 = new MouseUpCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("按药品拼音码查询        "), this);
@@ -91,9 +92,9 @@ void TFormypckbb::buildLayout() {
   ComboBox1 = FilterCombo(this, QStringLiteral("ComboBox1"));
   ComboBox2 = FilterCombo(this, QStringLiteral("ComboBox2"));
   ComboBoxys = FilterCombo(this, QStringLiteral("ComboBoxys"));
-  Edit2 = FilterEdit(this, QStringLiteral("Edit2"));
-  Edit3 = FilterEdit(this, QStringLiteral("Edit3"));
-  BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("查询"));
+  Edit2 = NewEdit(this, QStringLiteral("Edit2"));
+  Edit3 = NewEdit(this, QStringLiteral("Edit3"));
+  BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("查询"));
 
   const QColor red(Qt::red);
   QHBoxLayout* dates =

@@ -16,6 +16,7 @@
 #include "platform/session.h"
 #include "reports/optionalfilter.h"
 #include "reports/reportcontrols.h"
+#include "stock/controls.h"
 #include "reports/stockprint.h"
 
 namespace {
@@ -100,22 +101,22 @@ TFormypfkbb::TFormypfkbb(QWidget* parent)
 }
 
 void TFormypfkbb::buildLayout() {
-  DateTimePicker1 = DayPicker(this, QStringLiteral("DateTimePicker1"));
-  DateTimePicker2 = DayPicker(this, QStringLiteral("DateTimePicker2"));
-  Edit5 = TotalBox(this, QStringLiteral("Edit5"));
-  Editlsje = TotalBox(this, QStringLiteral("Editlsje"));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  Edit5 = NewTotalBox(this, QStringLiteral("Edit5"), QStringLiteral("0.00"));
+  Editlsje = NewTotalBox(this, QStringLiteral("Editlsje"), QStringLiteral("0.00"));
   CheckBox1 = new MouseUpCheckBox(QStringLiteral("CheckBox1"), QStringLiteral("按类别查询        "), this);
   CheckBox2 = new MouseUpCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("按药品来源查询             "), this);
   CheckBox3 = new MouseUpCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("按药品拼音码查询          "), this);
   CheckBox4 = new MouseUpCheckBox(QStringLiteral("CheckBox4"), QStringLiteral("按返库人帐号查询      "), this);
   ComboBox1 = FilterCombo(this, QStringLiteral("ComboBox1"));
   ComboBox2 = FilterCombo(this, QStringLiteral("ComboBox2"));
-  Edit2 = FilterEdit(this, QStringLiteral("Edit2"));
-  Edit3 = FilterEdit(this, QStringLiteral("Edit3"));
-  BitBtn2 = ReportButton(this, QStringLiteral("BitBtn2"), QStringLiteral("报表查询"));
-  BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印返库单"));
+  Edit2 = NewEdit(this, QStringLiteral("Edit2"));
+  Edit3 = NewEdit(this, QStringLiteral("Edit3"));
+  BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("报表查询"));
+  BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印返库单"));
   BitBtn1->hide();
-  BitBtn3 = ReportButton(this, QStringLiteral("BitBtn3"), QStringLiteral("打印详单"));
+  BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("打印详单"));
   BitBtn3->hide();
 
   const QColor red(Qt::red);

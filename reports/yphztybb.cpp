@@ -12,6 +12,7 @@
 #include "platform/grid.h"
 #include "platform/messages.h"
 #include "reports/reportcontrols.h"
+#include "stock/controls.h"
 
 const QString kSelectPatientReturnSummary = QStringLiteral(
     "select rkxx.编号, ypxx.品名, sum(rkxx.数量) as 数量, ypxx.单位, sum(rkxx.\"总价(元)\") as \"总价(元)\", ypxx.厂商 "
@@ -54,10 +55,10 @@ TFormyphztybb::TFormyphztybb(QWidget* parent)
 }
 
 void TFormyphztybb::buildLayout() {
-  DateTimePicker1 = DayPicker(this, QStringLiteral("DateTimePicker1"));
-  DateTimePicker2 = DayPicker(this, QStringLiteral("DateTimePicker2"));
-  Edit1 = TotalBox(this, QStringLiteral("Edit1"));
-  BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报表查询"));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  Edit1 = NewTotalBox(this, QStringLiteral("Edit1"), QStringLiteral("0.00"));
+  BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报表查询"));
 
   const QColor red(Qt::red);
   QHBoxLayout* dates =

@@ -15,6 +15,7 @@
 #include "platform/messages.h"
 #include "reports/optionalfilter.h"
 #include "reports/reportcontrols.h"
+#include "stock/controls.h"
 
 // A line whose compared column is NULL never matches, filtered or not:
 // "%" matches every text, but no NULL.
@@ -80,18 +81,18 @@ TFormrkbb::TFormrkbb(QWidget* parent)
 }
 
 void TFormrkbb::buildLayout() {
-  DateTimePicker1 = DayPicker(this, QStringLiteral("DateTimePicker1"));
-  DateTimePicker2 = DayPicker(this, QStringLiteral("DateTimePicker2"));
-  Edit1 = TotalBox(this, QStringLiteral("Edit1"));
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  Edit1 = NewTotalBox(this, QStringLiteral("Edit1"), QStringLiteral("0.00"));
   CheckBox1 = new MouseUpCheckBox(QStringLiteral("CheckBox1"), QStringLiteral("按类别查询        "), this);
   CheckBox2 = new MouseUpCheckBox(QStringLiteral("CheckBox2"), QStringLiteral("按药品来源查询             "), this);
   CheckBox3 = new MouseUpCheckBox(QStringLiteral("CheckBox3"), QStringLiteral("按药品拼音码查询          "), this);
   CheckBox4 = new MouseUpCheckBox(QStringLiteral("CheckBox4"), QStringLiteral("按入库人查询      "), this);
   ComboBox1 = FilterCombo(this, QStringLiteral("ComboBox1"));
   ComboBox2 = FilterCombo(this, QStringLiteral("ComboBox2"));
-  Edit2 = FilterEdit(this, QStringLiteral("Edit2"));
-  Edit3 = FilterEdit(this, QStringLiteral("Edit3"));
-  BitBtn1 = ReportButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报表查询"));
+  Edit2 = NewEdit(this, QStringLiteral("Edit2"));
+  Edit3 = NewEdit(this, QStringLiteral("Edit3"));
+  BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("报表查询"));
 
   const QColor red(Qt::red);
   QHBoxLayout* dates =
