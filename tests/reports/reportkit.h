@@ -6,14 +6,13 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
 #include "db/clinicdb.h"
 #include "platform/grid.h"
 #include "platform/printcanvas.h"
-#include "platform/session.h"
+#include "reportwindow.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
 
@@ -49,20 +48,6 @@ inline void AddGoods(const QSqlDatabase& db) {
   for (const char* category : {"西药", "中成药"}) InsertRow(db, "药品类别", {{"药品类别", category}});
 }
 
-// A user logged in, as the main window's status bar shows.
-inline void LogIn(const QString& account, const QString& userName) {
-  static QLabel accountPanel, namePanel;
-  Session::SetPanels(&accountPanel, &namePanel);
-  Session::SetLogin(account, userName);
-}
-
-// Shows the window and makes it active, so focus moves reach its boxes.
-inline void ShowActive(QWidget* window) {
-  window->show();
-  QApplication::setActiveWindow(window);
-  QVERIFY(QTest::qWaitForWindowActive(window));
-}
-
 inline void Dates(QWidget* window, QDate first, QDate last) {
   Find<QDateEdit>(window, "DateTimePicker1")->setDate(first);
   Find<QDateEdit>(window, "DateTimePicker2")->setDate(last);
@@ -70,7 +55,9 @@ inline void Dates(QWidget* window, QDate first, QDate last) {
 
 // A check box clicked with the mouse.
 inline void Tick(QWidget* window, const char* name) {
-  QTest::mouseClick(Find<QCheckBox>(window, name), Qt::LeftButton);
+  // On its mark: a wide box takes clicks only on its mark and caption.
+  QCheckBox* box = Find<QCheckBox>(window, name);
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
 // The user moves into a box with the Tab key.

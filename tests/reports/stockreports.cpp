@@ -152,7 +152,7 @@ class StockReportsTest : public QObject {
   void editFiltersFollowTheUser() {
     seedReceipts();
     TFormrkbb w;
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     Dates(&w, kFirst, kLast);
     query(&w);
     TestKit::ClickRow(summary(&w), 0);
@@ -210,7 +210,7 @@ class StockReportsTest : public QObject {
   void comboFiltersChangeOnlyByTheUser() {
     seedReceipts();
     TFormrkbb w;
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     Dates(&w, kFirst, kLast);
     auto* category = Find<QComboBox>(&w, "ComboBox1");
     Tick(&w, "CheckBox1");
@@ -299,7 +299,7 @@ class StockReportsTest : public QObject {
 
     TFormypckbb w;
     QCOMPARE(w.windowTitle(), QString("药品出库报表"));
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     Dates(&w, kFirst, kLast);
     query(&w);
     QCOMPARE(Rows(summary(&w)), QStringList({"1001|阿莫西林胶囊|3|盒|9.00", "1002|板蓝根颗粒|4|袋|4.00"}));

@@ -38,6 +38,7 @@ void AddReturn(const QSqlDatabase& db, const QString& code, const QString& day, 
 class SupplierReturnsTest : public QObject {
   Q_OBJECT
 
+  ReportLogin login_;
   Connection store_;
 
   DataGrid* summary(QWidget* w) { return Find<DataGrid>(w, "DBGrid2"); }
@@ -71,7 +72,7 @@ class SupplierReturnsTest : public QObject {
     ClinicFixture::Prepare();
     TestKit::ClearMessages();
     PrintOutput::ClearRecordedJobs();
-    LogIn("acc09", "药房09");
+    Session::SetLogin("acc09", "药房09");
     Clock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 30)));
     store_ = OpenClinicDatabase();
     seed();
@@ -84,7 +85,7 @@ class SupplierReturnsTest : public QObject {
   void openingQueryAndDetail() {
     TFormypfkbb w;
     QCOMPARE(w.windowTitle(), QString("药品返库报表"));
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     // Opening lists today's returns of items whose code is empty text.
     QCOMPARE(Titles(summary(&w)), QStringList({"编号", "品名", "数量", "单位", "总价(元)", "厂商"}));
     QCOMPARE(Rows(summary(&w)), QStringList({"1005|空码药|1|支|2.00|某厂"}));
@@ -144,7 +145,7 @@ class SupplierReturnsTest : public QObject {
 
   void voucherSumsItsOwnRowsWhenPrinted() {
     TFormypfkbb w;
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     Dates(&w, QDate(2026, 12, 1), QDate(2026, 12, 7));
     Tick(&w, "CheckBox2");
     auto* source = Find<QComboBox>(&w, "ComboBox2");
@@ -205,7 +206,7 @@ class SupplierReturnsTest : public QObject {
 
   void voucherOfNothingPrintsNothing() {
     TFormypfkbb w;
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     Dates(&w, QDate(2025, 1, 1), QDate(2025, 1, 2));
     Tick(&w, "CheckBox2");
     query(&w);
@@ -227,7 +228,7 @@ class SupplierReturnsTest : public QObject {
       AddReturn(db, "1002", "2026-12-05", 1, i == 0 ? QVariant(QMetaType::fromType<double>()) : QVariant(2.0), 3,
                 "青禾医药", "acc01", QString("P%1").arg(i, 2, 10, QChar('0')));
     TFormypfkbb w;
-    ShowActive(&w);
+    QVERIFY(ShowActive(w));
     Dates(&w, QDate(2026, 12, 1), QDate(2026, 12, 7));
     Tick(&w, "CheckBox2");
     query(&w);

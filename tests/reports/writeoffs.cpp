@@ -6,6 +6,7 @@
 #include "db/sql.h"
 #include "platform/clock.h"
 #include "platform/printcanvas.h"
+#include "platform/session.h"
 #include "reportkit.h"
 #include "reports/stockprint.h"
 #include "reports/ypbsbb.h"
@@ -35,6 +36,7 @@ void AddWriteOff(const QSqlDatabase& db, const QString& code, const QString& day
 class WriteOffsTest : public QObject {
   Q_OBJECT
 
+  ReportLogin login_;
   Connection store_;
 
   void query(QWidget* w) { TestKit::Click(Find<QPushButton>(w, "BitBtn1")); }
@@ -49,7 +51,7 @@ class WriteOffsTest : public QObject {
     ClinicFixture::Prepare();
     TestKit::ClearMessages();
     PrintOutput::ClearRecordedJobs();
-    LogIn("acc09", "药房09");
+    Session::SetLogin("acc09", "药房09");
     Clock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 30)));
     store_ = OpenClinicDatabase();
     const QSqlDatabase db = store_.db();
