@@ -215,6 +215,26 @@ class SupplierReturnsTest : public QObject {
     QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 
+  void voucherWithoutAChosenSourceListsEverySource() {
+    TFormypfkbb w;
+    QVERIFY(ShowActive(w));
+    Dates(&w, QDate(2026, 12, 1), QDate(2026, 12, 7));
+    Tick(&w, "CheckBox2");
+    query(&w);
+    TestKit::AnswerNext({false, false});
+    TestKit::Click(voucherButton(&w));
+    // Never entered: the prompt stands as the supplier.
+    QCOMPARE(First(PrintOutput::RecordedJobs().at(0).canvas, "请选择药品来源").x, 567);
+    QCOMPARE(PrintOutput::RecordedJobs().at(0).canvas.Find("阿莫西林胶囊").size(), 1);
+    QCOMPARE(PrintOutput::RecordedJobs().at(0).canvas.Find("空码药").size(), 1);
+    // Entered and left without a choice: the combo shows the value "%".
+    auto* source = Find<QComboBox>(&w, "ComboBox2");
+    Enter(source);
+    Enter(Find<QPushButton>(&w, "BitBtn2"));
+    TestKit::Click(voucherButton(&w));
+    QCOMPARE(First(PrintOutput::RecordedJobs().at(1).canvas, "%").x, 567);
+  }
+
   void detailListBreaksAfter48Lines_data() {
     QTest::addColumn<int>("lines");
     QTest::newRow("48") << 48;
