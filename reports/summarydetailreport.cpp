@@ -8,7 +8,12 @@
 
 SummaryDetailReport::SummaryDetailReport(DataGrid* summary, DataGrid* detail, bool stripedDetail)
     : summary_(summary), detail_(detail) {
-  if (stripedDetail) detail_->SetStripes(RowStripes::BlackWhiteOnBlue);
+  if (stripedDetail) {
+    detail_->SetStripes(RowStripes::BlackWhiteOnBlue);
+    // The stripes show through a selection: a picked line keeps the
+    // colours of its row.
+    detail_->setSelectionMode(QAbstractItemView::NoSelection);
+  }
 }
 
 void SummaryDetailReport::ShowSummary(const BoundStatement& statement, const QList<int>& widths) const {
