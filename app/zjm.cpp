@@ -18,6 +18,14 @@
 #include "app/program.h"
 #include "app/qxsz.h"
 #include "db/sql.h"
+#include "frontdesk/hzty.h"
+#include "frontdesk/kccx.h"
+#include "frontdesk/ypbs.h"
+#include "frontdesk/ypfk.h"
+#include "frontdesk/yxqyj.h"
+#include "frontdesk/fyt.h"
+#include "frontdesk/syt.h"
+#include "frontdesk/zgyy.h"
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
@@ -76,18 +84,18 @@ const WindowCommand kCommands[] = {
     {"NyprkClick", "药品入库", "药品入库", "药房管理", "产品入库", Make<Typrk>},
     {"N13Click", "划价台", "划价台", "门诊前台", "产品出库", Make<TFormhjt>},
     {"N14Click", "权限设置", "权限设置", "药房管理", "系统设置", Make<TFormqxsz>},
-    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, nullptr /* Make<TFormzgyy> */},
-    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, nullptr /* Make<TFormsyt> */},
-    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, nullptr /* Make<TFormfyt> */},
+    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, Make<TFormzgyy>},
+    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, Make<TFormsyt>},
+    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, Make<TFormfyt>},
     {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, nullptr /* Make<TFormjrhzxi> */},
     {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, nullptr /* Make<Tzyhzfygl> */},
-    {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, nullptr /* Make<TFormhzty> */},
-    {"N23Click", "药品反库", "药品反库", "药房管理", nullptr, nullptr /* Make<TFormypfk> */},
-    {"N29Click", "药品报损信息", "药品报损信息", "药房管理", nullptr, nullptr /* Make<TFormypbs> */},
+    {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, Make<TFormhzty>},
+    {"N23Click", "药品反库", "药品反库", "药房管理", nullptr, Make<TFormypfk>},
+    {"N29Click", "药品报损信息", "药品报损信息", "药房管理", nullptr, Make<TFormypbs>},
     {"NfwlbClick", "服务类别维护", "服务类别维护", "药房管理", nullptr, nullptr /* Make<Tfwlbwh> */},
     {"N44Click", "财务比例分配设置单", "财务比例分配设置单", "药房管理", nullptr, nullptr /* Make<TFormblfpsz> */},
-    {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, nullptr /* Make<TFormkccx> */},
-    {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, nullptr /* Make<TFormyxqyj> */},
+    {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, Make<TFormkccx>},
+    {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, Make<TFormyxqyj>},
     {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, Make<TFormhcbb>},
     {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, Make<TFormgrsrbb>},
     {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, nullptr /* Make<TFormdzbb> */},

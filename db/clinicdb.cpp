@@ -23,6 +23,7 @@ const QString kSqliteScratchExists =
 const QString kPostgresScratchExists =
     QStringLiteral("select count(*) from pg_class where relname = ? and relnamespace = pg_my_temp_schema()");
 const QString kPostgresSchemaLock = QStringLiteral("select pg_advisory_xact_lock(?)");
+const QString kPostgresNameLock = kPostgresSchemaLock;
 
 // libpq's key=value form: pairs apart by blanks, blanks allowed around '=',
 // a value in single quotes may hold blanks, \' and \\. A later key wins.
@@ -124,6 +125,11 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
     statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
                       .arg(QuotedName(QStringLiteral("%1_i%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedNames(index));
+  number = 0;
+  for (const QStringList& unique : table.uniques)
+    statements << QStringLiteral("create unique index if not exists %1 on %2 (%3)")
+                      .arg(QuotedName(QStringLiteral("%1_u%2").arg(table.name).arg(++number)), QuotedName(table.name),
+                           QuotedNames(unique));
   return statements;
 }
 
@@ -258,6 +264,23 @@ void CommitWrite(const QSqlDatabase& db) { ExecDirect(db, QStringLiteral("commit
 void RollbackWrite(const QSqlDatabase& db) noexcept {
   QSqlQuery query(db);
   query.exec(QStringLiteral("rollback"));
+}
+
+QString RowLockClause(const QSqlDatabase& db) { return IsPostgres(db) ? QStringLiteral(" for update") : QString(); }
+
+QString PhysicalRowId(const QSqlDatabase& db) {
+  return IsPostgres(db) ? QStringLiteral("ctid") : QStringLiteral("rowid");
+}
+
+void LockNameUntilCommit(const QSqlDatabase& db, const QString& name) {
+  if (!IsPostgres(db)) return;
+  // A stable 64-bit hash (FNV-1a) of the name: the same on every desk.
+  quint64 hash = 14695981039346656037ull;
+  for (const char byte : name.toUtf8()) {
+    hash ^= static_cast<unsigned char>(byte);
+    hash *= 1099511628211ull;
+  }
+  Exec(db, kPostgresNameLock, {static_cast<qlonglong>(hash)});
 }
 
 void CreateScratchTable(const QSqlDatabase& db, const QString& name, const std::vector<ClinicColumn>& columns) {

@@ -60,6 +60,23 @@ void CommitWrite(const QSqlDatabase& db);
 // which ends the transaction anyway).
 void RollbackWrite(const QSqlDatabase& db) noexcept;
 
+// Appended to a select inside a write transaction: on PostgreSQL it locks
+// the rows read until the transaction ends, so a value read and written
+// back cannot be overwritten by another desk in between; SQLite's write
+// lock already holds off every other writer.
+QString RowLockClause(const QSqlDatabase& db);
+// A column expression that names one physical row of a table for as long
+// as a write transaction holds it locked (rowid on SQLite, ctid on
+// PostgreSQL): for tables without a key of their own, whose rows may have
+// twins. Read it with the row, bind it back as read.
+QString PhysicalRowId(const QSqlDatabase& db);
+// Inside a write transaction: waits until no other transaction holds the
+// same name and holds it until this one ends, for work that reads before
+// it writes rows that do not exist yet (a new visit's serial, a batch that
+// two desks return to once it was used up). On SQLite
+// the write lock already serialises every writer.
+void LockNameUntilCommit(const QSqlDatabase& db, const QString& name);
+
 // Scratch tables private to one connection, so that two desks running the
 // same computation never see or break each other's rows. They vanish when
 // the connection closes, and a rolled-back transaction takes back the ones
