@@ -33,6 +33,11 @@
 #include "reports/grsrbb.h"
 #include "reports/hcbb.h"
 #include "reports/hzxibb.h"
+#include "reports/ypbsbb.h"
+#include "reports/ypckbb.h"
+#include "reports/ypfkbb.h"
+#include "reports/yphztybb.h"
+#include "reports/yprkbb.h"
 #include "reports/zyhzhzb.h"
 #include "stock/hjt.h"
 #include "stock/yprk.h"
@@ -101,11 +106,11 @@ const WindowCommand kCommands[] = {
     {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},
     {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, Make<TFormzyhzhz>},
     {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, Make<TFormhzxibb>},
-    {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, nullptr /* Make<TFormrkbb> */},
-    {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, nullptr /* Make<TFormypckbb> */},
-    {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, nullptr /* Make<TFormypfkbb> */},
-    {"N19Click", "药品报损报表", "药品报损报表", "统计报表", nullptr, nullptr /* Make<TFormbsbb> */},
-    {"N32Click", "患者退药报表", "患者退药报表", "统计报表", nullptr, nullptr /* Make<TFormyphztybb> */},
+    {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, Make<TFormrkbb>},
+    {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, Make<TFormypckbb>},
+    {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, Make<TFormypfkbb>},
+    {"N19Click", "药品报损报表", "药品报损报表", "统计报表", nullptr, Make<TFormbsbb>},
+    {"N32Click", "患者退药报表", "患者退药报表", "统计报表", nullptr, Make<TFormyphztybb>},
 };
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }

@@ -193,6 +193,10 @@ Connection OpenSqlite() {
       QThread::msleep(10);
     }
   }
+  // Reading the pages of a long history through a map instead of a call
+  // each keeps a month's report as quick in a store ten times as old, when
+  // its lines lie scattered over the file. Writes go on as before.
+  Exec(db, QStringLiteral("pragma mmap_size = 1073741824"));
   return connection;
 }
 }  // namespace

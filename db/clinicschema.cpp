@@ -155,11 +155,13 @@ std::vector<ClinicTable> MakeTables() {
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),
              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
+      // The income report reads one person's lines over a date window; the
+      // issue report purges the empty lines at every opening.
       WithIndexes(Table("出库信息",
                         {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
                          Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
                          Text("收费类别"), LineTotal()}),
-                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}}),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),
