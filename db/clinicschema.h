@@ -39,6 +39,9 @@ struct ClinicTable {
   QStringList key;
   // Secondary indexes, each a list of columns.
   std::vector<QStringList> indexes;
+  // Column lists that no two rows may share (rows with an empty value in
+  // one of them are exempt).
+  std::vector<QStringList> uniques = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the

@@ -72,15 +72,15 @@ std::optional<MonthWindow> ReconciliationMonth(const QDate& today) {
 
 TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("财务综合报表"));
-  Label9 = NewTitleLabel(this, QStringLiteral("Label9"), QStringLiteral("综   合   报    表"));
+  Label9 = TitleLabel(this, QStringLiteral("Label9"), QStringLiteral("综   合   报    表"));
   DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("综合报表"));
-  DBGrid5 = NewReportGrid(this, QStringLiteral("DBGrid5"), {kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid5 = ReportGrid(this, QStringLiteral("DBGrid5"), {kGeneral, kGeneral, kMoneyDecimals});
   // Both totals are the store's figures.
   Editmz = NewTotalBox(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
   Editzy = NewTotalBox(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
-  DBGridcw = NewReportGrid(this, QStringLiteral("DBGridcw"),
+  DBGridcw = ReportGrid(this, QStringLiteral("DBGridcw"),
                            {kGeneral, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals,
                             kMoneyDecimals});
   Edit1 = NewEdit(this, QStringLiteral("Edit1"));
@@ -97,10 +97,10 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox3 = new QListWidget(this);
   ListBox3->setObjectName(QStringLiteral("ListBox3"));
-  DBGrid6 = NewReportGrid(this, QStringLiteral("DBGrid6"), {kGeneral, kMoneyDecimals});
-  DBGrid3 = NewReportGrid(this, QStringLiteral("DBGrid3"), {kGeneral, kMoneyDecimals});
-  DBGrid2 = NewReportGrid(this, QStringLiteral("DBGrid2"), {kGeneral, kGeneral, kMoneyDecimals});
-  DBGrid1 = NewReportGrid(this, QStringLiteral("DBGrid1"), {kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid6 = ReportGrid(this, QStringLiteral("DBGrid6"), {kGeneral, kMoneyDecimals});
+  DBGrid3 = ReportGrid(this, QStringLiteral("DBGrid3"), {kGeneral, kMoneyDecimals});
+  DBGrid2 = ReportGrid(this, QStringLiteral("DBGrid2"), {kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid1 = ReportGrid(this, QStringLiteral("DBGrid1"), {kGeneral, kGeneral, kMoneyDecimals});
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("开始时间：   "), this));

@@ -31,7 +31,7 @@ const ReconciliationWidths kWidths{{80, 80, 80}, {60, 80}, {60, 60, 90}};
 
 TFormdzbb::TFormdzbb(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("今日对账报表"));
-  Label3 = NewTitleLabel(this, QStringLiteral("Label3"), QStringLiteral("今     日    对    帐   详   单    "));
+  Label3 = TitleLabel(this, QStringLiteral("Label3"), QStringLiteral("今     日    对    帐   详   单    "));
   BitBtn4 = NewButton(this, QStringLiteral("BitBtn4"), QStringLiteral("对账报表"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("确认完成对帐操作"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印门诊收入报表"));

@@ -50,7 +50,7 @@ ReconciliationPanel::ReconciliationPanel(QWidget* parent, const ReconciliationWi
     // sheet will print.
     boxes_ << NewTotalBox(this, QString::fromUtf8(spec.name), kNoSum);
   }
-  for (const GridSpec& spec : kGrids) grids_ << NewReportGrid(this, QString::fromUtf8(spec.name), spec.decimals);
+  for (const GridSpec& spec : kGrids) grids_ << ReportGrid(this, QString::fromUtf8(spec.name), spec.decimals);
 
   QList<QList<Field>> rows;
   for (int i = 0; i < 8; i += 2)

@@ -39,7 +39,7 @@ const QList<int> kAmountDecimals = {kGeneral, kMoneyDecimals};
 TFormhzb::TFormhzb(QWidget* parent) : QWidget(parent) {
   // The window carries the caption of the command that opens it.
   setWindowTitle(QStringLiteral("汇总对账报表"));
-  Label3 = NewTitleLabel(this, QStringLiteral("Label3"), QStringLiteral("汇     总    对    帐   详   单    "));
+  Label3 = TitleLabel(this, QStringLiteral("Label3"), QStringLiteral("汇     总    对    帐   详   单    "));
   DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("对账报表"));
@@ -47,9 +47,9 @@ TFormhzb::TFormhzb(QWidget* parent) : QWidget(parent) {
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("打印住院收入报表"));
   BitBtn1->hide();
   BitBtn2->hide();
-  DBGrid6 = NewReportGrid(this, QStringLiteral("DBGrid6"), kAmountDecimals);
-  DBGrid7 = NewReportGrid(this, QStringLiteral("DBGrid7"), kAmountDecimals);
-  DBGrid8 = NewReportGrid(this, QStringLiteral("DBGrid8"), kAmountDecimals);
+  DBGrid6 = ReportGrid(this, QStringLiteral("DBGrid6"), kAmountDecimals);
+  DBGrid7 = ReportGrid(this, QStringLiteral("DBGrid7"), kAmountDecimals);
+  DBGrid8 = ReportGrid(this, QStringLiteral("DBGrid8"), kAmountDecimals);
   DBGrid8->hide();
   panel_ = new ReconciliationPanel(this, kWidths);
 
