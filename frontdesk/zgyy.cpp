@@ -107,6 +107,9 @@ TFormzgyy::TFormzgyy(QWidget* parent) : QWidget(parent) {
   connection_ = OpenClinicDatabase();
   openVisitLines(kLineWidthsAtOpen);
   openGoods(true);
+  // The window opens with the focus in the name box, and entering it draws
+  // the serial, whether or not the window is the active one yet.
+  Edit1Enter();
 }
 
 void TFormzgyy::buildLayout() {

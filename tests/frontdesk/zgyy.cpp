@@ -216,11 +216,12 @@ class PricingWindowTest : public QObject {
     QCOMPARE(goods->RecordCount(), 0);
   }
 
-  // The window opens with the focus in the name box, before any serial is
-  // drawn: the visit's first line claims one.
+  // The window opens with the focus in the name box, and so with a serial
+  // drawn; the visit's first line claims it.
   void nameTypedAsTheWindowOpensGetsASerialAtTheFirstLine() {
     QVERIFY(box("Edit1")->hasFocus());
-    QCOMPARE(box("Editlsh")->text(), QString("0"));
+    QCOMPARE(box("Editlsh")->text(), QString("1"));
+    QCOMPARE(box("Edit2")->text(), QString("0.00"));
     TestKit::Type(box("Edit1"), "张三");
     TestKit::PressEnter(box("Edit1"));
     choose("ComboBox3");
