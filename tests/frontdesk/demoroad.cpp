@@ -1,7 +1,7 @@
 // The front desk and the dispensary walked from the main window on the
 // shipped demo data, as a user meets them after the first start: a visit
 // priced, settled and dispensed, a services-only voucher settled, part of
-// the visit given back, a batch returned to its supplier and one
+// the visit and a fee given back, a batch returned to its supplier and one
 // written off, and both warning lists; on both stores.
 #include <QAction>
 #include <QComboBox>
@@ -176,6 +176,30 @@ class DemoRoadTest : public QObject {
     QCOMPARE(number("select \"药费(元)\" from 患者信息 where 姓名 = '赵一'"), 94.4);
     QCOMPARE(TableRows(db(), "住院患者押金表"), QStringList{"赵一|2026-12-07|退方存入|17.2|管理员"});
 
+    // One patient per opening: closed and opened again for the next, whose
+    // blood test fee is refunded in part.
+    frame_.main->MdiArea()->activeSubWindow()->close();
+    TestKit::ClearMessages();
+    returns = command("N24");
+    QVERIFY(returns);
+    day = Find<QDateEdit>(returns, "DateTimePicker1");
+    day->setFocus();
+    TestKit::PressEnter(day);
+    TestKit::Type(Find<QLineEdit>(returns, "Edit1"), "林美华");
+    TestKit::ClickRow(Find<DataGrid>(returns, "DBGrid1"), 0);
+    auto* services = Find<DataGrid>(returns, "DBGrid4");
+    QCOMPARE(services->RecordCount(), 3);
+    TestKit::ClickRow(services, RowOf(services, 0, "血常规"));
+    QCOMPARE(Find<QLineEdit>(returns, "Edit6")->text(), QString("15.00"));
+    TestKit::Type(Find<QLineEdit>(returns, "Edit6"), "5");
+    TestKit::Click(Find<QPushButton>(returns, "BitBtn3"));
+    QCOMPARE(Find<QLineEdit>(returns, "Edit5")->text(), QString("5.00"));
+    TestKit::Click(Find<QPushButton>(returns, "BitBtn2"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"打印成功，请按，此单不能更改"});
+    QCOMPARE(number("select \"服务费(元)\" from 服务信息 where 服务类别 = '血常规'"), 10.0);
+    QCOMPARE(number("select \"服务费(元)\" from 患者信息 where 姓名 = '林美华'"), 25.0);
+    QCOMPARE(TableRows(db(), "服务费退还信息").size(), 1);
+
     // The newer batch partly back to its supplier, then written off.
     TestKit::ClearMessages();
     for (const char* which : {"N23", "N29"}) {
@@ -210,7 +234,7 @@ class DemoRoadTest : public QObject {
     QCOMPARE(expiry->windowTitle(), QString("药品过期预警"));
     TestKit::Click(Find<QPushButton>(expiry, "BitBtn1"));
     TestKit::Click(Find<QPushButton>(expiry, "BitBtn2"));
-    QCOMPARE(PrintOutput::RecordedJobs().size(), 3);
+    QCOMPARE(PrintOutput::RecordedJobs().size(), 4);
   }
 };
 
