@@ -233,6 +233,28 @@ class PricingWindowTest : public QObject {
     QCOMPARE(in<DataGrid>("DBGrid1")->RecordCount(), 1);
   }
 
+  // Keys alone carry a line from the search box to the stock: Enter moves
+  // search box, goods list, quantity box and "药品输入" along.
+  void keyboardOnlyLine() {
+    startVisit("张三");
+    TestKit::Type(box("Editpysx"), "AMX");
+    QTest::keyClick(box("Editpysx"), Qt::Key_Return);
+    QVERIFY(in<DataGrid>("DBGrid3")->hasFocus());
+    QTest::keyClick(in<DataGrid>("DBGrid3"), Qt::Key_Return);
+    QVERIFY(box("Editsl")->hasFocus());
+    QCOMPARE(box("Editbh")->text(), QString("1001"));
+    QCOMPARE(box("Editkcsl")->text(), QString("13"));
+    QTest::keyClicks(box("Editsl"), "x2");  // the 0 shown is selected; only the digit gets in
+    QCOMPARE(box("Editsl")->text(), QString("2"));
+    QTest::keyClick(box("Editsl"), Qt::Key_Return);
+    QVERIFY(in<QPushButton>("BitBtn3")->hasFocus());
+    QTest::keyClick(in<QPushButton>("BitBtn3"), Qt::Key_Return);
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+    QCOMPARE(Stock(db(), "1001"), 11.0);
+    QCOMPARE(box("Edit2")->text(), QString("17.20"));
+    QVERIFY(box("Editpysx")->hasFocus());
+  }
+
   // Two pricing desks of one account drew the same serial: the second to
   // price moves on to the next, and each visit keeps its own lines.
   void sameSerialOnTwoDesksIsDrawnAgain() {
