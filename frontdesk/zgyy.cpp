@@ -173,17 +173,18 @@ void TFormzgyy::wireHandlers() {
   OnEnter(Edit1, [this] { Edit1KeyPress(); });
   OnFocusExit(Edit1, this, [this](QWidget*) { Edit1Exit(); });
   OnFocusEnter(ComboBox3, [this] { ComboBox3Enter(); });
-  // Picked by mouse, keys or however else an item becomes current.
+  // Picked by mouse, keys or however else an item of the list comes to
+  // show; the prompts are no items, so resetting to them stores nothing.
   connect(ComboBox3, &QComboBox::textActivated, this, &TFormzgyy::ComboBox3Change);
-  connect(ComboBox3, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) ComboBox3Change();
+  connect(ComboBox3, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+    if (ComboBox3->findText(text) >= 0) ComboBox3Change();
   });
   OnFocusExit(ComboBox3, this, [this](QWidget*) { ComboBox3Exit(); });
   OnEnter(ComboBox3, [this] { ComboBox3KeyPress(); });
   OnFocusEnter(ComboBoxys, [this] { ComboBoxysEnter(); });
   connect(ComboBoxys, &QComboBox::textActivated, this, &TFormzgyy::ComboBoxysChange);
-  connect(ComboBoxys, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) ComboBoxysChange();
+  connect(ComboBoxys, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+    if (ComboBoxys->findText(text) >= 0) ComboBoxysChange();
   });
   OnFocusExit(ComboBoxys, this, [this](QWidget*) { ComboBoxysExit(); });
   OnEnter(ComboBoxys, [this] { ComboBoxysKeyPress(); });

@@ -79,6 +79,28 @@ class PricingWindowTest : public QObject {
     Clock::Reset();
   }
 
+  // An item made to show in the choice box by any means is the choice.
+  // First of the tests, so that no earlier choice is remembered for it.
+  void choiceShownIsKept() {
+    click("BitBtn1");
+    box("Edit1")->setFocus(Qt::MouseFocusReason);
+    TestKit::Type(box("Edit1"), "张三");
+    TestKit::PressEnter(box("Edit1"));
+    auto* category = in<QComboBox>("ComboBox3");
+    QVERIFY(category->hasFocus());
+    category->setCurrentText("职工用药");
+    TestKit::PressEnter(category);
+    auto* doctor = in<QComboBox>("ComboBoxys");
+    doctor->setCurrentIndex(doctor->findText("院长"));
+    TestKit::PressEnter(doctor);
+    QCOMPARE(category->currentText(), QString("职工用药"));
+    QCOMPARE(doctor->currentText(), QString("院长"));
+    pick("BLG", "1");
+    click("BitBtn3");
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+    QCOMPARE(TableRows(db(), "临时出库信息"), QStringList{"1|1002|2026-12-07|1|4.2|院长|acc01|否|职工用药|||4.2"});
+  }
+
   void visitOfTwoGoodsIsPricedAndVouchered() {
     QCOMPARE(window_->windowTitle(), QString("职工用药"));
     // Only goods in stock are offered.
