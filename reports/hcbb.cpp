@@ -117,8 +117,14 @@ void TFormhcbb::wireHandlers() {
   connect(BitBtn4, &QPushButton::clicked, this, &TFormhcbb::BitBtn4Click);
   connect(BitBtn1, &QPushButton::clicked, this, &TFormhcbb::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TFormhcbb::BitBtn2Click);
-  connect(ComboBox1, &QComboBox::textActivated, this, &TFormhcbb::ComboBox1Change);
-  connect(ComboBox2, &QComboBox::textActivated, this, &TFormhcbb::ComboBox2Change);
+  // Every change of the text is the user's: the window fills and resets
+  // the boxes without a signal. A pick of the text already shown changes
+  // nothing and still counts.
+  for (QComboBox* box : {ComboBox1, ComboBox2}) {
+    const auto change = box == ComboBox1 ? &TFormhcbb::ComboBox1Change : &TFormhcbb::ComboBox2Change;
+    connect(box, &QComboBox::currentTextChanged, this, change);
+    connect(box, &QComboBox::activated, this, [this, box, change] { (this->*change)(box->currentText()); });
+  }
   OnFocusExit(ComboBox1, this, [this](QWidget*) { ComboBox1Exit(); });
   OnFocusExit(ComboBox2, this, [this](QWidget*) { ComboBox2Exit(); });
   OnClick(Edit1, [this] { Edit1Click(); });

@@ -135,7 +135,10 @@ void TFormzyhzhz::buildLayout() {
 void TFormzyhzhz::wireHandlers() {
   OnFocusEnter(ComboBox1, [this] { ComboBox1Enter(); });
   OnFocusExit(ComboBox1, this, [this](QWidget*) { ComboBox1Exit(); });
-  connect(ComboBox1, &QComboBox::textActivated, this, &TFormzyhzhz::ComboBox1Change);
+  // The window fills and clears the box without a signal: every change of
+  // its text is the user's pick.
+  connect(ComboBox1, &QComboBox::currentTextChanged, this, &TFormzyhzhz::ComboBox1Change);
+  connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(ComboBox1->currentText()); });
   connect(BitBtn1, &QPushButton::clicked, this, &TFormzyhzhz::BitBtn1Click);
 }
 
