@@ -20,6 +20,8 @@ void MouseUpCheckBox::mouseReleaseEvent(QMouseEvent* event) {
   emit MouseUp();
 }
 
+bool MouseUpCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
 OptionalFilter::OptionalFilter(MouseUpCheckBox* box, QComboBox* combo, const QString& prompt, FilterLookup lookup,
                                QWidget* form, bool clearOnCheck)
     : QObject(form),

@@ -289,6 +289,22 @@ class StockReportsTest : public QObject {
     QCOMPARE(total(&w), QString("45.00"));
   }
 
+  // The filter grid stretches a box with a short caption: a click on its
+  // far end, away from mark and caption, still toggles it.
+  void aClickAnywhereOnAFilterBoxTogglesIt() {
+    TFormypckbb w;
+    QVERIFY(ShowActive(w));
+    auto* box = Find<QCheckBox>(&w, "CheckBox2");
+    const QPoint farEnd(box->width() - 3, box->height() / 2);
+    QVERIFY(farEnd.x() > box->sizeHint().width());
+    QTest::mouseClick(box, Qt::LeftButton, {}, farEnd);
+    QVERIFY(box->isChecked());
+    QVERIFY(Find<QComboBox>(&w, "ComboBox2")->isVisible());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!box->isChecked());
+    QVERIFY(!Find<QComboBox>(&w, "ComboBox2")->isVisible());
+  }
+
   void issueReportPurgesEmptyLinesAtEveryOpening() {
     const QSqlDatabase db = store_.db();
     AddGoods(db);
