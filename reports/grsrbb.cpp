@@ -206,7 +206,8 @@ void TFormgrsrbb::wireHandlers() {
   connect(DBGrid3, &DataGrid::KeyUp, this, &TFormgrsrbb::DBGrid3KeyUp);
   FilterKeys(DBGrid3, QString());
   OnEnter(DBGrid3, [this] { DBGrid3KeyPress(); });
-  for (DataGrid* grid : {DBGrid1, DBGrid2, DBGrid3}) grid->installEventFilter(this);
+  const QList<QWidget*> carriers{DBGrid1, DBGrid2, DBGrid3, ComboBoxys, ComboBoxys->lineEdit()};
+  for (QWidget* control : carriers) control->installEventFilter(this);
 
   connect(BitBtn1, &QPushButton::clicked, this, &TFormgrsrbb::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TFormgrsrbb::BitBtn2Click);
@@ -214,25 +215,38 @@ void TFormgrsrbb::wireHandlers() {
   connect(Button1, &QPushButton::clicked, this, &TFormgrsrbb::Button1Click);
 }
 
+// The release of a carried Enter runs the grid's list, where the keyboard
+// delivers it (the grid holding the focus by then) or where a sender that
+// addresses press and release to one control delivers it (the control
+// pressed). Taken there, it goes no further.
 bool TFormgrsrbb::eventFilter(QObject* watched, QEvent* event) {
-  if (carried_ && watched == carried_) {
-    if (event->type() == QEvent::FocusOut) {
+  // The person box hears its keys on itself or on its edit.
+  const bool pressedHere =
+      watched == carriedFrom_ || (carriedFrom_ == ComboBoxys && watched == ComboBoxys->lineEdit());
+  if (carried_ && (watched == carried_ || pressedHere)) {
+    if (event->type() == QEvent::FocusOut && watched == carried_) {
       carried_ = nullptr;
+      carriedFrom_ = nullptr;
     } else if (event->type() == QEvent::KeyRelease) {
       const auto* key = static_cast<QKeyEvent*>(event);
       if (IsEnter(key->key()) && !key->isAutoRepeat()) {
         DataGrid* grid = carried_;
         carried_ = nullptr;
+        carriedFrom_ = nullptr;
         if (grid == DBGrid1) DBGrid1KeyUp();
         if (grid == DBGrid2) DBGrid2KeyUp();
         if (grid == DBGrid3) DBGrid3KeyUp();
+        return true;
       }
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
-void TFormgrsrbb::carryEnterTo(DataGrid* grid) { carried_ = grid; }
+void TFormgrsrbb::carryEnterTo(QObject* from, DataGrid* grid) {
+  carriedFrom_ = from;
+  carried_ = grid;
+}
 
 // ---- values read anew for each statement ----------------------------------
 
@@ -282,7 +296,7 @@ void TFormgrsrbb::ComboBoxysEnter() {
 
 void TFormgrsrbb::ComboBoxysKeyPress() {
   DBGrid1->setFocus(Qt::OtherFocusReason);
-  carryEnterTo(DBGrid1);
+  carryEnterTo(ComboBoxys, DBGrid1);
 }
 
 void TFormgrsrbb::ComboBoxysChange() {
@@ -347,7 +361,7 @@ void TFormgrsrbb::DBGrid1KeyUp() {
 
 void TFormgrsrbb::DBGrid1KeyPress() {
   DBGrid2->setFocus(Qt::OtherFocusReason);
-  carryEnterTo(DBGrid2);
+  carryEnterTo(DBGrid1, DBGrid2);
   runGuarded([this] { showServices(Role::Prescriber); });
 }
 
@@ -356,7 +370,7 @@ void TFormgrsrbb::DBGrid2CellClick() {
 }
 
 void TFormgrsrbb::DBGrid2KeyPress() {
-  carryEnterTo(DBGrid2);
+  carryEnterTo(DBGrid2, DBGrid2);
   runGuarded([this] { showServices(Role::Performer); });
 }
 
@@ -370,7 +384,7 @@ void TFormgrsrbb::DBGrid3CellClick() {
 
 void TFormgrsrbb::DBGrid3KeyPress() {
   DBGrid1->setFocus(Qt::OtherFocusReason);
-  carryEnterTo(DBGrid1);
+  carryEnterTo(DBGrid3, DBGrid1);
 }
 
 void TFormgrsrbb::DBGrid3KeyUp() {
