@@ -21,15 +21,18 @@
 #include "platform/printcanvas.h"
 #include "platform/savedialog.h"
 #include "reportkit.h"
+#include "reports/cwzhbb.h"
 #include "reports/grsrbb.h"
 #include "reports/hcbb.h"
 #include "reports/hzxibb.h"
 #include "reports/inpatientmove.h"
+#include "reports/jrdzbb.h"
 #include "reports/ypbsbb.h"
 #include "reports/ypckbb.h"
 #include "reports/ypfkbb.h"
 #include "reports/yphztybb.h"
 #include "reports/yprkbb.h"
+#include "reports/yyhzbb.h"
 #include "reports/zyhzhzb.h"
 #include "tools/lib/loadcommand.h"
 
@@ -189,6 +192,51 @@ class DemoWalkTest : public QObject {
     Press(&info, "BitBtn3");
     QCOMPARE(TestKit::MessageTexts(), QStringList({"转入，请按＂是＂，不转入，请按＂否＂"}));
     QCOMPARE(Box(&info, "Edit4"), QString("2"));
+  }
+
+  void dayCloseAndReconciliationsOnTheDemo() {
+    // A visit priced and left at the cashier: its medicine is off the count.
+    VisitKey key{0, QStringLiteral("acc02")};
+    const QString stockOf1001 = "select 数量 from 库存 where 编号 = '1001'";
+    const double before = ScalarText(db(), stockOf1001).toDouble();
+    QCOMPARE(AddPricedLine(db(), key, {"1001", 3, 12.5, kDoctor, "门诊", kDay}, true), PricingResult::Done);
+    QCOMPARE(MakeVoucher(db(), key, "韩磊", "门诊", kDay), PricingResult::Done);
+    QCOMPARE(ScalarText(db(), stockOf1001).toDouble(), before - 3);
+
+    TFormdzbb close;
+    QVERIFY(ShowActive(close));
+    TestKit::AnswerNext({true, true});
+    Press(&close, "BitBtn4");
+    QCOMPARE(TestKit::MessageTitles(), QStringList({"对账提示", "对账提示"}));
+    QCOMPARE(ScalarText(db(), "select count(*) from 收银信息"), QString("0"));
+    QCOMPARE(ScalarText(db(), stockOf1001), ScalarText(db(), "select sum(数量) from 药品过期表 where 编号 = '1001'"));
+    QCOMPARE(Box(&close, "Editmz"),
+             MoneyText(db(), "select sum(\"收入金额(元)\") from 患者信息 where 收费类别 = '门诊' and 时间 = ?",
+                       {DayText(kDay)}));
+    QVERIFY(Box(&close, "Editzy") != "0.00");
+    Press(&close, "BitBtn1");
+    Press(&close, "BitBtn2");
+    QCOMPARE(jobs(), 2);
+
+    TFormhzb period;
+    QVERIFY(ShowActive(period));
+    Span(&period);
+    Press(&period, "BitBtn3");
+    QCOMPARE(Box(&period, "Edit1"), Box(&close, "Edit1"));
+    QVERIFY(Grid(&period, "DBGrid7")->RecordCount() > 0);
+    TestKit::ClickRow(Grid(&period, "DBGrid7"), 0);
+    QVERIFY(Grid(&period, "DBGrid8")->isVisibleTo(&period));
+    Press(&period, "BitBtn1");
+    QCOMPARE(jobs(), 3);
+
+    TFormcwzhbb finance;
+    QVERIFY(ShowActive(finance));
+    Find<QDateEdit>(&finance, "DateTimePicker1")->setDate(QDate(2026, 1, 1));
+    Find<QDateEdit>(&finance, "DateTimePicker2")->setDate(kLast);
+    Press(&finance, "BitBtn1");
+    QCOMPARE(Box(&finance, "Editmz"), MoneyText(db(), "select sum(\"收入金额(元)\") from 患者信息 where 收费类别 = '门诊'"));
+    QVERIFY(Grid(&finance, "DBGridcw")->RecordCount() > 0);
+    QCOMPARE(TestKit::MessageTexts().size(), 2);
   }
 
   void stockReportsOnTheDemo() {
