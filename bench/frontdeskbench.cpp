@@ -95,8 +95,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
         Bare(db, kInsertLine, {serial, goods[i], day, 1.0, 2.5, "医师01", kAccount, "门诊"});
       });
     InWrite(db, [&] {
-      Bare(db, kCountLines, {serial, kAccount});
-      Bare(db, kInsertVoucher, {"门诊", serial, "患者", day, serial, kAccount, kAccount});
+      Bare(db, kInsertVoucher, {"门诊", serial, "患者", day, kAccount, serial, kAccount});
     });
   }));
   figures.settle.push_back(Ms([&] {

@@ -28,13 +28,14 @@ const QString kInsertLine = QStringLiteral(
     "values (?, ?, ?, ?, ?, ?, ?, '否', ?)");
 const QString kDeleteLine = QStringLiteral(
     "delete from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否' returning 数量");
-const QString kCountLines =
-    QStringLiteral("select count(*) from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'");
 // The store sums the lines; nothing typed on screen reaches the voucher.
+// The insert itself requires the lines: it takes the voucher table before
+// it reads them, so a day close that voids this visit meanwhile leaves no
+// voucher without medicine behind.
 const QString kInsertVoucher = QStringLiteral(
     "insert into 收银信息 (收费类别, 流水号, 姓名, 时间, \"药费(元)\", \"服务费(元)\", 划价人帐号) "
-    "values (?, ?, ?, ?, (select round(cast(coalesce(sum(\"总价(元)\"), 0) as numeric), 2) from 临时出库信息 "
-    "where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'), 0, ?)");
+    "select ?, ?, ?, ?, round(cast(sum(\"总价(元)\") as numeric), 2), 0, ? from 临时出库信息 "
+    "where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否' having count(*) > 0");
 const QString kVisitTotal =
     QStringLiteral("select sum(\"总价(元)\") from 临时出库信息 where 流水号 = ? and 划价人帐号 = ?");
 

@@ -15,7 +15,6 @@ extern const QString kRaiseStock;
 extern const QString kAddToLine;
 extern const QString kInsertLine;
 extern const QString kDeleteLine;
-extern const QString kCountLines;
 extern const QString kInsertVoucher;
 extern const QString kVisitTotal;
 // Settling.

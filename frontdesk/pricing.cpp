@@ -77,9 +77,9 @@ PricingResult MakeVoucher(const QSqlDatabase& db, const VisitKey& key, const QSt
   return Run(
       db,
       [&] {
-        if (ScalarText(db, kCountLines, key.Values()) == QLatin1String("0")) throw Refusal(PricingResult::NoLine);
-        Exec(db, kInsertVoucher,
-             {category, key.serial, name, DayText(day), key.serial, key.account, key.account});
+        if (ExecCount(db, kInsertVoucher,
+                      {category, key.serial, name, DayText(day), key.account, key.serial, key.account}) == 0)
+          throw Refusal(PricingResult::NoLine);
       },
       failure);
 }

@@ -296,9 +296,8 @@ class DayCloseTest : public QObject {
           ++voided;
           continue;
         }
-        // A voucher made while a close voided its lines carries no
-        // medicine: the pricing desk read the lines before the close and
-        // wrote the voucher after it. Nothing waits to be dispensed then.
+        // A voucher made while a close voided its lines must not exist:
+        // settled, it would record a visit with nothing to dispense.
         if (ScalarText(db, "select count(*) from 出库患者信息 where " + VisitKey::Condition(), key.Values()) == "0") {
           ++emptyVouchers;
           continue;
@@ -332,6 +331,7 @@ class DayCloseTest : public QObject {
           "%d settled with an empty voucher, %d desk postings failed",
           closes, refused, voided.load(), settled, emptyVouchers.load(), failures.load());
     QVERIFY2(failures.load() == 0, qPrintable(failureTexts.join(" / ")));
+    QCOMPARE(emptyVouchers.load(), 0);
     QVERIFY(settled > 0);
 
     Connection c = OpenClinicDatabase();
