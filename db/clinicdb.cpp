@@ -124,6 +124,11 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
     statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
                       .arg(QuotedName(QStringLiteral("%1_i%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedNames(index));
+  number = 0;
+  for (const QStringList& unique : table.uniques)
+    statements << QStringLiteral("create unique index if not exists %1 on %2 (%3)")
+                      .arg(QuotedName(QStringLiteral("%1_u%2").arg(table.name).arg(++number)), QuotedName(table.name),
+                           QuotedNames(unique));
   return statements;
 }
 

@@ -39,6 +39,10 @@ struct ClinicTable {
   QStringList key;
   // Secondary indexes, each a list of columns.
   std::vector<QStringList> indexes;
+  // Columns whose values no two rows may share, each list one key: names
+  // that the desks find rows by, so that two desks adding the same name at
+  // once leave one row.
+  std::vector<QStringList> uniques = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the
