@@ -102,7 +102,7 @@ void Tfwlbwh::wireHandlers() {
   connect(DBGrid1, &DataGrid::CellClick, this, &Tfwlbwh::DBGrid1CellClick);
   connect(DBGrid1, &DataGrid::KeyPress, this, &Tfwlbwh::DBGrid1KeyPress);
   // Only a double click on a row deletes, and the item of that row.
-  connect(DBGrid1, &DataGrid::doubleClicked, this, &Tfwlbwh::DBGrid1DblClick);
+  connect(DBGrid1, &DataGrid::DblClick, this, &Tfwlbwh::DBGrid1DblClick);
   connect(BitBtn1, &QPushButton::clicked, this, &Tfwlbwh::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &Tfwlbwh::BitBtn2Click);
   connect(BitBtn3, &QPushButton::clicked, this, &Tfwlbwh::BitBtn3Click);
@@ -178,8 +178,10 @@ void Tfwlbwh::BitBtn2Click() {
   clearServiceBoxes();
 }
 
-void Tfwlbwh::DBGrid1DblClick(const QModelIndex& index) {
-  const QString item = DBGrid1->Model()->Value(index.row(), kNameColumn).toString();
+void Tfwlbwh::DBGrid1DblClick() {
+  const int row = DBGrid1->DblClickRow();
+  if (row < 0) return;
+  const QString item = DBGrid1->Model()->Value(row, kNameColumn).toString();
   try {
     if (AskYesNo(kDeleteQuestion, kDeleteTitle) && DeleteServiceItem(connection_.db(), item) == ListChange::Failed)
       ShowMessage(kOperationFailed);

@@ -8,7 +8,6 @@
 
 class DataGrid;
 class QLineEdit;
-class QModelIndex;
 class QPushButton;
 
 class Tfwlbwh : public QWidget {
@@ -20,7 +19,7 @@ class Tfwlbwh : public QWidget {
   void Edit1Change();
   void DBGrid1CellClick();
   void DBGrid1KeyPress();
-  void DBGrid1DblClick(const QModelIndex& index);
+  void DBGrid1DblClick();
   void BitBtn1Click();
   void BitBtn2Click();
   void BitBtn3Click();

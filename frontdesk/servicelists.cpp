@@ -46,7 +46,11 @@ ListChange AddServiceItem(const QSqlDatabase& db, const QString& code, const QSt
   });
   if (done) return ListChange::Done;
   // A desk that added the same name a moment earlier holds it now.
-  return ItemExists(db, item) ? ListChange::Duplicate : ListChange::Failed;
+  try {
+    return ItemExists(db, item) ? ListChange::Duplicate : ListChange::Failed;
+  } catch (const DbError&) {
+    return ListChange::Failed;
+  }
 }
 
 ListChange ChangeServicePrice(const QSqlDatabase& db, const QString& name, const QString& priceText) {
