@@ -9,6 +9,7 @@
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskcontrols.h"
 #include "frontdesk/servicelists.h"
 #include "platform/amountkeys.h"
 #include "platform/grid.h"
@@ -26,12 +27,6 @@ const QString kNoShare = QStringLiteral("请输入提成比例，没有输入\"0
 
 const QList<int> kShareWidths = {60, 120, 100, 110};
 const QList<int> kShareDecimals = {kGeneral, kGeneral, 2, 2};
-
-QLineEdit* ReadOnlyBox(QWidget* parent, const QString& name) {
-  QLineEdit* box = NewEdit(parent, name);
-  box->setReadOnly(true);
-  return box;
-}
 }  // namespace
 
 TFormblfpsz::TFormblfpsz(QWidget* parent) : QWidget(parent) {
@@ -53,11 +48,10 @@ TFormblfpsz::TFormblfpsz(QWidget* parent) : QWidget(parent) {
 }
 
 void TFormblfpsz::buildLayout() {
-  DBGrid1 = new DataGrid(this);
-  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1 = NewGrid(this, QStringLiteral("DBGrid1"));
   DBGrid1->SetColumnDecimals(kShareDecimals);
-  Editpysx = ReadOnlyBox(this, QStringLiteral("Editpysx"));
-  Editxm = ReadOnlyBox(this, QStringLiteral("Editxm"));
+  Editpysx = NewReadOnlyEdit(this, QStringLiteral("Editpysx"));
+  Editxm = NewReadOnlyEdit(this, QStringLiteral("Editxm"));
   Editysbl = NewEdit(this, QStringLiteral("Editysbl"), QStringLiteral("0.0"));
   Editfwrbl = NewEdit(this, QStringLiteral("Editfwrbl"), QStringLiteral("0.0"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("修改"));

@@ -10,6 +10,7 @@
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskcontrols.h"
 #include "platform/amountkeys.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
@@ -34,13 +35,6 @@ const QList<int> kListWidths = {130};
 const int kCodeColumn = 0;
 const int kNameColumn = 1;
 const int kPriceColumn = 2;
-
-DataGrid* Grid(QWidget* parent, const QString& name, RowStripes stripes) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(name);
-  grid->SetStripes(stripes);
-  return grid;
-}
 
 QVBoxLayout* Panel(QWidget* parent, const QString& heading, DataGrid* grid, QLayout* boxes) {
   auto* panel = new QVBoxLayout;
@@ -68,16 +62,16 @@ Tfwlbwh::Tfwlbwh(QWidget* parent) : QWidget(parent) {
 }
 
 void Tfwlbwh::buildLayout() {
-  DBGrid1 = Grid(this, QStringLiteral("DBGrid1"), RowStripes::WhiteDesktop);
+  DBGrid1 = NewGrid(this, QStringLiteral("DBGrid1"), RowStripes::WhiteDesktop);
   Edit1 = NewEdit(this, QStringLiteral("Edit1"));
   Editpysx = NewEdit(this, QStringLiteral("Editpysx"));
   Edit2 = NewEdit(this, QStringLiteral("Edit2"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("填加"));
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("修改"));
-  DBGrid2 = Grid(this, QStringLiteral("DBGrid2"), RowStripes::YellowAqua);
+  DBGrid2 = NewGrid(this, QStringLiteral("DBGrid2"), RowStripes::YellowAqua);
   Edit4 = NewEdit(this, QStringLiteral("Edit4"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("填加"));
-  DBGrid3 = Grid(this, QStringLiteral("DBGrid3"), RowStripes::YellowAqua);
+  DBGrid3 = NewGrid(this, QStringLiteral("DBGrid3"), RowStripes::YellowAqua);
   Edit6 = NewEdit(this, QStringLiteral("Edit6"));
   BitBtn4 = NewButton(this, QStringLiteral("BitBtn4"), QStringLiteral("填加"));
 

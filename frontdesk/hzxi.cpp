@@ -8,6 +8,7 @@
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskcontrols.h"
 #include "frontdesk/todayfees.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
@@ -51,18 +52,6 @@ const int kMedicineFeeColumn = 4;
 const int kServiceFeeColumn = 5;
 const int kAccountColumn = 7;
 
-QLineEdit* ReadOnlyBox(QWidget* parent, const QString& name, const QString& text) {
-  QLineEdit* box = NewEdit(parent, name, text);
-  box->setReadOnly(true);
-  return box;
-}
-
-DataGrid* Grid(QWidget* parent, const QString& name) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(name);
-  return grid;
-}
-
 void OpenInto(DataGrid* grid, const QSqlDatabase& db, const QString& sql, const QVariantList& values,
               const QList<int>& widths) {
   QSqlQuery query = Exec(db, sql, values);
@@ -87,17 +76,17 @@ TFormjrhzxi::TFormjrhzxi(QWidget* parent) : QWidget(parent) {
 }
 
 void TFormjrhzxi::buildLayout() {
-  Editmz = ReadOnlyBox(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
-  Edit3 = ReadOnlyBox(this, QStringLiteral("Edit3"), QStringLiteral("0"));
-  Editzy = ReadOnlyBox(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
-  Edit4 = ReadOnlyBox(this, QStringLiteral("Edit4"), QStringLiteral("0"));
+  Editmz = NewReadOnlyEdit(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
+  Edit3 = NewReadOnlyEdit(this, QStringLiteral("Edit3"), QStringLiteral("0"));
+  Editzy = NewReadOnlyEdit(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
+  Edit4 = NewReadOnlyEdit(this, QStringLiteral("Edit4"), QStringLiteral("0"));
   Editzj = NewEdit(this, QStringLiteral("Editzj"), QStringLiteral("0.00"));
-  DBGrid1 = Grid(this, QStringLiteral("DBGrid1"));
+  DBGrid1 = NewGrid(this, QStringLiteral("DBGrid1"));
   DBGrid1->SetColumnDecimals(kVisitDecimals);
-  DBGrid2 = Grid(this, QStringLiteral("DBGrid2"));
+  DBGrid2 = NewGrid(this, QStringLiteral("DBGrid2"));
   DBGrid2->SetColumnDecimals(kMedicineDecimals);
   DBGrid2->hide();
-  DBGrid3 = Grid(this, QStringLiteral("DBGrid3"));
+  DBGrid3 = NewGrid(this, QStringLiteral("DBGrid3"));
   DBGrid3->SetColumnDecimals(kServiceDecimals);
   DBGrid3->hide();
   // The day window stays hidden: the window always shows today.

@@ -10,6 +10,7 @@
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskcontrols.h"
 #include "frontdesk/inpatients.h"
 #include "platform/amountkeys.h"
 #include "platform/clock.h"
@@ -35,19 +36,6 @@ const QString kDischargeTitle = QStringLiteral("患者出院提示");
 
 const QList<int> kPatientWidths = {80, 40, 40, 120};
 const QList<int> kLedgerWidths = {120, 100, 80, 70, 120};
-
-QLineEdit* ReadOnlyBox(QWidget* parent, const QString& name, const QString& text) {
-  QLineEdit* box = NewEdit(parent, name, text);
-  box->setReadOnly(true);
-  return box;
-}
-
-DataGrid* StripedGrid(QWidget* parent, const QString& name) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(name);
-  grid->SetStripes(RowStripes::BlackWhiteOnBlue);
-  return grid;
-}
 
 QLabel* Heading(QWidget* parent, const QString& text) {
   auto* label = new QLabel(text, parent);
@@ -82,16 +70,16 @@ void Tzyhzfygl::buildLayout() {
   Editzz = NewEdit(this, QStringLiteral("Editzz"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("制作入院凭证"));
   Editpysx = NewEdit(this, QStringLiteral("Editpysx"));
-  DBGrid2 = StripedGrid(this, QStringLiteral("DBGrid2"));
-  Edit7 = ReadOnlyBox(this, QStringLiteral("Edit7"), QString());
-  Edit6 = ReadOnlyBox(this, QStringLiteral("Edit6"), QString());
+  DBGrid2 = NewGrid(this, QStringLiteral("DBGrid2"), RowStripes::BlackWhiteOnBlue);
+  Edit7 = NewReadOnlyEdit(this, QStringLiteral("Edit7"), QString());
+  Edit6 = NewReadOnlyEdit(this, QStringLiteral("Edit6"), QString());
   Edit2 = NewEdit(this, QStringLiteral("Edit2"), QStringLiteral("0"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("填入押金"));
-  Edit3 = ReadOnlyBox(this, QStringLiteral("Edit3"), QStringLiteral("0.0"));
-  Edit4 = ReadOnlyBox(this, QStringLiteral("Edit4"), QStringLiteral("0.0"));
-  Edit5 = ReadOnlyBox(this, QStringLiteral("Edit5"), QStringLiteral("0.0"));
+  Edit3 = NewReadOnlyEdit(this, QStringLiteral("Edit3"), QStringLiteral("0.0"));
+  Edit4 = NewReadOnlyEdit(this, QStringLiteral("Edit4"), QStringLiteral("0.0"));
+  Edit5 = NewReadOnlyEdit(this, QStringLiteral("Edit5"), QStringLiteral("0.0"));
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("出院单"));
-  DBGrid1 = StripedGrid(this, QStringLiteral("DBGrid1"));
+  DBGrid1 = NewGrid(this, QStringLiteral("DBGrid1"), RowStripes::BlackWhiteOnBlue);
 
   QGridLayout* admission = FieldGrid(this, {{{"姓名：", Edit1},
                                              {"", ComboBox1},
