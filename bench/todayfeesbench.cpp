@@ -22,6 +22,8 @@ const QDate kLastDay(2026, 6, 30);
 const int kRuns = 21;
 
 struct Figures {
+  double newWindow = 0;
+  double newBare = 0;
   double openWindow = 0;
   double openBare = 0;
   double clickWindow = 0;
@@ -49,20 +51,27 @@ Figures Measure(const QString& folder, double factor) {
   });
   Figures figures;
   const QString day = DayText(Clock::today());
-  figures.openWindow = MedianMs(kRuns, [] { TFormjrhzxi window; });
-  figures.openBare = MedianMs(kRuns, [&] {
-    Connection c = OpenClinicDatabase();
-    const QSqlDatabase db = c.db();
+  const auto bare = [&](const QSqlDatabase& db) {
     PurgeVisitsWithoutIncome(db);
     ReadEvery(db, kSelectTodayVisits, {day, day});
     for (const char* category : {"门诊", "住院"}) {
       ScalarText(db, kSumVisitIncome, {day, day, QString::fromUtf8(category)});
       ScalarText(db, kCountVisits, {day, day, QString::fromUtf8(category)});
     }
+  };
+  // The whole window, its controls and connection included, against a
+  // bare connection running the statements.
+  figures.newWindow = MedianMs(kRuns, [] { TFormjrhzxi window; });
+  figures.newBare = MedianMs(kRuns, [&] {
+    Connection c = OpenClinicDatabase();
+    bare(c.db());
   });
+  // What opening reads, through the window's statements and grid models.
+  TFormjrhzxi window;
+  figures.openWindow = MedianMs(kRuns, [&] { window.FormCreate(); });
+  figures.openBare = MedianMs(kRuns, [&] { bare(store.db()); });
 
   // A visit of today with medicine and services, in the middle of the list.
-  TFormjrhzxi window;
   auto* visits = window.findChild<DataGrid*>(QStringLiteral("DBGrid1"));
   int row = visits->RecordCount() / 2;
   while (row < visits->RecordCount() &&
@@ -102,6 +111,7 @@ int main(int argc, char** argv) {
     std::printf("store of 10x history\n");
     const Figures ten = Measure(QDir(base).filePath(QStringLiteral("todayfees-10x")), 10);
     std::printf("\nmedian ms           window      bare   ratio   win 10x  bare 10x   ratio  10x/1x\n");
+    Row("window made", one.newWindow, one.newBare, ten.newWindow, ten.newBare);
     Row("open (purge, list)", one.openWindow, one.openBare, ten.openWindow, ten.openBare);
     Row("click (lines)", one.clickWindow, one.clickBare, ten.clickWindow, ten.clickBare);
   } catch (const DbError& e) {

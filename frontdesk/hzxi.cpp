@@ -68,8 +68,7 @@ TFormjrhzxi::TFormjrhzxi(QWidget* parent) : QWidget(parent) {
   connect(DBGrid3, &DataGrid::DblClick, this, &TFormjrhzxi::DBGrid2DblClick);
   try {
     connection_ = OpenClinicDatabase();
-    PurgeVisitsWithoutIncome(connection_.db());
-    openVisits();
+    FormCreate();
   } catch (const DbError& e) {
     ShowError(e.text());
   }
@@ -112,8 +111,11 @@ void TFormjrhzxi::buildLayout() {
   page->addWidget(DBGrid3, 1);
 }
 
-void TFormjrhzxi::openVisits() {
+void TFormjrhzxi::FormCreate() {
   const QSqlDatabase db = connection_.db();
+  DateTimePicker1->setDate(Clock::today());
+  DateTimePicker2->setDate(Clock::today());
+  PurgeVisitsWithoutIncome(db);
   const QString first = DayText(DateTimePicker1->date());
   const QString last = DayText(DateTimePicker2->date());
   for (QLineEdit* box : {Edit3, Edit4, Editmz, Editzy, Editzj}) box->clear();

@@ -24,13 +24,16 @@ class TFormjrhzxi : public QWidget {
  public:
   explicit TFormjrhzxi(QWidget* parent = nullptr);
 
+  // What opening does once the controls stand: the day window set to
+  // today, the purge, the list, its totals and counts.
+  void FormCreate();
+
  private slots:
   void DBGrid1CellClick();
   void DBGrid2DblClick();
 
  private:
   void buildLayout();
-  void openVisits();
 
   Connection connection_;
   QLineEdit* Editmz;
