@@ -25,6 +25,7 @@
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
+#include "reports/grsrbb.h"
 #include "stock/hjt.h"
 #include "stock/yprk.h"
 #include "stock/ypzlwh.h"
@@ -84,7 +85,7 @@ const WindowCommand kCommands[] = {
     {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, nullptr /* Make<TFormkccx> */},
     {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, nullptr /* Make<TFormyxqyj> */},
     {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, nullptr /* Make<TFormhcbb> */},
-    {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, nullptr /* Make<TFormgrsrbb> */},
+    {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, Make<TFormgrsrbb>},
     {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, nullptr /* Make<TFormdzbb> */},
     {"N36Click", "汇总对账报表", "汇总对账报表", "统计报表", nullptr, nullptr /* Make<TFormhzb> */},
     {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},

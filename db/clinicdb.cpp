@@ -125,10 +125,13 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
                       .arg(QuotedName(QStringLiteral("%1_i%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedNames(index));
   number = 0;
-  for (const QStringList& unique : table.uniques)
+  for (const QStringList& unique : table.uniques) {
+    QStringList trimmed;
+    for (const QString& column : unique) trimmed << QStringLiteral("(trim(%1))").arg(QuotedName(column));
     statements << QStringLiteral("create unique index if not exists %1 on %2 (%3)")
                       .arg(QuotedName(QStringLiteral("%1_u%2").arg(table.name).arg(++number)), QuotedName(table.name),
-                           QuotedNames(unique));
+                           trimmed.join(QStringLiteral(", ")));
+  }
   return statements;
 }
 
@@ -238,6 +241,14 @@ void CreateClinicSchema(const QSqlDatabase& db) {
     RollbackWrite(db);
     throw;
   }
+}
+
+void CreateMissingClinicIndexes(const QSqlDatabase& db) {
+  const bool postgres = IsPostgres(db);
+  const QSet<QString> existing = ExistingTables(db);
+  for (const ClinicTable& table : ClinicTables())
+    if (existing.contains(table.name))
+      for (const QString& statement : TableStatements(table, postgres).mid(1)) ExecDirect(db, statement);
 }
 
 void BeginWrite(const QSqlDatabase& db) {

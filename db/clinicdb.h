@@ -35,6 +35,10 @@ QString LikeOperator(const QSqlDatabase& db);
 
 // Makes every clinic table, with its keys and indexes, that is missing.
 void CreateClinicSchema(const QSqlDatabase& db);
+// Makes the indexes that a store made before them lacks (tables that exist
+// keep theirs; a table made later gets its own when it is made). Slow on a
+// large store: for tools and benchmarks, never on opening a window.
+void CreateMissingClinicIndexes(const QSqlDatabase& db);
 
 // Every row of a select, read before anything else runs. On PostgreSQL a
 // forward-only result arrives row by row, and the next statement on the

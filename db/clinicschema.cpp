@@ -84,6 +84,12 @@ ClinicTable UniqueBy(ClinicTable table, const char* column) {
   return table;
 }
 
+// Indexes over several columns, after those that follow from the columns.
+ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& indexes) {
+  for (const QStringList& index : indexes) table.indexes.push_back(index);
+  return table;
+}
+
 std::vector<ClinicTable> MakeTables() {
   const QStringList byCode{QStringLiteral("编号")};
   const QStringList byName{QStringLiteral("姓名")};
@@ -119,16 +125,20 @@ std::vector<ClinicTable> MakeTables() {
              LineTotal()}),
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
-      Table("服务信息", WithRowId(ServiceLineColumns())),
+      // The income report reads one person's lines over a date window.
+      WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")}}),
       Table("患者信息",
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),
              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
             // The purge of visits without income finds them by it.
             {}, {QStringLiteral("收入金额(元)")}),
-      Table("出库信息",
-            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"), Text("出库人帐号"),
-             Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"), Text("收费类别"), LineTotal()}),
+      WithIndexes(Table("出库信息",
+                        {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                         Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
+                         Text("收费类别"), LineTotal()}),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),
@@ -153,7 +163,8 @@ std::vector<ClinicTable> MakeTables() {
 
       // Inpatients.
       UniqueBy(Table("入院信息表",
-                     {Text("拼音缩写"), Text("姓名"), Text("性别"), Text("年龄"), Text("合作医疗证号"), Text("住址")}),
+                     {Text("拼音缩写"), Text("姓名"), Text("性别"), Text("年龄"), Text("合作医疗证号"), Text("住址")},
+                     {}, byName),
                "姓名"),
       Table("住院患者押金表", {Text("姓名"), Day("时间"), Text("收费类别"), Number("金额"), Text("操作人帐号")}, {},
             byName),

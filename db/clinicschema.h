@@ -39,9 +39,10 @@ struct ClinicTable {
   QStringList key;
   // Secondary indexes, each a list of columns.
   std::vector<QStringList> indexes;
-  // Columns whose values no two rows may share, each list one key: names
-  // that the desks find rows by, so that two desks adding the same name at
-  // once leave one row.
+  // Columns whose values, trimmed, no two rows may share, each list one
+  // key: names that the desks find rows by, so that two desks adding the
+  // same name at once leave one row. Kept on the trimmed text, so that a
+  // plain select still reads the rows in the table's own order.
   std::vector<QStringList> uniques = {};
 
   const ClinicColumn* Find(const QString& column) const;
