@@ -20,12 +20,20 @@
 #include "db/sql.h"
 #include "frontdesk/blfpb.h"
 #include "frontdesk/fwlbwh.h"
+#include "frontdesk/hzty.h"
 #include "frontdesk/hzxi.h"
+#include "frontdesk/kccx.h"
+#include "frontdesk/ypbs.h"
+#include "frontdesk/ypfk.h"
+#include "frontdesk/yxqyj.h"
 #include "frontdesk/zyhzfy.h"
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
 #include "reports/grsrbb.h"
+#include "reports/hcbb.h"
+#include "reports/hzxibb.h"
+#include "reports/zyhzhzb.h"
 #include "stock/hjt.h"
 #include "stock/yprk.h"
 #include "stock/ypzlwh.h"
@@ -77,20 +85,20 @@ const WindowCommand kCommands[] = {
     {"N10Click", "付药台", "付药台", "门诊前台", nullptr, nullptr /* Make<TFormfyt> */},
     {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, Make<TFormjrhzxi>},
     {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, Make<Tzyhzfygl>},
-    {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, nullptr /* Make<TFormhzty> */},
-    {"N23Click", "药品反库", "药品反库", "药房管理", nullptr, nullptr /* Make<TFormypfk> */},
-    {"N29Click", "药品报损信息", "药品报损信息", "药房管理", nullptr, nullptr /* Make<TFormypbs> */},
+    {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, Make<TFormhzty>},
+    {"N23Click", "药品反库", "药品反库", "药房管理", nullptr, Make<TFormypfk>},
+    {"N29Click", "药品报损信息", "药品报损信息", "药房管理", nullptr, Make<TFormypbs>},
     {"NfwlbClick", "服务类别维护", "服务类别维护", "药房管理", nullptr, Make<Tfwlbwh>},
     {"N44Click", "财务比例分配设置单", "财务比例分配设置单", "药房管理", nullptr, Make<TFormblfpsz>},
-    {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, nullptr /* Make<TFormkccx> */},
-    {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, nullptr /* Make<TFormyxqyj> */},
-    {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, nullptr /* Make<TFormhcbb> */},
+    {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, Make<TFormkccx>},
+    {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, Make<TFormyxqyj>},
+    {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, Make<TFormhcbb>},
     {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, Make<TFormgrsrbb>},
     {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, nullptr /* Make<TFormdzbb> */},
     {"N36Click", "汇总对账报表", "汇总对账报表", "统计报表", nullptr, nullptr /* Make<TFormhzb> */},
     {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},
-    {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, nullptr /* Make<TFormzyhzhz> */},
-    {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, nullptr /* Make<TFormhzxibb> */},
+    {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, Make<TFormzyhzhz>},
+    {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, Make<TFormhzxibb>},
     {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, nullptr /* Make<TFormrkbb> */},
     {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, nullptr /* Make<TFormypckbb> */},
     {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, nullptr /* Make<TFormypfkbb> */},

@@ -257,6 +257,10 @@ void BeginWrite(const QSqlDatabase& db) {
   ExecDirect(db, IsPostgres(db) ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
 }
 
+void HoldKeyUntilCommit(const QSqlDatabase& db, const QString& key) {
+  if (IsPostgres(db)) Exec(db, QStringLiteral("select pg_advisory_xact_lock(hashtext(?))"), {key});
+}
+
 void CommitWrite(const QSqlDatabase& db) { ExecDirect(db, QStringLiteral("commit")); }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {

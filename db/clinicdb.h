@@ -60,6 +60,12 @@ void CommitWrite(const QSqlDatabase& db);
 // which ends the transaction anyway).
 void RollbackWrite(const QSqlDatabase& db) noexcept;
 
+// Inside a write transaction: waits until no other transaction holds the
+// same key, and holds it until this one ends. Two desks that would both
+// make the same missing row (a batch returned to) then make it once.
+// SQLite's write lock, held from the begin, already does this.
+void HoldKeyUntilCommit(const QSqlDatabase& db, const QString& key);
+
 // Scratch tables private to one connection, so that two desks running the
 // same computation never see or break each other's rows. They vanish when
 // the connection closes, and a rolled-back transaction takes back the ones

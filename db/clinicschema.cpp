@@ -90,6 +90,17 @@ ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& index
   return table;
 }
 
+// Supplies are loaded in whatever day order their files come in, so the
+// rows of one month lie scattered over the whole table: a report of a date
+// window reads them from an index of every column, the day and the columns
+// its filters test first, and never visits the table.
+ClinicTable ReadByDay(ClinicTable table, const QStringList& leading) {
+  QStringList columns = leading;
+  for (const ClinicColumn& column : table.columns)
+    if (!columns.contains(column.name)) columns << column.name;
+  return WithIndexes(std::move(table), {columns});
+}
+
 std::vector<ClinicTable> MakeTables() {
   const QStringList byCode{QStringLiteral("编号")};
   const QStringList byName{QStringLiteral("姓名")};
@@ -109,11 +120,15 @@ std::vector<ClinicTable> MakeTables() {
 
       // Stock.
       Table("库存", {Text("编号"), Number("数量")}, byCode),
+      // Batches and receipts by quantity too: a return to the supplier
+      // purges the empty rows of both without reading either whole.
       Table("药品过期表",
-            {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}),
+            {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}, {},
+            {QStringLiteral("数量")}),
       Table("入库信息",
             {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"), LineTotal(),
-             Text("药品来源"), Text("入库人帐号"), RowId()}),
+             Text("药品来源"), Text("入库人帐号"), RowId()},
+            {}, {QStringLiteral("数量")}),
 
       // Visit flow.
       Table("收银信息",
@@ -190,13 +205,15 @@ std::vector<ClinicTable> MakeTables() {
       Table("财务综合报表",
             {Day("时间"), Number("药品利润(元)"), Number("服务项目利润(元)"), Number("本月购药金额(元)"),
              Number("耗材金额(元)"), Number("本月库存金额(元)"), Number("本月库存零售金额(元)")}),
-      Table("卫材入库历史记录表",
-            {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"), Number("总价(元)"),
-             Text("供货商"), Text("产地"), Text("入库人帐号")}),
-      Table("卫材出库表",
-            {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"), Number("售价(元)"),
-             Number("进货金额(元)"), Number("零售金额(元)"), Number("利润金额(元)"), Number("总价(元)"),
-             Text("供货商"), Text("产地"), Text("领取人")}),
+      ReadByDay(Table("卫材入库历史记录表",
+                      {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"),
+                       Number("总价(元)"), Text("供货商"), Text("产地"), Text("入库人帐号")}),
+                {"时间", "供货商", "入库人帐号"}),
+      ReadByDay(Table("卫材出库表",
+                      {Text("产品名称"), Day("时间"), Number("数量"), Text("单位"), Number("单价(元)"),
+                       Number("售价(元)"), Number("进货金额(元)"), Number("零售金额(元)"), Number("利润金额(元)"),
+                       Number("总价(元)"), Text("供货商"), Text("产地"), Text("领取人")}),
+                {"时间", "供货商", "领取人"}),
       Table("时间表", {Day("时间")}),
   };
 }

@@ -34,7 +34,7 @@ QString LedgerSum(const QSqlDatabase& db, const QString& sql, const QString& nam
 }
 }  // namespace
 
-AdmissionOutcome AdmitPatient(const QSqlDatabase& db, const Admission& patient) {
+AdmissionOutcome AdmitInpatient(const QSqlDatabase& db, const InpatientAdmission& patient) {
   const QString name = patient.name.trimmed();
   const QString sex = patient.sex.trimmed();
   if (Admitted(db, name)) return AdmissionOutcome::Duplicate;

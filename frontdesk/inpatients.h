@@ -6,7 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
-struct Admission {
+struct InpatientAdmission {
   QString pinyin;   // 拼音缩写
   QString name;     // 姓名
   QString sex;      // 性别
@@ -22,7 +22,7 @@ enum class AdmissionOutcome {
 };
 
 // Registers the patient (values trimmed). Store errors throw DbError.
-AdmissionOutcome AdmitPatient(const QSqlDatabase& db, const Admission& patient);
+AdmissionOutcome AdmitInpatient(const QSqlDatabase& db, const InpatientAdmission& patient);
 
 enum class DepositOutcome {
   Booked,

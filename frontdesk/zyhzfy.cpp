@@ -170,10 +170,10 @@ void Tzyhzfygl::EditpysxChange() {
 }
 
 void Tzyhzfygl::BitBtn3Click() {
-  const Admission patient{Editpysx->text(), Edit1->text(),      ComboBox1->currentText(),
+  const InpatientAdmission patient{Editpysx->text(), Edit1->text(),      ComboBox1->currentText(),
                           Editnl->text(),   Edithzylzh->text(), Editzz->text()};
   try {
-    switch (AdmitPatient(connection_.db(), patient)) {
+    switch (AdmitInpatient(connection_.db(), patient)) {
       case AdmissionOutcome::Admitted: break;
       case AdmissionOutcome::Duplicate: ShowMessage(kDuplicateName); break;
       case AdmissionOutcome::Incomplete: ShowMessage(kIncomplete); break;

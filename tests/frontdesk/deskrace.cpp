@@ -75,7 +75,7 @@ class DeskRaceTest : public QObject {
       for (int i = 0; i < names; ++i) {
         // Each desk walks the names from another starting point.
         const QString name = QStringLiteral("病人%1").arg((i + desk) % names);
-        const AdmissionOutcome outcome = AdmitPatient(db, {"BR", name, "男", "30", "", ""});
+        const AdmissionOutcome outcome = AdmitInpatient(db, {"BR", name, "男", "30", "", ""});
         Check(outcome != AdmissionOutcome::Incomplete, "refused as incomplete");
         if (outcome == AdmissionOutcome::Admitted) ++admitted;
       }
@@ -89,7 +89,7 @@ class DeskRaceTest : public QObject {
   void depositsRacingADischargeLeaveNoLedgerRow() {
     for (int round = 0; round < 3; ++round) {
       const QString name = QStringLiteral("张三%1").arg(round);
-      QCOMPARE(AdmitPatient(db(), {"ZS", name, "男", "", "", ""}), AdmissionOutcome::Admitted);
+      QCOMPARE(AdmitInpatient(db(), {"ZS", name, "男", "", "", ""}), AdmissionOutcome::Admitted);
       std::atomic<int> booked = 0;
       std::atomic<int> depositDesksDone = 0;
       const QStringList failures = RunDesks(Desks(), [&](int desk, const QSqlDatabase& db) {
@@ -117,7 +117,7 @@ class DeskRaceTest : public QObject {
   }
 
   void withoutADischargeTheLedgerHoldsWhatWasReportedBooked() {
-    QCOMPARE(AdmitPatient(db(), {"LS", "李四", "女", "", "", ""}), AdmissionOutcome::Admitted);
+    QCOMPARE(AdmitInpatient(db(), {"LS", "李四", "女", "", "", ""}), AdmissionOutcome::Admitted);
     std::atomic<int> bookedCents = 0;
     const QStringList failures = RunDesks(Desks(), [&](int desk, const QSqlDatabase& db) {
       for (int i = 0; i < 20; ++i) {

@@ -79,12 +79,12 @@ class InpatientsTest : public QObject {
   }
 
   void admissionTakesEachNameOnce() {
-    const Admission patient{"ZS", " 张三 ", "男", "40", "A1", "东街"};
-    QCOMPARE(AdmitPatient(db(), patient), AdmissionOutcome::Admitted);
+    const InpatientAdmission patient{"ZS", " 张三 ", "男", "40", "A1", "东街"};
+    QCOMPARE(AdmitInpatient(db(), patient), AdmissionOutcome::Admitted);
     QCOMPARE(TableRows(db(), "入院信息表"), QStringList{"ZS|张三|男|40|A1|东街"});
-    QCOMPARE(AdmitPatient(db(), {"ZS", "张三", "女", "", "", ""}), AdmissionOutcome::Duplicate);
-    QCOMPARE(AdmitPatient(db(), {"", "  ", "男", "", "", ""}), AdmissionOutcome::Incomplete);
-    QCOMPARE(AdmitPatient(db(), {"LS", "李四", "性别", "", "", ""}), AdmissionOutcome::Incomplete);
+    QCOMPARE(AdmitInpatient(db(), {"ZS", "张三", "女", "", "", ""}), AdmissionOutcome::Duplicate);
+    QCOMPARE(AdmitInpatient(db(), {"", "  ", "男", "", "", ""}), AdmissionOutcome::Incomplete);
+    QCOMPARE(AdmitInpatient(db(), {"LS", "李四", "性别", "", "", ""}), AdmissionOutcome::Incomplete);
     QCOMPARE(count("select count(*) from 入院信息表"), QString("1"));
     // The store itself holds the name once, whoever writes.
     QVERIFY_THROWS_EXCEPTION(DbError, Admit(db(), "张三", "ZS"));

@@ -1,0 +1,167 @@
+// Times the clinic history reports (supplies, inpatient fees, patient
+// information) on the clinic benchmarks' store: each window's query through
+// the window itself, its buttons clicked as a user clicks them, against the
+// same statements run bare (prepared, executed, every row read). Over a
+// month and a year of history; the inpatient fees over a 30-day stay.
+//   historybench <folder> [factor]
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cstdio>
+
+#include "bench/clinicgen.h"
+#include "db/clinicconventions.h"
+#include "db/clinicdb.h"
+#include "db/sql.h"
+#include "reports/hcbb.h"
+#include "reports/hzxibb.h"
+#include "reports/suppliesquery.h"
+#include "reports/zyhzhzb.h"
+
+namespace {
+struct Statement {
+  QString sql;
+  QVariantList values;
+};
+
+// The statements as a bare client runs them: every row read, every value.
+int RunBare(const QSqlDatabase& db, const QList<Statement>& statements) {
+  int rows = 0;
+  for (const Statement& s : statements) {
+    QSqlQuery query = Exec(db, s.sql, s.values);
+    const int columns = query.record().count();
+    while (query.next()) {
+      for (int c = 0; c < columns; ++c) query.value(c);
+      ++rows;
+    }
+  }
+  return rows;
+}
+
+template <typename T>
+T* Child(QWidget& window, const char* name) {
+  return window.findChild<T*>(QString::fromUtf8(name));
+}
+
+void Report(const char* window, const char* what, int rows, double windowMs, double bareMs) {
+  std::printf("| %s | %s | %d | %.1f ms | %.1f ms | %.2f |\n", window, what, rows, windowMs, bareMs,
+              windowMs / bareMs);
+  std::fflush(stdout);
+}
+
+struct Span {
+  const char* name;
+  QDate first;
+  QDate last;
+};
+
+void PatientInformation(const QSqlDatabase& db, const Span& span, const QString& name) {
+  TFormhzxibb window;
+  Child<QDateEdit>(window, "DateTimePicker1")->setDate(span.first);
+  Child<QDateEdit>(window, "DateTimePicker2")->setDate(span.last);
+  Child<QLineEdit>(window, "Edit1")->setText(name);
+  QPushButton* query = Child<QPushButton>(window, "BitBtn1");
+  const QString first = DayText(span.first), last = DayText(span.last);
+  const QString like = LikeOperator(db), pattern = "%" + name + "%";
+  const QList<Statement> statements{{kSelectVisits.arg(like), {first, last, pattern}},
+                                    {kSumListed.arg(like), {first, last, pattern}},
+                                    {kSumCategory, {first, last, "门诊"}},
+                                    {kSumCategory, {first, last, "住院"}},
+                                    {kCountCategory, {first, last, "门诊"}},
+                                    {kCountCategory, {first, last, "住院"}}};
+  const int rows = RunBare(db, statements) - 5;
+  const double windowMs = MedianMs(15, [&] { query->click(); });
+  const double bareMs = MedianMs(15, [&] { RunBare(db, statements); });
+  const QString what = QString("%1, %2").arg(span.name, name.isEmpty() ? "every name" : name);
+  Report("患者信息报表", qPrintable(what), rows, windowMs, bareMs);
+}
+
+void InpatientFees(const QSqlDatabase& db, const QDate& last) {
+  const QDate first = last.addDays(-29);
+  const QString name = ScalarText(
+      db, "select 姓名 from 患者信息 where 收费类别 = '住院' and 时间 between ? and ? order by 姓名 limit 1",
+      {DayText(first), DayText(last)});
+  TFormzyhzhz window;
+  Child<QComboBox>(window, "ComboBox1")->setEditText(name);
+  Child<QDateEdit>(window, "DateTimePicker1")->setDate(first);
+  Child<QDateEdit>(window, "DateTimePicker2")->setDate(last);
+  QPushButton* report = Child<QPushButton>(window, "BitBtn1");
+  const QVariantList values = InpatientLineValues(name, DayText(first), DayText(last));
+  const QList<Statement> statements{{kSelectInpatientMedicine, values},        {kSelectInpatientServices, values},
+                                    {kSumInpatientServicesByCategory, values}, {kSumInpatientMedicineByCategory, values},
+                                    {kSumInpatientMedicine, values},           {kSumInpatientServices, values}};
+  const int rows = RunBare(db, {statements[0], statements[1]});
+  const double windowMs = MedianMs(15, [&] { report->click(); });
+  const double bareMs = MedianMs(15, [&] { RunBare(db, statements); });
+  Report("住院患者费用统计表", qPrintable("30-day stay of " + name), rows, windowMs, bareMs);
+}
+
+void Supplies(const QSqlDatabase& db, const Span& span) {
+  TFormhcbb window;
+  const SuppliesFilter filter{DayText(span.first), DayText(span.last), std::nullopt, QStringLiteral("%")};
+  Child<QDateEdit>(window, "DateTimePicker1")->setDate(span.first);
+  Child<QDateEdit>(window, "DateTimePicker2")->setDate(span.last);
+  Child<QDateEdit>(window, "DateTimePicker3")->setDate(span.first);
+  Child<QDateEdit>(window, "DateTimePicker4")->setDate(span.last);
+  const auto statement = [&](const QString& sql, const QString& person) {
+    return Statement{filter.Statement(db, sql, person), filter.Values()};
+  };
+  const QList<Statement> receipts{statement(kSelectSupplyReceipts, kReceiver), statement(kSumSupplyReceipts, kReceiver),
+                                  {"select 药品来源 from 药品来源", {}}};
+  const QList<Statement> issues{statement(kSelectSupplyIssues, kRecipient),
+                                statement(kSumSupplyIssueCost, kRecipient),
+                                statement(kSumSupplyIssueRetail, kRecipient),
+                                statement(kSumSupplyIssueProfit, kRecipient)};
+  QPushButton* receiptQuery = Child<QPushButton>(window, "BitBtn3");
+  QPushButton* issueQuery = Child<QPushButton>(window, "BitBtn4");
+  Report("卫材报表", qPrintable(QString("receipts, %1").arg(span.name)), RunBare(db, {receipts[0]}),
+         MedianMs(15, [&] { receiptQuery->click(); }), MedianMs(15, [&] { RunBare(db, receipts); }));
+  Report("卫材报表", qPrintable(QString("issues, %1").arg(span.name)), RunBare(db, {issues[0]}),
+         MedianMs(15, [&] { issueQuery->click(); }), MedianMs(15, [&] { RunBare(db, issues); }));
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: historybench <folder> [factor]\n");
+    return 2;
+  }
+  const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
+  ClinicHistoryScale scale;
+  scale.suppliesRows = 100000;
+  scale.patientReturns = 30000;
+  scale.supplierReturns = 3000;
+  scale.writeOffs = 3000;
+  scale.inpatients = 200;
+  try {
+    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), scale.Times(factor), [](const QString& step) {
+      std::printf("generating: %s\n", qPrintable(step));
+      std::fflush(stdout);
+    });
+    const QSqlDatabase db = store.db();
+    const QDate last = QDate::fromString(ScalarText(db, "select max(时间) from 患者信息").left(10), Qt::ISODate);
+    std::printf("%s visits, %s dispensed lines, %s supplies rows each way, last day %s\n\n",
+                qPrintable(ScalarText(db, "select count(*) from 患者信息")),
+                qPrintable(ScalarText(db, "select count(*) from 出库信息")),
+                qPrintable(ScalarText(db, "select count(*) from 卫材出库表")), qPrintable(DayText(last)));
+    std::printf("| window | query | rows | window | bare | ratio |\n|---|---|---:|---:|---:|---:|\n");
+    const Span month{"a month", last.addDays(-29), last};
+    const Span year{"a year", last.addDays(-364), last};
+    for (const Span& span : {month, year}) PatientInformation(db, span, QString());
+    // A patient of the last day, so that the month lists a visit.
+    const QString patient = ScalarText(db, "select min(姓名) from 患者信息 where 时间 = ?", {DayText(last)});
+    PatientInformation(db, month, patient);
+    PatientInformation(db, year, patient);
+    InpatientFees(db, last);
+    for (const Span& span : {month, year}) Supplies(db, span);
+  } catch (const DbError& e) {
+    std::fprintf(stderr, "historybench: %s\n", qPrintable(e.text()));
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// Moving a settled outpatient visit to the inpatient account, and the
+// admission that must come first for a patient not yet admitted.
+#include <QSqlDatabase>
+#include <QString>
+
+#include "db/clinicconventions.h"
+
+// One visit as the patient information list shows it.
+struct ListedVisit {
+  VisitKey key;
+  QString day;   // 时间 of its 患者信息 row, as DayText
+  QString name;  // 姓名, trimmed
+};
+
+// Re-classes the visit's 患者信息 row, then its medicine and service lines
+// of the same day, from '门诊' to '住院', and books the visit's amount, as
+// stored when the move runs, as a '支出' of its day in the deposit ledger,
+// by userName. One transaction: a visit that is not exactly one '门诊' row
+// (already moved, moved meanwhile at another desk, gone) moves nothing.
+// Returns false when everything was rolled back (failure: the reason).
+bool MoveToInpatient(const QSqlDatabase& db, const ListedVisit& visit, const QString& userName,
+                     QString* failure = nullptr);
+
+struct Admission {
+  QString name;
+  QString sex;
+  QString age;
+  QString insuranceCard;  // 合作医疗证号
+  QString address;
+};
+
+// Admits the patient with the pinyin code of the name, by which the
+// inpatient window lists its patients, unless the name is admitted
+// already (perhaps a moment ago at another desk). True when it inserted;
+// throws DbError.
+bool AdmitPatient(const QSqlDatabase& db, const Admission& admission);
+// Whether a patient of that name is admitted.
+bool IsAdmitted(const QSqlDatabase& db, const QString& name);
