@@ -171,7 +171,7 @@ void Tzyhzfygl::EditpysxChange() {
 
 void Tzyhzfygl::BitBtn3Click() {
   const InpatientAdmission patient{Editpysx->text(), Edit1->text(),      ComboBox1->currentText(),
-                          Editnl->text(),   Edithzylzh->text(), Editzz->text()};
+                                   Editnl->text(),   Edithzylzh->text(), Editzz->text()};
   try {
     switch (AdmitInpatient(connection_.db(), patient)) {
       case AdmissionOutcome::Admitted: break;
