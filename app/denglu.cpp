@@ -46,6 +46,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
   auto* button = new QPushButton(Glyph(glyph), text, parent);
   button->setObjectName(name);
   button->setGeometry(x, 400, 97, 25);
+  button->setAutoDefault(true);  // Enter on the focused button presses it
   return button;
 }
 }  // namespace
@@ -134,6 +135,14 @@ void Tdl::closeEvent(QCloseEvent* event) {
   // exit button does.
   event->accept();
   TerminateProgram();
+}
+
+void Tdl::showEvent(QShowEvent* event) {
+  // Shown again after someone left the desk: the account and name stay as
+  // a reminder, the password does not, or one click would log the next
+  // person in as the last.
+  if (!event->spontaneous()) Edit3->clear();
+  QWidget::showEvent(event);
 }
 
 void Tdl::LookUpName() {

@@ -25,6 +25,7 @@ class Tdl : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void LookUpName();

@@ -14,6 +14,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
   button->setGeometry(x, 396, 89, 27);
+  button->setAutoDefault(true);  // Enter on the focused button presses it
   return button;
 }
 }  // namespace
@@ -46,6 +47,9 @@ TFormhelp::TFormhelp(QWidget* parent) : QWidget(parent) {
   MediaPlayer1 = new MediaPlayer(this);
   MediaPlayer1->setObjectName(QStringLiteral("MediaPlayer1"));
 
+  // A file that is there but no sound shows the player's own error, as a
+  // missing one does.
+  connect(MediaPlayer1, &MediaPlayer::Failed, this, [](const QString& text) { ShowError(text); });
   connect(BitBtn1, &QPushButton::clicked, this, &TFormhelp::BitBtn1Click);
   OnClick(Image2, [this] { Image2Click(); });
   connect(BitBtn2, &QPushButton::clicked, this, &TFormhelp::BitBtn2Click);

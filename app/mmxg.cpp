@@ -58,6 +58,10 @@ TFormmaxg::TFormmaxg(QWidget* parent) : QWidget(parent) {
   BitBtn2 = new QPushButton(QStringLiteral("离开"), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
   BitBtn2->setGeometry(560, 384, 89, 27);
+  // Enter on a focused button presses it: the repeat check leaves the focus
+  // on "更改" for exactly that.
+  BitBtn1->setAutoDefault(true);
+  BitBtn2->setAutoDefault(true);
   setTabOrder(Edit1, Edit2);
   setTabOrder(Edit2, Edit3);
   setTabOrder(Edit3, BitBtn1);

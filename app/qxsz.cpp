@@ -61,6 +61,9 @@ TFormqxsz::TFormqxsz(QWidget* parent) : QWidget(parent) {
   BitBtn1 = Named(new QPushButton(Glyph(QStringLiteral("glyph-add.png")), QStringLiteral("填加"), this),
                   QStringLiteral("BitBtn1"), QRect(64, 420, 97, 27));
 
+  // Enter on a focused button presses it.
+  BitBtn2->setAutoDefault(true);
+  BitBtn1->setAutoDefault(true);
   setTabOrder(CheckBoxypxi, CheckBoxxtsz);
   setTabOrder(CheckBoxxtsz, CheckBoxyprk);
   setTabOrder(CheckBoxyprk, CheckBoxypfk);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -20,12 +21,15 @@
 #include "db/sql.h"
 #include "frontdesk/blfpb.h"
 #include "frontdesk/fwlbwh.h"
+#include "frontdesk/fyt.h"
 #include "frontdesk/hzty.h"
 #include "frontdesk/hzxi.h"
 #include "frontdesk/kccx.h"
+#include "frontdesk/syt.h"
 #include "frontdesk/ypbs.h"
 #include "frontdesk/ypfk.h"
 #include "frontdesk/yxqyj.h"
+#include "frontdesk/zgyy.h"
 #include "frontdesk/zyhzfy.h"
 #include "platform/messages.h"
 #include "platform/session.h"
@@ -33,6 +37,11 @@
 #include "reports/grsrbb.h"
 #include "reports/hcbb.h"
 #include "reports/hzxibb.h"
+#include "reports/ypbsbb.h"
+#include "reports/ypckbb.h"
+#include "reports/ypfkbb.h"
+#include "reports/yphztybb.h"
+#include "reports/yprkbb.h"
 #include "reports/zyhzhzb.h"
 #include "stock/hjt.h"
 #include "stock/yprk.h"
@@ -48,9 +57,11 @@ const char* const kRightProperty = "brimwickRight";
 const char* const kMaximisedProperty = "brimwickMaximised";
 
 const char* const kHelp = "帮助";
-// Menu headings, left to right; 返回界面 and 退出 follow, then 帮助.
-const char* const kHeadings[] = {"资料维护", "产品入库操作", "产品出库操作", "系统设置",
-                                 "财务统计", "药房管理",     "门诊前台",     "统计报表"};
+const char* const kTitle = "Brimwick";
+// The laid-out menu headings, left to right; 返回界面 and 退出 follow, then
+// 帮助, and after it the headings of the clinic's commands.
+const char* const kHeadings[] = {"资料维护", "产品入库操作", "产品出库操作", "系统设置", "财务统计"};
+const char* const kClinicHeadings[] = {"药房管理", "门诊前台", "统计报表"};
 
 template <class Window>
 QWidget* Make() {
@@ -80,9 +91,9 @@ const WindowCommand kCommands[] = {
     {"NyprkClick", "药品入库", "药品入库", "药房管理", "产品入库", Make<Typrk>},
     {"N13Click", "划价台", "划价台", "门诊前台", "产品出库", Make<TFormhjt>},
     {"N14Click", "权限设置", "权限设置", "药房管理", "系统设置", Make<TFormqxsz>},
-    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, nullptr /* Make<TFormzgyy> */},
-    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, nullptr /* Make<TFormsyt> */},
-    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, nullptr /* Make<TFormfyt> */},
+    {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, Make<TFormzgyy>},
+    {"N26Click", "收银台", "收银台", "门诊前台", nullptr, Make<TFormsyt>},
+    {"N10Click", "付药台", "付药台", "门诊前台", nullptr, Make<TFormfyt>},
     {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, Make<TFormjrhzxi>},
     {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, Make<Tzyhzfygl>},
     {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, Make<TFormhzty>},
@@ -99,11 +110,11 @@ const WindowCommand kCommands[] = {
     {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},
     {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, Make<TFormzyhzhz>},
     {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, Make<TFormhzxibb>},
-    {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, nullptr /* Make<TFormrkbb> */},
-    {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, nullptr /* Make<TFormypckbb> */},
-    {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, nullptr /* Make<TFormypfkbb> */},
-    {"N19Click", "药品报损报表", "药品报损报表", "统计报表", nullptr, nullptr /* Make<TFormbsbb> */},
-    {"N32Click", "患者退药报表", "患者退药报表", "统计报表", nullptr, nullptr /* Make<TFormyphztybb> */},
+    {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, Make<TFormrkbb>},
+    {"N12Click", "药品出库报表", "药品出库报表", "统计报表", nullptr, Make<TFormypckbb>},
+    {"N18Click", "药品返库报表", "药品返库报表", "统计报表", nullptr, Make<TFormypfkbb>},
+    {"N19Click", "药品报损报表", "药品报损报表", "统计报表", nullptr, Make<TFormbsbb>},
+    {"N32Click", "患者退药报表", "患者退药报表", "统计报表", nullptr, Make<TFormyphztybb>},
 };
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
@@ -178,7 +189,7 @@ QColor GradientRowColor(int y, int height, const QColor& start, const QColor& en
 
 Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("zhjiemian"));
-  setWindowTitle(QStringLiteral("Brimwick"));
+  setWindowTitle(Text(kTitle));
   setWindowIcon(Glyph(QStringLiteral("icon.png")));
   // No close box: the exit command is the way out.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -204,8 +215,14 @@ Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, 105, 105);
 
+  ColorDialog1 = new QColorDialog(this);
+  ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
+
   BuildMenu();
   BuildStatusBar();
+  // The title names the maximised work window while one is shown, and
+  // only that one.
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, &Tzhjiemian::UpdateTitle);
   Session::SetReturnToLogin([self = QPointer<Tzhjiemian>(this)] {
     if (!self) return;
     self->hide();
@@ -235,6 +252,7 @@ void Tzhjiemian::BuildMenu() {
   addItem(bar, QStringLiteral("返回界面"), QStringLiteral("N30"), &Tzhjiemian::N30Click);
   addItem(bar, QStringLiteral("退出"), QStringLiteral("N27"), &Tzhjiemian::N27Click);
   menus.insert(Text(kHelp), bar->addMenu(Text(kHelp)));
+  for (const char* heading : kClinicHeadings) menus.insert(Text(heading), bar->addMenu(Text(heading)));
 
   for (const WindowCommand& command : kCommands) {
     auto* action = new QAction(Text(command.item), this);
@@ -306,6 +324,8 @@ QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const Wind
   frame->setFont(QApplication::font());
   frame->setPalette(PlainPalette());
   new FrameCloser(window, frame);
+  connect(frame, &QMdiSubWindow::windowStateChanged, this, &Tzhjiemian::UpdateTitle);
+  connect(frame, &QObject::destroyed, this, &Tzhjiemian::UpdateTitle, Qt::QueuedConnection);
   if (maximised) {
     frame->showMaximized();
   } else {
@@ -411,11 +431,37 @@ void Tzhjiemian::N27Click() {
 
 void Tzhjiemian::N16Click() {
   // The new colour shows at the next paint; the command repaints nothing.
-  if (const auto colour = PickColor(GradientStartColor, this)) GradientStartColor = *colour;
+  if (const auto colour = PickColor(GradientStartColor, ColorDialog1)) GradientStartColor = *colour;
 }
 
 void Tzhjiemian::N17Click() {
-  if (const auto colour = PickColor(GradientEndColor, this)) GradientEndColor = *colour;
+  if (const auto colour = PickColor(GradientEndColor, ColorDialog1)) GradientEndColor = *colour;
+}
+
+void Tzhjiemian::UpdateTitle() {
+  // Qt's frames write "title - [caption]" themselves on maximising, from a
+  // title each remembers, and never take it back when closed: the title is
+  // worked out here from what is shown instead.
+  if (!mdiArea_) return;  // still being built
+  QString title = Text(kTitle);
+  QMdiSubWindow* shown = mdiArea_->activeSubWindow();
+  if (!shown || !shown->isMaximized() || shown->isHidden()) {
+    shown = nullptr;
+    const QList<QMdiSubWindow*> stacked = mdiArea_->subWindowList(QMdiArea::StackingOrder);
+    for (auto frame = stacked.crbegin(); frame != stacked.crend() && !shown; ++frame)
+      if ((*frame)->isMaximized() && !(*frame)->isHidden()) shown = *frame;
+  }
+  if (shown) title += QStringLiteral(" - [%1]").arg(shown->windowTitle());
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+void Tzhjiemian::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowTitleChange && !updatingTitle_) {
+    updatingTitle_ = true;
+    UpdateTitle();
+    updatingTitle_ = false;
+  }
 }
 
 void Tzhjiemian::closeEvent(QCloseEvent* event) {

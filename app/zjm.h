@@ -8,6 +8,7 @@
 #include <functional>
 
 class QAction;
+class QColorDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -98,16 +99,20 @@ class Tzhjiemian : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildMenu();
   void BuildStatusBar();
   void RunCommand(const char* handler);
+  void UpdateTitle();
 
   QMdiArea* mdiArea_ = nullptr;
   QLabel* Image1 = nullptr;
   QLabel* Image2 = nullptr;
   QStatusBar* StatusBar1 = nullptr;
+  QColorDialog* ColorDialog1 = nullptr;
+  bool updatingTitle_ = false;
   QList<QAction*> commandActions_;  // one per row of the command table
   QPointer<QWidget> dl_;
   bool exiting_ = false;

@@ -14,10 +14,9 @@ double FloatValue(const QString& text) {
 }
 
 QString TwoDecimals(double value) {
-  // Ties round away from zero, as money is rounded on paper; a tiny
-  // negative rest shows as nothing rather than "-0.00".
-  const QString text = QString::number(value, 'f', 2);
-  return text == QLatin1String("-0.00") ? QStringLiteral("0.00") : text;
+  // Ties round away from zero on the written figure, as money is rounded on
+  // paper (1.005 is "1.01"); a tiny negative rest shows as "0.00".
+  return FixedText(value, 2);
 }
 
 QString MoneyText(const QString& sumText) {
@@ -63,12 +62,18 @@ bool TransactionPosting(const QSqlDatabase& db, const std::function<void()>& wor
   }
   try {
     work();
+    // PostgreSQL answers the commit of a transaction that a failed
+    // statement has aborted with a quiet rollback, not an error: success
+    // is only what CommitWrite saw committed.
     CommitWrite(db);
     return true;
   } catch (const DbError& error) {
     if (failure) *failure = error.text();
   } catch (const std::exception& error) {
     if (failure) *failure = QString::fromStdString(error.what());
+  } catch (...) {
+    // Whatever was thrown, the write lock must not stay held.
+    if (failure) *failure = kOperationFailed;
   }
   RollbackWrite(db);
   return false;

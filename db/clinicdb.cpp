@@ -1,6 +1,8 @@
 #include "db/clinicdb.h"
 
+#include <QElapsedTimer>
 #include <QSet>
+#include <QThread>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -23,6 +25,7 @@ const QString kSqliteScratchExists =
 const QString kPostgresScratchExists =
     QStringLiteral("select count(*) from pg_class where relname = ? and relnamespace = pg_my_temp_schema()");
 const QString kPostgresSchemaLock = QStringLiteral("select pg_advisory_xact_lock(?)");
+const QString kPostgresNameLock = kPostgresSchemaLock;
 
 // libpq's key=value form: pairs apart by blanks, blanks allowed around '=',
 // a value in single quotes may hold blanks, \' and \\. A later key wins.
@@ -115,23 +118,53 @@ QString QuotedNames(const QStringList& names) {
   return quoted.join(QStringLiteral(", "));
 }
 
+// SQLite keeps a column's declared type only in a strict table: elsewhere
+// "abc" would sit in a number column that PostgreSQL refuses it.
+QString TableOptions(bool postgres) { return postgres ? QString() : QStringLiteral(" strict"); }
+
+// PostgreSQL keeps money to the cent (numeric(18,2), half away from zero);
+// SQLite holds a double, so the same rounding follows every write of a
+// money column there, and both stores read back the same cents.
+QStringList MoneyRounding(const ClinicTable& table, bool postgres) {
+  if (postgres) return {};
+  QStringList money, assignments;
+  for (const ClinicColumn& column : table.columns)
+    if (column.type == ColumnType::Money && !column.IsGenerated()) {
+      money << QuotedName(column.name);
+      assignments << QStringLiteral("%1 = round(new.%1, 2)").arg(QuotedName(column.name));
+    }
+  if (money.isEmpty()) return {};
+  const QString name = QuotedName(table.name);
+  const QString body = QStringLiteral(" begin update %1 set %2 where rowid = new.rowid; end")
+                           .arg(name, assignments.join(QStringLiteral(", ")));
+  return {QStringLiteral("create trigger if not exists %1 after insert on %2")
+                  .arg(QuotedName(table.name + QStringLiteral("_分_新"))).arg(name) + body,
+          QStringLiteral("create trigger if not exists %1 after update of %2 on %3")
+                  .arg(QuotedName(table.name + QStringLiteral("_分_改")), money.join(QStringLiteral(", ")), name) +
+              body};
+}
+
 QStringList TableStatements(const ClinicTable& table, bool postgres) {
   QString columns = ColumnList(table.columns, postgres);
   if (!table.key.isEmpty()) columns += QStringLiteral(", primary key (%1)").arg(QuotedNames(table.key));
-  QStringList statements{QStringLiteral("create table if not exists %1 (%2)").arg(QuotedName(table.name), columns)};
+  QStringList statements{QStringLiteral("create table if not exists %1 (%2)").arg(QuotedName(table.name), columns) +
+                         TableOptions(postgres)};
+  statements << MoneyRounding(table, postgres);
   int number = 0;
   for (const QStringList& index : table.indexes)
     statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
                       .arg(QuotedName(QStringLiteral("%1_i%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedNames(index));
   number = 0;
-  for (const QStringList& unique : table.uniques) {
-    QStringList trimmed;
-    for (const QString& column : unique) trimmed << QStringLiteral("(trim(%1))").arg(QuotedName(column));
+  for (const QStringList& unique : table.uniques)
     statements << QStringLiteral("create unique index if not exists %1 on %2 (%3)")
                       .arg(QuotedName(QStringLiteral("%1_u%2").arg(table.name).arg(++number)), QuotedName(table.name),
-                           trimmed.join(QStringLiteral(", ")));
-  }
+                           QuotedNames(unique));
+  number = 0;
+  for (const QString& column : table.uniqueNames)
+    statements << QStringLiteral("create unique index if not exists %1 on %2 ((trim(%3)))")
+                      .arg(QuotedName(QStringLiteral("%1_n%2").arg(table.name).arg(++number)), QuotedName(table.name),
+                           QuotedName(column));
   return statements;
 }
 
@@ -148,7 +181,27 @@ Connection OpenSqlite() {
   db.setDatabaseName(ClinicDatabasePath());
   db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
   if (!db.open()) throw DbError(db.lastError().text());
-  Exec(db, QStringLiteral("pragma journal_mode = wal"));
+  // Desks opening a new file at once meet at its first lock: the time-out
+  // must hold before anything reads, and the switch to WAL, which SQLite
+  // refuses at once while another connection starts the same file instead
+  // of waiting, is tried again until the time-out.
+  Exec(db, QStringLiteral("pragma busy_timeout = 30000"));
+  QElapsedTimer waited;
+  waited.start();
+  for (;;) {
+    try {
+      if (ScalarText(db, QStringLiteral("pragma journal_mode")) != QLatin1String("wal"))
+        Exec(db, QStringLiteral("pragma journal_mode = wal"));
+      break;
+    } catch (const DbError&) {
+      if (waited.elapsed() > 30000) throw;
+      QThread::msleep(10);
+    }
+  }
+  // Reading the pages of a long history through a map instead of a call
+  // each keeps a month's report as quick in a store ten times as old, when
+  // its lines lie scattered over the file. Writes go on as before.
+  Exec(db, QStringLiteral("pragma mmap_size = 1073741824"));
   return connection;
 }
 }  // namespace
@@ -218,24 +271,38 @@ Connection OpenPostgres(const QString& connectionString) {
   return connection;
 }
 
-Connection OpenClinicDatabase() {
+Connection OpenClinicStore() {
   const QString server = ClinicConnectionString();
-  Connection connection = server.isEmpty() ? OpenSqlite() : OpenPostgres(server);
+  return server.isEmpty() ? OpenSqlite() : OpenPostgres(server);
+}
+
+Connection OpenClinicDatabase() {
+  Connection connection = OpenClinicStore();
   CreateClinicSchema(connection.db());
   return connection;
 }
 
-void CreateClinicSchema(const QSqlDatabase& db) {
+namespace {
+QStringList MissingTableStatements(const QSqlDatabase& db) {
   const bool postgres = IsPostgres(db);
   const QSet<QString> existing = ExistingTables(db);
   QStringList statements;
   for (const ClinicTable& table : ClinicTables())
     if (!existing.contains(table.name)) statements << TableStatements(table, postgres);
-  if (statements.isEmpty()) return;
+  return statements;
+}
+}  // namespace
+
+void MakeMissingClinicTables(const QSqlDatabase& db) {
+  if (IsPostgres(db)) Exec(db, kPostgresSchemaLock, {kSchemaLock});
+  for (const QString& statement : MissingTableStatements(db)) ExecDirect(db, statement);
+}
+
+void CreateClinicSchema(const QSqlDatabase& db) {
+  if (MissingTableStatements(db).isEmpty()) return;
   BeginWrite(db);
   try {
-    if (postgres) Exec(db, kPostgresSchemaLock, {kSchemaLock});
-    for (const QString& statement : statements) ExecDirect(db, statement);
+    MakeMissingClinicTables(db);
     CommitWrite(db);
   } catch (...) {
     RollbackWrite(db);
@@ -257,19 +324,40 @@ void BeginWrite(const QSqlDatabase& db) {
   ExecDirect(db, IsPostgres(db) ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
 }
 
-void HoldKeyUntilCommit(const QSqlDatabase& db, const QString& key) {
-  if (IsPostgres(db)) Exec(db, QStringLiteral("select pg_advisory_xact_lock(hashtext(?))"), {key});
+void CommitWrite(const QSqlDatabase& db) {
+  // On PostgreSQL a statement that failed inside the transaction aborts it,
+  // even when the caller caught the error; its commit then rolls back
+  // without a word. Asking the server anything first brings the abort out.
+  if (IsPostgres(db)) ExecDirect(db, QStringLiteral("select 1"));
+  ExecDirect(db, QStringLiteral("commit"));
 }
-
-void CommitWrite(const QSqlDatabase& db) { ExecDirect(db, QStringLiteral("commit")); }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {
   QSqlQuery query(db);
   query.exec(QStringLiteral("rollback"));
 }
 
+QString RowLockClause(const QSqlDatabase& db) { return IsPostgres(db) ? QStringLiteral(" for update") : QString(); }
+
+QString PhysicalRowId(const QSqlDatabase& db) {
+  return IsPostgres(db) ? QStringLiteral("ctid") : QStringLiteral("rowid");
+}
+
+void LockNameUntilCommit(const QSqlDatabase& db, const QString& name) {
+  if (!IsPostgres(db)) return;
+  // A stable 64-bit hash (FNV-1a) of the name: the same on every desk.
+  quint64 hash = 14695981039346656037ull;
+  for (const char byte : name.toUtf8()) {
+    hash ^= static_cast<unsigned char>(byte);
+    hash *= 1099511628211ull;
+  }
+  Exec(db, kPostgresNameLock, {static_cast<qlonglong>(hash)});
+}
+
 void CreateScratchTable(const QSqlDatabase& db, const QString& name, const std::vector<ClinicColumn>& columns) {
-  ExecDirect(db, QStringLiteral("create temp table %1 (%2)").arg(QuotedName(name), ColumnList(columns, IsPostgres(db))));
+  const bool postgres = IsPostgres(db);
+  ExecDirect(db, QStringLiteral("create temp table %1 (%2)").arg(QuotedName(name), ColumnList(columns, postgres)) +
+                     TableOptions(postgres));
 }
 
 void CreateScratchTable(const QSqlDatabase& db, const ClinicTable& layout) {

@@ -22,6 +22,10 @@ QString ClinicDatabasePath();
 // Opens a new connection to the clinic store and makes the tables that are
 // missing; throws DbError with the engine's text when either fails.
 Connection OpenClinicDatabase();
+// Opens a connection to the clinic store without making its tables: a
+// loader makes them in its own transaction (MakeMissingClinicTables), so a
+// load that is refused leaves an empty store without even empty tables.
+Connection OpenClinicStore();
 // Opens a connection to the server a connection string names, without
 // touching its tables (tests and tools that manage databases).
 Connection OpenPostgres(const QString& connectionString);
@@ -39,6 +43,9 @@ void CreateClinicSchema(const QSqlDatabase& db);
 // keep theirs; a table made later gets its own when it is made). Slow on a
 // large store: for tools and benchmarks, never on opening a window.
 void CreateMissingClinicIndexes(const QSqlDatabase& db);
+// The same inside a transaction the caller holds (BeginWrite), so that its
+// rollback takes the new tables back too.
+void MakeMissingClinicTables(const QSqlDatabase& db);
 
 // Every row of a select, read before anything else runs. On PostgreSQL a
 // forward-only result arrives row by row, and the next statement on the
@@ -60,11 +67,22 @@ void CommitWrite(const QSqlDatabase& db);
 // which ends the transaction anyway).
 void RollbackWrite(const QSqlDatabase& db) noexcept;
 
+// Appended to a select inside a write transaction: on PostgreSQL it locks
+// the rows read until the transaction ends, so a value read and written
+// back cannot be overwritten by another desk in between; SQLite's write
+// lock already holds off every other writer.
+QString RowLockClause(const QSqlDatabase& db);
+// A column expression that names one physical row of a table for as long
+// as a write transaction holds it locked (rowid on SQLite, ctid on
+// PostgreSQL): for tables without a key of their own, whose rows may have
+// twins. Read it with the row, bind it back as read.
+QString PhysicalRowId(const QSqlDatabase& db);
 // Inside a write transaction: waits until no other transaction holds the
-// same key, and holds it until this one ends. Two desks that would both
-// make the same missing row (a batch returned to) then make it once.
-// SQLite's write lock, held from the begin, already does this.
-void HoldKeyUntilCommit(const QSqlDatabase& db, const QString& key);
+// same name and holds it until this one ends, for work that reads before
+// it writes rows that do not exist yet (a new visit's serial, a batch that
+// two desks return to once it was used up). On SQLite
+// the write lock already serialises every writer.
+void LockNameUntilCommit(const QSqlDatabase& db, const QString& name);
 
 // Scratch tables private to one connection, so that two desks running the
 // same computation never see or break each other's rows. They vanish when

@@ -56,10 +56,18 @@ bool Has(const ClinicTable& table, const char* column) { return table.Find(QStri
 
 // Indexes follow from the columns: the visit key, the goods code with its
 // batch, and every day that a date window filters on.
-void AddIndexes(ClinicTable& table, const QStringList& extra) {
+void AddIndexes(ClinicTable& table, const QStringList& extra, bool oneRowPerVisit) {
   const QString code = QStringLiteral("编号");
-  if (Has(table, "流水号") && Has(table, "划价人帐号"))
-    table.indexes.push_back({QStringLiteral("流水号"), QStringLiteral("划价人帐号")});
+  // The account first: it finds one visit's rows and also, cheaply, the
+  // largest serial an account has used, which every new visit asks for.
+  // A table holding one row per visit keeps the visit key unique.
+  if (Has(table, "流水号") && Has(table, "划价人帐号")) {
+    const QStringList visit{QStringLiteral("划价人帐号"), QStringLiteral("流水号")};
+    if (oneRowPerVisit)
+      table.uniques.push_back(visit);
+    else
+      table.indexes.push_back(visit);
+  }
   if (Has(table, "编号") && table.key != QStringList{code}) {
     if (Has(table, "药品批号"))
       table.indexes.push_back({code, QStringLiteral("药品批号")});
@@ -68,6 +76,8 @@ void AddIndexes(ClinicTable& table, const QStringList& extra) {
     else
       table.indexes.push_back({code});
   }
+  // Batches of one goods by age: dispensing takes the oldest first.
+  if (Has(table, "编号") && Has(table, "生产时间")) table.indexes.push_back({code, QStringLiteral("生产时间")});
   for (const ClinicColumn& column : table.columns)
     if (column.type == ColumnType::Day) table.indexes.push_back({column.name});
   for (const QString& column : extra) table.indexes.push_back({column});
@@ -75,12 +85,16 @@ void AddIndexes(ClinicTable& table, const QStringList& extra) {
 
 ClinicTable Table(const char* name, std::vector<ClinicColumn> columns, QStringList key = {}, QStringList extra = {}) {
   ClinicTable table{QString::fromUtf8(name), std::move(columns), std::move(key), {}};
-  AddIndexes(table, extra);
+  // A priced voucher and a visit waiting at the dispensary are each one
+  // row: a second would settle or dispense the visit twice.
+  static const QStringList visitRows{QStringLiteral("收银信息"), QStringLiteral("出库患者信息")};
+  AddIndexes(table, extra, visitRows.contains(table.name));
   return table;
 }
-// A table whose one named column no two rows may share.
+// A table whose one named column no two rows may share, blanks around it
+// aside.
 ClinicTable UniqueBy(ClinicTable table, const char* column) {
-  table.uniques.push_back({QString::fromUtf8(column)});
+  table.uniqueNames << QString::fromUtf8(column);
   return table;
 }
 
@@ -149,11 +163,13 @@ std::vector<ClinicTable> MakeTables() {
              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
             // The purge of visits without income finds them by it.
             {}, {QStringLiteral("收入金额(元)")}),
+      // The income report reads one person's lines over a date window; the
+      // issue report purges the empty lines at every opening.
       WithIndexes(Table("出库信息",
                         {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
                          Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
                          Text("收费类别"), LineTotal()}),
-                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}}),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),

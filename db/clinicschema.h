@@ -39,11 +39,14 @@ struct ClinicTable {
   QStringList key;
   // Secondary indexes, each a list of columns.
   std::vector<QStringList> indexes;
-  // Columns whose values, trimmed, no two rows may share, each list one
-  // key: names that the desks find rows by, so that two desks adding the
-  // same name at once leave one row. Kept on the trimmed text, so that a
-  // plain select still reads the rows in the table's own order.
+  // Column lists that no two rows may share (rows with an empty value in
+  // one of them are exempt).
   std::vector<QStringList> uniques = {};
+  // Text columns whose values, trimmed, no two rows may share: names that
+  // the desks find rows by, so that two desks adding the same name at once
+  // leave one row. Kept on the trimmed text, so that a plain select still
+  // reads the rows in the table's own order.
+  QStringList uniqueNames = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the

@@ -19,13 +19,20 @@ class DbError : public std::runtime_error {
 // Prepares and runs a statement with its values bound in order; throws
 // DbError on failure. The query reads forward only.
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+// What a value is bound as: a date or date-time becomes its day's
+// yyyy-MM-dd text (the stores keep whole days only), a double its figure
+// to fifteen digits (as both stores round it); anything else as is.
+// Exec binds every value through it; so does a statement prepared once
+// and run for many rows.
+QVariant BoundValue(const QVariant& value);
 // Text of the first column of the first row, trimmed; empty without a row.
 QString ScalarText(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 // Number of rows changed by a statement.
 int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 // Runs work inside one transaction on db: commits when it returns, rolls
-// back and rethrows when it throws.
+// back and rethrows when it throws. On SQLite the transaction holds the
+// write lock from its start, waiting up to the busy time-out for it.
 void InTransaction(QSqlDatabase& db, const std::function<void()>& work);
 
 // A name for a window's own connection, unique in the program.

@@ -96,7 +96,7 @@ ReturnOutcome ReturnDispensedLine(const QSqlDatabase& db, const LineReturn& line
   const bool done = TransactionPosting(
       db,
       [&] {
-        HoldKeyUntilCommit(db, QStringLiteral("药品过期表|%1|%2").arg(code, batch));
+        LockNameUntilCommit(db, QStringLiteral("药品过期表|%1|%2").arg(code, batch));
         const QList<QVariantList> dispensed = ReadAll(db, kSelectDispensedLine, With(line.visit.Values(), {code}));
         if (dispensed.isEmpty()) throw Refused();
         const int raised = ExecCount(db, kRaiseBatch, {*quantity, code, batch});

@@ -84,6 +84,14 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::SingleSelection);
   horizontalHeader()->setSectionsMovable(false);
+  // The picked row in a colour none of the stripes uses, whether or not
+  // the grid has the focus.
+  QPalette colours = palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    colours.setColor(group, QPalette::Highlight, kPickedRowColor);
+    colours.setColor(group, QPalette::HighlightedText, Qt::white);
+  }
+  setPalette(colours);
   verticalHeader()->setDefaultSectionSize(20);
   connect(this, &QTableView::clicked, this, [this] { emit CellClick(); });
   OnKeyUp(this, [this](int key) { emit KeyUp(key); });

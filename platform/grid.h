@@ -51,6 +51,9 @@ inline constexpr int kGeneral = -1;
 inline constexpr int kMoneyDecimals = 2;
 inline constexpr int kQuantityDecimals = 3;
 
+// The background of the picked row: apart from every stripe colour.
+inline const QColor kPickedRowColor{128, 0, 0};
+
 class DataGrid : public QTableView {
   Q_OBJECT
  public:

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 
 namespace {
 class EnterFilter : public QObject {
@@ -32,9 +34,13 @@ class CharFilter : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyPress) {
-      const QString text = static_cast<QKeyEvent*>(event)->text();
-      // Keys that type nothing (arrows, Backspace, Delete, Enter) pass.
-      if (!text.isEmpty() && text.at(0).isPrint() && !allAllowed(text)) return true;
+      // Keys that type nothing (arrows, Backspace, Delete, Enter, Ctrl+V)
+      // pass; an invisible format character (soft hyphen, zero-width
+      // space, direction mark) is typed text like any other.
+      // A shortcut (Ctrl+V) is no typing: what it pastes meets the
+      // validator below.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (!key->modifiers().testFlag(Qt::ControlModifier) && !allAllowed(key->text(), true)) return true;
     } else if (event->type() == QEvent::InputMethod) {
       // A Chinese input method hands its text over as one commit, not as
       // key presses: it passes only when every character would have passed
@@ -46,9 +52,9 @@ class CharFilter : public QObject {
   }
 
  private:
-  bool allAllowed(const QString& text) const {
+  bool allAllowed(const QString& text, bool controlsPass = false) const {
     for (const QChar c : text)
-      if (!allowed_.contains(c)) return false;
+      if (!allowed_.contains(c) && !(controlsPass && c.category() == QChar::Other_Control)) return false;
     return true;
   }
 
@@ -74,4 +80,11 @@ void ChainEnter(std::initializer_list<QWidget*> chain) {
 
 void FilterKeys(QWidget* widget, const QString& allowed) {
   widget->installEventFilter(new CharFilter(widget, allowed));
+  // What arrives without a key (a paste by Ctrl+V, Shift+Insert or the
+  // context menu, a drop) passes only when every character would have
+  // passed as a key; otherwise it is refused whole.
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    const QRegularExpression only(QStringLiteral("[%1]*").arg(QRegularExpression::escape(allowed)));
+    edit->setValidator(new QRegularExpressionValidator(only, edit));
+  }
 }

@@ -12,6 +12,6 @@ void ChainEnter(QWidget* from, QWidget* to);
 // Enter in each widget moves the focus to the next one of the list.
 void ChainEnter(std::initializer_list<QWidget*> chain);
 // Lets only the given characters through (plus Backspace, Enter and the
-// editing keys that type nothing), typed or committed by an input method;
-// used by the amount boxes.
+// editing keys that type nothing), typed, committed by an input method,
+// pasted or dropped; used by the amount boxes.
 void FilterKeys(QWidget* widget, const QString& allowed);

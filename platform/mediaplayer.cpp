@@ -23,13 +23,27 @@ QString MediaPlayer::open() {
     player_ = new QMediaPlayer(this);
     output_ = new QAudioOutput(this);
     player_->setAudioOutput(output_);
-    connect(player_, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error, const QString& text) { lastError_ = text; });
+    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
+      if (error == QMediaPlayer::NoError) return;
+      report(text.isEmpty() ? QStringLiteral("无法播放文件 \"%1\"").arg(fileName) : text);
+    });
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
+      if (status == QMediaPlayer::InvalidMedia) report(QStringLiteral("无法播放文件 \"%1\"").arg(fileName));
+    });
   }
   lastError_.clear();
   player_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
   state_ = State::Stopped;
   return QString();
+}
+
+void MediaPlayer::report(const QString& text) {
+  // The device may say so twice (an error and an invalid status): once is
+  // enough for the user.
+  if (!lastError_.isEmpty()) return;
+  lastError_ = text;
+  state_ = State::Stopped;
+  emit Failed(text);
 }
 
 QString MediaPlayer::play() {

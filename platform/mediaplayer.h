@@ -24,7 +24,14 @@ class MediaPlayer : public QObject {
   // The last error the device reported while playing.
   QString lastError() const { return lastError_; }
 
+ signals:
+  // The device found it cannot play the file opened (not sound, damaged):
+  // known only once it has looked at the file, after open() returned.
+  void Failed(const QString& text);
+
  private:
+  void report(const QString& text);
+
   QMediaPlayer* player_ = nullptr;
   QAudioOutput* output_ = nullptr;
   State state_ = State::Closed;

@@ -13,14 +13,28 @@ QList<MessageRecord>& recorded() {
   return list;
 }
 
+// The window the user is working in: the box belongs to it.
+QWidget* OwnerWindow() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  if (QWidget* focus = QApplication::focusWidget()) return focus->window();
+  return nullptr;
+}
+
 bool deliver(const MessageRecord& record, QMessageBox::Icon icon) {
   if (responder()) {
     recorded().append(record);
     return responder()(record);
   }
-  // No owner window: the boxes stand on their own, as the windows expect.
+  // A box stands above the window that raised it: owned by it, so the
+  // window manager keeps it in front, and on top as well when that window
+  // stays on top (the login), or the box would open behind it with the
+  // keyboard and the login would look frozen.
+  QWidget* owner = OwnerWindow();
   QMessageBox box(icon, record.title, record.text,
-                  record.question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok);
+                  record.question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, owner);
+  if (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec() == QMessageBox::Yes;
 }

@@ -20,9 +20,17 @@
 
 #include "platform/clock.h"
 #include "platform/grid.h"
+#include "platform/numbers.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 const QString kFontName = QStringLiteral("宋体");
+// The face that stands in for it: with it, text read back from our PDFs is
+// exactly the text printed.
+const QString kPrintFace = QStringLiteral("AR PL UMing CN");
 const QString kPrintedBy = QStringLiteral("打印制表人帐号");
 const QString kPrintedAt = QStringLiteral("打印制表时间");
 const QString kPageLabel = QStringLiteral("当前页码：");
@@ -382,10 +390,13 @@ QString PrintedAmount(const QString& fieldText) {
   const double value = text.toDouble(&ok);
   if (!ok || !std::isfinite(value))
     throw PrintError(QStringLiteral("对不起，金额“%1”不是数字，打印已取消").arg(text));
-  return QString::asprintf("%.2f", value);
+  // Half away from zero on the written figure (1.005 prints 1.01), and
+  // never "-0.00".
+  return FixedText(value, 2);
 }
 
 QString DrawOn(Canvas& canvas, const DrawDocument& draw) {
+  SubstitutePrintFont();
   try {
     PrinterCanvasReport report(canvas);
     draw(report);
@@ -436,13 +447,37 @@ QString FileTitle(const QString& title) {
   return name.isEmpty() ? QStringLiteral("打印") : name;
 }
 
-// A name not yet taken in the folder, from the title and the moment.
-QString PdfPath(const QString& folder, const QString& title) {
+// Takes a name not yet taken in the folder, from the title and the moment:
+// the file and its ".part" beside it are created here, each only if no one
+// else has created it, so two desks printing the same title in the same
+// second each get their own. Empty when the folder refuses new files.
+QString ReservePdfPath(const QString& folder, const QString& title) {
   const QString stem = QDir(folder).filePath(FileTitle(title) + Clock::now().toString(QStringLiteral("-yyyyMMdd-hhmmss")));
-  QString path = stem + QStringLiteral(".pdf");
-  for (int n = 2; QFileInfo::exists(path) || QFileInfo::exists(path + QStringLiteral(".part")); ++n)
-    path = stem + QStringLiteral("-%1.pdf").arg(n);
-  return path;
+  for (int n = 1; n < 10000; ++n) {
+    const QString path = n == 1 ? stem + QStringLiteral(".pdf") : stem + QStringLiteral("-%1.pdf").arg(n);
+    QFile reserved(path);
+    if (!reserved.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+      if (reserved.exists()) continue;
+      return QString();
+    }
+    reserved.close();
+    QFile part(path + QStringLiteral(".part"));
+    if (part.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return path;
+    QFile::remove(path);
+  }
+  return QString();
+}
+
+// The PDF writer reports no failed write: a file cut short by a full disk
+// comes back as done. A whole file reaches the disk (flushed) and ends
+// with its trailer.
+bool WholePdfOnDisk(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadWrite)) return false;
+  if (::fsync(file.handle()) != 0) return false;
+  const qint64 size = file.size();
+  if (size < 16 || !file.seek(std::max<qint64>(0, size - 64))) return false;
+  return file.readAll().trimmed().endsWith("%%EOF");
 }
 
 struct Seam {
@@ -459,10 +494,21 @@ Seam& seam() {
 }
 
 PrintResult Failed(const QString& error, const QString& partFile) {
-  if (!partFile.isEmpty()) QFile::remove(partFile);
+  if (!partFile.isEmpty()) {
+    QFile::remove(partFile);
+    // The name the part was reserved under goes too.
+    if (partFile.endsWith(QStringLiteral(".part"))) QFile::remove(partFile.chopped(5));
+  }
   return {error, QString()};
 }
 }  // namespace
+
+void SubstitutePrintFont() {
+  // Part of printing itself, so that a document prints in the same face
+  // whether or not the windows' setup ran first.
+  if (!QFont::substitutes(kFontName).contains(kPrintFace, Qt::CaseInsensitive))
+    QFont::insertSubstitution(kFontName, kPrintFace);
+}
 
 QString PrintFolder() {
   const QString data = DataDir();
@@ -488,6 +534,7 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
     return {};
   }
 
+  SubstitutePrintFont();
   const QString folder = PrintFolder();
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(title);
@@ -498,7 +545,8 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
   } else {
     if (!QDir().mkpath(folder))
       return Failed(QStringLiteral("对不起，无法建立打印文件夹“%1”").arg(folder), QString());
-    pdf = PdfPath(folder, title);
+    pdf = ReservePdfPath(folder, title);
+    if (pdf.isEmpty()) return Failed(QStringLiteral("对不起，无法写入打印文件夹“%1”").arg(folder), QString());
     part = pdf + QStringLiteral(".part");
     printer.setOutputFileName(part);
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -508,12 +556,12 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
                                       QPageLayout::Millimeter));
   }
   if (!printer.isValid())
-    return Failed(QStringLiteral("对不起，打印机“%1”无法使用").arg(printer.printerName()), QString());
+    return Failed(QStringLiteral("对不起，打印机“%1”无法使用").arg(printer.printerName()), part);
 
   // The whole document is drawn before the printer sees a page, so an error
   // in it prints nothing.
   RecordingCanvas document(printer.logicalDpiX(), printer.pageRect(QPrinter::DevicePixel).size().toSize());
-  if (const QString error = DrawOn(document, draw); !error.isEmpty()) return Failed(error, QString());
+  if (const QString error = DrawOn(document, draw); !error.isEmpty()) return Failed(error, part);
 
   const QString target = pdf.isEmpty() ? printer.printerName() : pdf;
   QPainter painter;
@@ -527,7 +575,9 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
     return Failed(e.text(), part);
   }
   if (!painter.end()) return Failed(QStringLiteral("对不起，“%1”打印未完成").arg(target), part);
-  if (!pdf.isEmpty() && (!QFileInfo(part).size() || !QFile::rename(part, pdf)))
+  // The part replaces the empty file that holds its name, in one step.
+  if (!pdf.isEmpty() &&
+      (!WholePdfOnDisk(part) || std::rename(QFile::encodeName(part).constData(), QFile::encodeName(pdf).constData()) != 0))
     return Failed(QStringLiteral("对不起，无法写入打印文件“%1”").arg(pdf), part);
   return {QString(), pdf};
 }

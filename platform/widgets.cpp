@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProxyStyle>
 #include <QTranslator>
 
@@ -42,6 +43,13 @@ std::optional<QColor> PickColor(const QColor& initial, QWidget* parent) {
   return c;
 }
 
+std::optional<QColor> PickColor(const QColor& initial, QColorDialog* dialog) {
+  if (chooser()) return chooser()(initial);
+  dialog->setCurrentColor(initial);
+  if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+  return dialog->selectedColor();
+}
+
 void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> c) { chooser() = std::move(c); }
 
 QColor DesktopColor() { return QColor(0x3A, 0x6E, 0xA5); }
@@ -52,11 +60,18 @@ void InstallPlatformDefaults() {
   QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
   QFont::insertSubstitution(QStringLiteral("新宋体"), QStringLiteral("AR PL UMing CN"));
   QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Noto Sans CJK SC"));
+  // Chinese whatever the machine's own language: calendars, date pickers,
+  // numbers and every standard dialog.
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
   static bool translated = false;
   if (!translated && qApp) {
-    auto* translator = new QTranslator(qApp);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-      QApplication::installTranslator(translator);
+    for (const char* catalogue : {"qtbase_zh_CN", "qtmultimedia_zh_CN"}) {
+      auto* translator = new QTranslator(qApp);
+      if (translator->load(QString::fromLatin1(catalogue), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+      else
+        delete translator;
+    }
     translated = true;
   }
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QColorDialog;
 class QLineEdit;
 class QWidget;
 
@@ -13,6 +14,8 @@ void SetPasswordCharacter(QLineEdit* edit, QChar character);
 
 // The colour dialog; tests install a chooser that answers instead.
 std::optional<QColor> PickColor(const QColor& initial, QWidget* parent);
+// The same through a window's own colour dialog (so it can carry a name).
+std::optional<QColor> PickColor(const QColor& initial, QColorDialog* dialog);
 void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> chooser);
 
 // The desktop's background colour, which several windows paint with.

@@ -13,6 +13,7 @@
 #include "db/shopdb.h"
 #include "db/sql.h"
 #include "platform/clock.h"
+#include "platform/formevents.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
@@ -141,7 +142,11 @@ void TFormhjt::wireHandlers() {
   connect(BitBtn2, &QPushButton::clicked, this, &TFormhjt::BitBtn2Click);
   connect(Button1, &QPushButton::pressed, this, &TFormhjt::Button1MouseDown);
   connect(Button1, &QPushButton::released, this, &TFormhjt::Button1MouseUp);
-  for (QLineEdit* box : {Editsj, Editsl, Editxsje}) box->installEventFilter(this);
+  // A release whose press went elsewhere (the Enter that closed a message
+  // box) runs nothing, so a message cannot keep coming back.
+  OnKeyUp(Editsj, [this](int) { EditsjKeyUp(); });
+  OnKeyUp(Editsl, [this](int) { EditslKeyUp(); });
+  OnKeyUp(Editxsje, [this](int) { EditslKeyUp(); });
   ChainEnter({Edit3, DBGrid1, Editsj, Editsl, BitBtn4});
 }
 
@@ -166,19 +171,31 @@ void TFormhjt::EditsjKeyUp() {
 }
 
 void TFormhjt::EditslKeyUp() {
-  const std::optional<double> quantity = ParseFloat(Editsl->text());
-  const std::optional<double> inStock = ParseFloat(Editkcsl->text());
-  if (quantity && inStock && *quantity > *inStock) {
-    ShowMessage(kShortStock);
-    Editsl->setText(QStringLiteral("0"));
+  // Each box is read as a number where it is used; text that is none says
+  // so and stops the handler.
+  double quantity = 0, inStock = 0, price = 0, purchase = 0;
+  if (!Editsl->text().trimmed().isEmpty()) {
+    if (!number(Editsl, quantity) || !number(Editkcsl, inStock)) return;
+    if (quantity > inStock) {
+      ShowMessage(kShortStock);
+      Editsl->setText(QStringLiteral("0"));
+    }
   }
-  const std::optional<double> price = ParseFloat(Editsj->text());
-  const std::optional<double> purchase = ParseFloat(Editdj->text());
-  const std::optional<double> taken = ParseFloat(Editsl->text());
-  if (price && purchase && taken) {
-    Editxsje->setText(amountText(*price * *taken));
-    Editje->setText(amountText(*purchase * *taken));
+  for (const QLineEdit* box : {Editdj, Editsj, Editsl})
+    if (box->text().trimmed().isEmpty()) return;
+  if (!number(Editsj, price) || !number(Editsl, quantity) || !number(Editdj, purchase)) return;
+  Editxsje->setText(amountText(price * quantity));
+  Editje->setText(amountText(purchase * quantity));
+}
+
+bool TFormhjt::number(const QLineEdit* box, double& value) {
+  const std::optional<double> parsed = ParseFloat(box->text());
+  if (!parsed) {
+    ShowMessage(NotAFloatMessage(box->text()));
+    return false;
   }
+  value = *parsed;
+  return true;
 }
 
 void TFormhjt::BitBtn4Click() {
@@ -236,16 +253,12 @@ void TFormhjt::BitBtn2Click() {
 void TFormhjt::Button1MouseDown() { Button1->setText(Editdj->text()); }
 void TFormhjt::Button1MouseUp() { Button1->setText(QStringLiteral("显示")); }
 
-bool TFormhjt::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyRelease) {
-    if (watched == Editsj) EditsjKeyUp();
-    if (watched == Editsl || watched == Editxsje) EditslKeyUp();
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
 void TFormhjt::mouseDoubleClickEvent(QMouseEvent* event) {
   QWidget::mouseDoubleClickEvent(event);
+  // The window's own background only: a label or a box passes its double
+  // click on here, and it means nothing there.
+  const QWidget* hit = childAt(event->position().toPoint());
+  if (hit && hit->metaObject() != &QWidget::staticMetaObject) return;
   ReturnToLogin();
 }
 

@@ -36,7 +36,6 @@ class TFormhjt : public QWidget {
   void Button1MouseUp();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
@@ -49,6 +48,8 @@ class TFormhjt : public QWidget {
   void readTotals();
   void clearPick();
   void refuse(const QString& message, QLineEdit* box, const QString& text);
+  // The box's number; text that is none shows the conversion error.
+  static bool number(const QLineEdit* box, double& value);
 
   Connection connection_;
   std::unique_ptr<PendingDocument> pending_;

@@ -76,6 +76,11 @@ IssueRefusal AddIssueLine(const QSqlDatabase& db, const QString& code, const QSt
     const double purchasePrice = batch.value(1).toDouble();
     const double inStock = batch.value(2).toDouble();
     batch.finish();
+    // A quantity so large that its amount or cost is beyond any number.
+    if (!std::isfinite(purchasePrice * quantity) || !std::isfinite(salePrice * quantity)) {
+      refusal = IssueRefusal::BadQuantity;
+      return;
+    }
     QSqlQuery sum = Exec(db, kPendingForBatch, {code, serial});
     const double alreadyPending = sum.next() ? sum.value(0).toDouble() : 0;
     if (RoundQuantity(alreadyPending + quantity) > RoundQuantity(inStock)) {

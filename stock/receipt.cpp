@@ -1,5 +1,7 @@
 #include "stock/receipt.h"
 
+#include <cmath>
+
 #include "db/sql.h"
 #include "platform/numbers.h"
 #include "stock/pinyin.h"
@@ -29,6 +31,8 @@ QString NextReceiptSerial(const QSqlDatabase& db) {
 }
 
 QString AddReceiptLine(const QSqlDatabase& db, const ReceiptLine& line) {
+  for (const double number : {line.price, line.quantity, line.salePrice, line.price * line.quantity})
+    if (!std::isfinite(number)) throw DbError(NotAFloatMessage(FloatText(number)));
   QSqlDatabase conn = db;
   QString serial;
   InTransaction(conn, [&] {

@@ -1,5 +1,6 @@
 #include "stock/yprk.h"
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -7,12 +8,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "db/shopdb.h"
 #include "db/sql.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
+#include "platform/formevents.h"
 #include "platform/messages.h"
 #include "stock/controls.h"
 #include "platform/numbers.h"
@@ -112,8 +115,10 @@ Typrk::Typrk(QWidget* parent) : QWidget(parent) {
   connect(DBGrid2, &DataGrid::Enter, this, &Typrk::DBGrid2Enter);
   connect(DBGrid2, &DataGrid::KeyDown, this, &Typrk::DBGrid2KeyDown);
   connect(DBGrid2, &DataGrid::KeyUp, this, &Typrk::DBGrid2KeyUp);
-  Editdj->installEventFilter(this);
-  Editsl->installEventFilter(this);
+  // A release whose press went elsewhere (the Enter that closed a message
+  // box) runs nothing: the message cannot come back by itself.
+  OnKeyUp(Editdj, [this](int) { EditdjKeyUp(); });
+  OnKeyUp(Editsl, [this](int) { EditslKeyUp(); });
   connect(BitBtn1, &QPushButton::clicked, this, &Typrk::BitBtn1Click);
   connect(DBGrid1, &DataGrid::DblClick, this, &Typrk::DBGrid1DblClick);
   connect(BitBtn3, &QPushButton::clicked, this, &Typrk::BitBtn3Click);
@@ -172,7 +177,9 @@ void Typrk::EditslKeyUp() {
   if (!price) return ShowMessage(NotAFloatMessage(Editdj->text()));
   const std::optional<double> quantity = ParseFloat(Editsl->text());
   if (!quantity) return ShowMessage(NotAFloatMessage(Editsl->text()));
-  Editck->setText(FloatText(*price * *quantity));
+  // An amount beyond any number is no amount: the add refuses the line.
+  const double amount = *price * *quantity;
+  Editck->setText(std::isfinite(amount) ? FloatText(amount) : QString());
 }
 
 void Typrk::BitBtn1Click() {
@@ -184,6 +191,10 @@ void Typrk::BitBtn1Click() {
   if (!price) return;
   const std::optional<double> quantity = positiveBox(Editsl, QStringLiteral("入库数量"));
   if (!quantity) return;
+  if (!std::isfinite(*price * *quantity)) {
+    refuse(QStringLiteral("对不起，入库数量必须是大于零的数字！"), Editsl);
+    return;
+  }
   const std::optional<double> salePrice = positiveBox(Editsj, QStringLiteral("零售单价"));
   if (!salePrice) return;
   const ReceiptLine line{Editbh->text(), Editcxm->text(), *price, *quantity, *salePrice,
@@ -220,20 +231,16 @@ void Typrk::BitBtn3Click() {
 }
 
 void Typrk::keyPressEvent(QKeyEvent* event) {
-  // Reached only when no box has the focus.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+  // Only when no control has the focus: an Enter that a box or grid of the
+  // window let pass (拼音缩写码, 商品编号, the pending grid...) does nothing.
+  const QWidget* focus = QApplication::focusWidget();
+  const bool controlFocused = focus && focus != this && isAncestorOf(focus);
+  if (!controlFocused && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
     Editdj->setFocus();
     return;
   }
+  if (controlFocused && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) return event->accept();
   QWidget::keyPressEvent(event);
-}
-
-bool Typrk::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyRelease) {
-    if (watched == Editdj) EditdjKeyUp();
-    if (watched == Editsl) EditslKeyUp();
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 void Typrk::openGoods(const QString& search, const QList<int>& widths) {

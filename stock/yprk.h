@@ -34,7 +34,6 @@ class Typrk : public QWidget {
   void BitBtn3Click();
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:

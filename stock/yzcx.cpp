@@ -87,6 +87,7 @@ TFormyzcx::TFormyzcx(QWidget* parent) : QWidget(parent) {
 QPushButton* TFormyzcx::button(const QString& name, const QString& caption) {
   auto* b = new QPushButton(caption, this);
   b->setObjectName(name);
+  b->setAutoDefault(true);  // Enter on the focused button presses it
   b->hide();
   return b;
 }

@@ -33,11 +33,34 @@ class AboutTest : public QObject {
     QCOMPARE(TestKit::MessageTexts(), QStringList{"媒体设备未打开"});
   }
 
-  void playStopAndLeave() {
+  void unplayableSoundIsReported() {
     QFile sound(DataDir() + "1.mp3");
     QVERIFY(sound.open(QIODevice::WriteOnly));
-    sound.write(QByteArray(64, '\0'));
+    sound.write(QByteArray(4096, 'x'));
     sound.close();
+    TestKit::Click(button("BitBtn1"));
+    // The player says so once it has looked at the file.
+    QTRY_COMPARE(TestKit::MessageTexts().size(), 1);
+    QTest::qWait(200);
+    QCOMPARE(TestKit::MessageTexts().size(), 1);
+  }
+
+  void enterOnAFocusedButtonPressesIt() {
+    button("BitBtn2")->setFocus();
+    TestKit::PressEnter(button("BitBtn2"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"媒体设备未打开"});
+    TestKit::ClearMessages();
+    button("BitBtn1")->setFocus();
+    TestKit::PressEnter(button("BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts().size(), 1);
+    button("BitBtn3")->setFocus();
+    TestKit::PressEnter(button("BitBtn3"));
+    QTRY_VERIFY(window_.isNull());
+  }
+
+  void playStopAndLeave() {
+    // The chime the build lays beside the program.
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/../1.mp3", DataDir() + "1.mp3"));
     TestKit::Click(button("BitBtn1"));
     QCOMPARE(player()->state(), MediaPlayer::State::Playing);
     QCOMPARE(player()->fileName, DataDir() + "1.mp3");

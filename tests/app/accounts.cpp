@@ -54,6 +54,22 @@ class AccountsTest : public QObject {
   }
   void cleanup() { delete window_; }
 
+  void enterOnAFocusedButtonPressesIt() {
+    openWindow();
+    box("Editzh")->setText("clerk");
+    box("Editxm")->setText("小李");
+    auto* addButton = Find<QPushButton>(window_, "BitBtn1");
+    addButton->setFocus();
+    TestKit::PressEnter(addButton);
+    QVERIFY(accounts().contains("clerk|小李"));
+    clickRow(accounts().indexOf("clerk|小李"));
+    check("CheckBoxyprk")->setChecked(true);
+    auto* applyButton = Find<QPushButton>(window_, "BitBtn2");
+    applyButton->setFocus();
+    TestKit::PressEnter(applyButton);
+    QCOMPARE(rights("clerk"), QStringList{"cprk|产品入库"});
+  }
+
   void addRefusesIncompleteAndDuplicateAccounts() {
     openWindow();
     add("  ", "小李");

@@ -165,6 +165,41 @@ class LoginTest : public QObject {
     QVERIFY(!action("N14")->isEnabled());
   }
 
+  void leavingTheDeskLogsOut() {
+    logIn("admin", "管理员", "admin");
+    main_->N30Click();
+    QVERIFY(login_->isVisible());
+    // The account and name show again; the password is gone, so the next
+    // person cannot log in as the last one with one click.
+    QCOMPARE(box("Edit4")->text(), QString("admin"));
+    QCOMPARE(box("Edit1")->text(), QString("管理员"));
+    QCOMPARE(box("Edit3")->text(), QString());
+    TestKit::ClearMessages();
+    TestKit::Click(Find<QPushButton>(login_.get(), "BitBtn2"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，密码错误"});
+    QVERIFY(!main_->isVisible());
+  }
+
+  void enterOnAFocusedButtonPressesIt() {
+    QApplication::setActiveWindow(login_.get());
+    QVERIFY(QTest::qWaitForWindowActive(login_.get()));
+    box("Edit4")->setText("admin");
+    box("Edit1")->setText("管理员");
+    box("Edit3")->setText("admin");
+    auto* loginButton = Find<QPushButton>(login_.get(), "BitBtn2");
+    loginButton->setFocus();
+    TestKit::PressEnter(loginButton);
+    QVERIFY(main_->isVisible());
+    main_->N30Click();
+    QApplication::setActiveWindow(login_.get());
+    QVERIFY(QTest::qWaitForWindowActive(login_.get()));
+    const int before = TerminationRequests();
+    auto* exitButton = Find<QPushButton>(login_.get(), "BitBtn1");
+    exitButton->setFocus();
+    TestKit::PressEnter(exitButton);
+    QCOMPARE(TerminationRequests(), before + 1);
+  }
+
   void exitButtonEndsTheRunWithoutAQuestion() {
     const int before = TerminationRequests();
     logIn("admin", "管理员", "admin");

@@ -1,4 +1,10 @@
 #include <QAction>
+#include <QCalendarWidget>
+#include <QColorDialog>
+#include <QDateEdit>
+#include <QMessageBox>
+#include <QSqlQuery>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -9,6 +15,7 @@
 #include "app/help.h"
 #include "app/program.h"
 #include "app/zjm.h"
+#include "platform/grid.h"
 #include "platform/widgets.h"
 #include "support/testkit.h"
 
@@ -167,6 +174,70 @@ class MainWindowTest : public QObject {
       QVERIFY2(main_->MdiArea()->activeSubWindow(), qPrintable(name));
       QVERIFY2(main_->MdiArea()->subWindowList().size() >= before, qPrintable(name));
     }
+  }
+
+  void theTitleNamesOnlyTheMaximisedWindowShown() {
+    QCOMPARE(main_->windowTitle(), QString("Brimwick"));
+    main_->N42Click();
+    QTRY_COMPARE(main_->windowTitle(), QString("Brimwick - [权限设置]"));
+    main_->N15Click();
+    QTRY_COMPARE(main_->windowTitle(), QString("Brimwick - [密码修改]"));
+    main_->MdiArea()->activeSubWindow()->close();
+    QTRY_COMPARE(main_->windowTitle(), QString("Brimwick - [权限设置]"));
+    main_->N15Click();
+    main_->N42Click();
+    QTRY_COMPARE(main_->windowTitle(), QString("Brimwick - [权限设置]"));
+    for (QMdiSubWindow* frame : frames()) frame->close();
+    QTRY_COMPARE(main_->windowTitle(), QString("Brimwick"));
+    // A window at its own size adds nothing.
+    main_->N7Click();
+    QTest::qWait(50);
+    QCOMPARE(main_->windowTitle(), QString("Brimwick"));
+  }
+
+  void theColourDialogCarriesItsName() {
+    auto* dialog = Find<QColorDialog>(main_.get(), "ColorDialog1");
+    QTimer::singleShot(0, dialog, [dialog] {
+      dialog->setCurrentColor(QColor(0, 128, 0));
+      dialog->accept();
+    });
+    main_->N17Click();
+    QCOMPARE(main_->GradientEndColor, QColor(0, 128, 0));
+  }
+
+  void everythingSpeaksChinese() {
+    QCOMPARE(QLocale().language(), QLocale::Chinese);
+    QDateEdit picker;
+    picker.setCalendarPopup(true);
+    QCOMPARE(picker.calendarWidget()->locale().language(), QLocale::Chinese);
+    QCOMPARE(QLocale().monthName(1), QString("一月"));
+    QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(box.button(QMessageBox::Yes)->text().contains("是"), qPrintable(box.button(QMessageBox::Yes)->text()));
+    QVERIFY(Find<QColorDialog>(main_.get(), "ColorDialog1")->findChildren<QPushButton*>().size() > 0);
+  }
+
+  void aPickedRowStandsOutFromTheStripes() {
+    DataGrid grid;
+    grid.SetStripes(RowStripes::BlackWhiteOnBlue);
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "stripes");
+    db.setDatabaseName(":memory:");
+    QVERIFY(db.open());
+    {
+      QSqlQuery rows(db);
+      QVERIFY(rows.exec("select 1 union all select 2 union all select 3"));
+      grid.Open(rows);
+    }
+    grid.resize(300, 200);
+    grid.show();
+    grid.selectRow(1);
+    grid.clearFocus();
+    const QImage image = grid.viewport()->grab().toImage();
+    const auto colourOfRow = [&](int row) {
+      return image.pixelColor(grid.visualRect(grid.model()->index(row, 0)).topLeft() + QPoint(2, 2));
+    };
+    QCOMPARE(colourOfRow(1), kPickedRowColor);
+    QVERIFY(colourOfRow(0) != kPickedRowColor);
+    QVERIFY(colourOfRow(2) != kPickedRowColor);
   }
 
   void gradientRows() {

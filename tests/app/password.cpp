@@ -82,7 +82,8 @@ class PasswordTest : public QObject {
     QTest::keyClicks(box("Edit3"), " new1");
     TestKit::PressEnter(box("Edit3"));
     QCOMPARE(focus(), static_cast<QWidget*>(button("BitBtn1")));
-    TestKit::Click(button("BitBtn1"));
+    // A keyboard-only user finishes with Enter on the focused button.
+    TestKit::PressEnter(button("BitBtn1"));
     QCOMPARE(TestKit::MessageTexts(), QStringList{"修改成功，请牢记自己的密码，下次请用新密码登陆！"});
     QVERIFY(PasswordIs("clerk", "new1"));
     QVERIFY(!PasswordIs("clerk", "old"));

@@ -28,6 +28,11 @@ class ClinicTextTest : public QObject {
     QTest::newRow("negative") << "-3.456" << "-3.46";
     QTest::newRow("tiny negative") << "-0.001" << "0.00";
     QTest::newRow("float noise") << "0.30000000000000004" << "0.30";
+    // The written figure is rounded, not the binary double beneath it.
+    QTest::newRow("written half up") << "1.005" << "1.01";
+    QTest::newRow("written half up again") << "2.675" << "2.68";
+    QTest::newRow("written half away from zero") << "-1.005" << "-1.01";
+    QTest::newRow("negative rounding to nothing") << "-0.004" << "0.00";
   }
   void moneyShowsTwoDecimals() {
     QFETCH(QString, sum);

@@ -1,4 +1,5 @@
 // The number boxes of the clinic take only what a number needs.
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 
@@ -50,6 +51,49 @@ class AmountKeysTest : public QObject {
     commit.setCommitString(committed);
     QApplication::sendEvent(&box, &commit);
     QCOMPARE(box.text(), kept);
+  }
+
+  // Pasted or dropped text passes whole or not at all.
+  void pastedTextIsRefusedWhole_data() {
+    QTest::addColumn<bool>("age");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("amount digits") << false << "2.5" << "12.5";
+    QTest::newRow("amount negative") << false << "-5" << "1";
+    QTest::newRow("amount word") << false << "abc" << "1";
+    QTest::newRow("amount full-width") << false << "１２" << "1";
+    QTest::newRow("amount soft hyphen") << false << QString("2") + QChar(0x00AD) << "1";
+    QTest::newRow("amount zero-width space") << false << QString(QChar(0x200B)) + "2" << "1";
+    QTest::newRow("amount direction mark") << false << QString("2") + QChar(0x200F) << "1";
+    QTest::newRow("age point") << true << "4.5" << "1";
+    QTest::newRow("age digits") << true << "45" << "145";
+  }
+  void pastedTextIsRefusedWhole() {
+    QFETCH(bool, age);
+    QFETCH(QString, pasted);
+    QFETCH(QString, kept);
+    QLineEdit box;
+    age ? AgeKeyFilter(&box) : AmountKeyFilter(&box);
+    box.setText("1");
+    QApplication::clipboard()->setText(pasted);
+    QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(box.text(), kept);
+    box.setText("1");
+    QTest::keyClick(&box, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(box.text(), kept);
+    // The context menu's paste and a drop insert the same way.
+    box.setText("1");
+    box.end(false);
+    box.insert(pasted);
+    QCOMPARE(box.text(), kept);
+  }
+
+  void invisibleCharactersAreNotKeysThatTypeNothing() {
+    QLineEdit box;
+    AmountKeyFilter(&box);
+    for (const QChar c : {QChar(0x00AD), QChar(0x200B), QChar(0x200E), QChar('5')})
+      QTest::sendKeyEvent(QTest::Press, &box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    QCOMPARE(box.text(), QString("5"));
   }
 
   void enterStillMovesOn() {

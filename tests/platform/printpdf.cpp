@@ -1,4 +1,9 @@
 #include <QDir>
+#include <QFont>
+#include <QSet>
+#include <QThread>
+#include <csignal>
+#include <sys/resource.h>
 #include <QFile>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -89,6 +94,81 @@ class PrintPdfTest : public QObject {
     const PrintResult result = PrintReport("报损凭证", Voucher({{"甲", "1"}}));
     QVERIFY(!result);
     QVERIFY(result.error.contains("file/prints"));
+  }
+
+  // A disk that fills up while the file is written: the writer's own
+  // calls do not say so; the file is checked, removed, and the print fails.
+  void aFileCutShortByAFullDiskIsAFailure() {
+    QTemporaryDir folder;
+    qputenv("BRIMWICK_PRINT_DIR", folder.path().toUtf8());
+    QList<QStringList> rows;
+    for (int i = 0; i < 40; ++i) rows << QStringList{QString("药品第%1行").arg(i), QString::number(i)};
+    bool mounted = false;
+    const QString small = folder.filePath("small");
+    QDir().mkpath(small);
+    // A tiny file system when the machine lets us mount one; otherwise a
+    // limit on the size of every file this process writes does the same.
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=8k", "tmpfs", small}) == 0) mounted = true;
+    struct rlimit before {};
+    if (mounted) {
+      qputenv("BRIMWICK_PRINT_DIR", small.toUtf8());
+    } else {
+      std::signal(SIGXFSZ, SIG_IGN);
+      getrlimit(RLIMIT_FSIZE, &before);
+      struct rlimit tiny = before;
+      tiny.rlim_cur = 6000;
+      QCOMPARE(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    }
+    const PrintResult result = PrintReport("患者退药凭证", Voucher(rows));
+    const QStringList left = QDir(mounted ? small : folder.path()).entryList(QDir::Files | QDir::Hidden);
+    if (mounted)
+      QProcess::execute("umount", {small});
+    else
+      setrlimit(RLIMIT_FSIZE, &before);
+    QVERIFY(!result);
+    QVERIFY2(result.error.contains("无法写入"), qPrintable(result.error));
+    QVERIFY(result.file.isEmpty());
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+  }
+
+  void twoDesksPrintingTheSameTitleAtOnceEachGetAFile() {
+    QTemporaryDir folder;
+    qputenv("BRIMWICK_PRINT_DIR", folder.path().toUtf8());
+    // The clock stands still: every desk prints in the same second.
+    QList<PrintResult> results(4);
+    QList<QThread*> desks;
+    for (int i = 0; i < 4; ++i)
+      desks << QThread::create([&results, i] { results[i] = PrintReport("患者退药凭证", Voucher({{"甲", "1"}})); });
+    for (QThread* desk : desks) desk->start();
+    for (QThread* desk : desks) {
+      desk->wait();
+      delete desk;
+    }
+    QSet<QString> files;
+    for (const PrintResult& result : results) {
+      QVERIFY2(result, qPrintable(result.error));
+      files << result.file;
+    }
+    QCOMPARE(files.size(), 4);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+  }
+
+  void theSubstituteFaceIsPartOfPrinting() {
+    QFont::removeSubstitutions("宋体");
+    QTemporaryDir folder;
+    qputenv("BRIMWICK_PRINT_DIR", folder.path().toUtf8());
+    const PrintResult result = PrintReport("患者退药凭证", Voucher({{"阿莫西林胶囊", "1.005"}, {"板蓝根颗粒", "-0.001"}}));
+    QVERIFY2(result, qPrintable(result.error));
+    QVERIFY(QFont::substitutes("宋体").contains("AR PL UMing CN", Qt::CaseInsensitive));
+    QProcess fonts;
+    fonts.start("pdffonts", {result.file});
+    QVERIFY(fonts.waitForFinished(20000));
+    QVERIFY(QString::fromUtf8(fonts.readAllStandardOutput()).contains("UMing"));
+    // Amounts are rounded as written, and a vanishing one is no "-0.00".
+    const QString text = PdfText(result.file);
+    QVERIFY2(text.contains("1.01"), qPrintable(text));
+    QVERIFY(text.contains("0.00"));
+    QVERIFY(!text.contains("-0.00"));
   }
 
   void theSettingsNameThePrintFolder() {

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -133,7 +134,9 @@ class IssueTest : public QObject {
       TestKit::ClearMessages();
       pick(w, "ASPL");
       add(w, quantity);
-      QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，数量必须是大于零的数字"});
+      // Text that is no number says so at each key release already.
+      QCOMPARE(TestKit::MessageTexts().last(), QString("对不起，数量必须是大于零的数字"));
+      QCOMPARE(TestKit::MessageTexts().contains("'abc' is not a valid floating point value"), quantity == "abc");
       QCOMPARE(everything(), before);
     }
     // A sale price that is no number is refused as well.
@@ -141,7 +144,8 @@ class IssueTest : public QObject {
     pick(w, "ASPL");
     TestKit::Type(Find<QLineEdit>(&w, "Editsj"), "3,5x");
     add(w, "1");
-    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，售价必须是不小于零的数字"});
+    QCOMPARE(TestKit::MessageTexts(),
+             QStringList({"'3,5x' is not a valid floating point value", "对不起，售价必须是不小于零的数字"}));
     QCOMPARE(everything(), before);
   }
 
@@ -294,6 +298,54 @@ class IssueTest : public QObject {
     QCOMPARE(cell("select 数量 || '|' || 销售金额 from 临时出库"), QString("2.0|4.0"));
     QVERIFY(search->hasFocus());
     QCOMPARE(TestKit::MessageTexts(), QStringList());
+  }
+
+  void aLabelIsNotTheWindowsBackground() {
+    TFormhjt w;
+    show(w);
+    int returned = 0;
+    Session::SetReturnToLogin([&] { ++returned; });
+    QLabel* label = nullptr;
+    for (QLabel* candidate : w.findChildren<QLabel*>())
+      if (candidate->text() == "品名：") label = candidate;
+    QVERIFY(label);
+    QTest::mouseDClick(label, Qt::LeftButton, {}, label->rect().center());
+    QCOMPARE(returned, 0);
+    QTest::mouseDClick(&w, Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(returned, 1);
+    Session::SetReturnToLogin(nullptr);
+  }
+
+  void theReleaseOfAKeyPressedElsewhereRaisesNothing() {
+    TFormhjt w;
+    show(w);
+    pick(w, "ASPL");
+    auto* quantity = Find<QLineEdit>(&w, "Editsl");
+    TestKit::ClearMessages();
+    TestKit::Type(quantity, "x");
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"'x' is not a valid floating point value"});
+    // The Enter that closed that box is released here: it was never
+    // pressed here, and the message does not come back.
+    QTest::keyRelease(quantity, Qt::Key_Return);
+    QTest::keyRelease(quantity, Qt::Key_Escape);
+    QCOMPARE(TestKit::MessageTexts().size(), 1);
+    // The hidden purchase price and the stock are read as numbers too.
+    TestKit::ClearMessages();
+    Find<QLineEdit>(&w, "Editkcsl")->setText("many");
+    TestKit::Type(quantity, "1");
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"'many' is not a valid floating point value"});
+    pick(w, "ASPL");
+    TestKit::ClearMessages();
+    Find<QLineEdit>(&w, "Editdj")->setText("2元");
+    TestKit::Type(quantity, "1");
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"'2元' is not a valid floating point value"});
+  }
+
+  void anAmountBeyondAnyNumberIsRefused() {
+    const QString before = everything();
+    // Each number passes alone; the line's amount would not.
+    QCOMPARE(AddIssueLine(db(), "00001", "00001", 5, 1e308, QDate(2024, 3, 9)), IssueRefusal::BadQuantity);
+    QCOMPARE(everything(), before);
   }
 
   void roundingLeavesNoBinaryNoise() {

@@ -237,6 +237,56 @@ class ReceiptWindowTest : public QObject {
     QCOMPARE(Find<DataGrid>(&w, "DBGrid1")->RecordCount(), 2);
   }
 
+  void aMessageDoesNotComeBackFromTheKeyThatClosedIt() {
+    Typrk w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    TestKit::ClickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
+    auto* price = Find<QLineEdit>(&w, "Editdj");
+    auto* quantity = Find<QLineEdit>(&w, "Editsl");
+    price->clear();
+    quantity->setFocus();
+    TestKit::ClearMessages();
+    QTest::keyClick(quantity, Qt::Key_3);
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，请输入进货价"});
+    // The Enter or Escape that closed the box is released in the quantity
+    // box again; it was pressed in the box, not here.
+    QTest::keyRelease(quantity, Qt::Key_Return);
+    QTest::keyRelease(quantity, Qt::Key_Escape);
+    QCOMPARE(TestKit::MessageTexts().size(), 1);
+  }
+
+  void enterInAnOtherBoxDoesNothing() {
+    Typrk w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    for (const char* name : {"Editcxm", "Editbh", "Editpm", "Editck", "Edit1", "Editzj", "DBGrid1"}) {
+      QWidget* control = Find<QWidget>(&w, name);
+      control->setFocus();
+      TestKit::PressEnter(control);
+      QCOMPARE(QApplication::focusWidget(), control);
+    }
+    // With no control focused, the window's Enter goes to 入库单价.
+    QApplication::focusWidget()->clearFocus();
+    QTest::keyClick(&w, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), Find<QWidget>(&w, "Editdj"));
+  }
+
+  void aLineWhoseAmountIsBeyondAnyNumberIsRefused() {
+    Typrk w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    TestKit::ClickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
+    TestKit::Type(Find<QLineEdit>(&w, "Editdj"), "1e200");
+    TestKit::Type(Find<QLineEdit>(&w, "Editsl"), "1e200");
+    TestKit::Type(Find<QLineEdit>(&w, "Editsj"), "4");
+    TestKit::ClearMessages();
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，入库数量必须是大于零的数字！"});
+    QCOMPARE(everyTable(), QStringList({"临时入库", "进货历史记录", "库存"}));
+    QCOMPARE(text(w, "Editck"), QString());
+  }
+
   void enterWalksTheBoxesToTheAddButton() {
     Typrk w;
     w.show();

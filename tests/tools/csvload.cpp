@@ -132,6 +132,76 @@ class CsvLoadTest : public QObject {
     QCOMPARE(Rows(store_.db(), QStringLiteral("库存")), 0);
   }
 
+  void loadedRowsAreReachable() {
+    const QString goods = WriteFile(dir_, "goods.csv",
+                                    "编号,品名,单位,规格,厂商,类别,拼音缩写,售价(元),下限,剂型\n"
+                                    "9001 , 去痛片 ,瓶,,北岭制药厂,西药,,4.5,10,片剂\n");
+    LoadResult result = LoadCsvFile(store_.db(), QStringLiteral("药品信息"), goods);
+    QVERIFY2(result.ok(), qPrintable(Describe(result)));
+    const QSqlDatabase db = store_.db();
+    // Blanks around a field are gone: the code is found as typed at a desk.
+    QCOMPARE(ScalarText(db, "select 品名 from 药品信息 where 编号 = ?", {"9001"}), QStringLiteral("去痛片"));
+    QCOMPARE(ScalarText(db, "select count(*) from 药品信息 where 品名 = ?", {"去痛片"}), QStringLiteral("1"));
+    // An empty field is empty text, which every like search still finds.
+    QCOMPARE(ScalarText(db, "select count(*) from 药品信息 where 拼音缩写 like ?", {"%"}), QStringLiteral("1"));
+    QCOMPARE(ScalarText(db, "select count(*) from 药品信息 where 规格 is null"), QStringLiteral("0"));
+    const QString supplies = WriteFile(dir_, "supplies.csv",
+                                       "产品名称,时间,数量,单位,单价(元),总价(元),供货商,产地,入库人帐号\n"
+                                       "纱布,2024-03-01,10,包,1.5,15,,,admin\n");
+    result = LoadCsvFile(db, QStringLiteral("卫材入库历史记录表"), supplies);
+    QVERIFY2(result.ok(), qPrintable(Describe(result)));
+    QCOMPARE(ScalarText(db, "select count(*) from 卫材入库历史记录表 where 供货商 like ?", {"%"}), QStringLiteral("1"));
+  }
+
+  void aRowWithoutItsKeyIsRefused() {
+    const QString stock = WriteFile(dir_, "stock.csv", "编号,数量\n1001,5\n  ,7\n");
+    const LoadResult result = LoadCsvFile(store_.db(), QStringLiteral("库存"), stock);
+    QVERIFY(!result.ok());
+    QVERIFY2(Describe(result).contains(stock + ":3: column 编号:"), qPrintable(Describe(result)));
+    QCOMPARE(Rows(store_.db(), QStringLiteral("库存")), 0);
+  }
+
+  void aRefusedLoadCreatesNothing() {
+    store_ = Connection();
+    ClinicFixture::Prepare();
+    const QString data = DataDir();
+    const QString folder = QDir(data).filePath("lists");
+    QDir().mkpath(folder);
+    WriteFile(folder, "药品单位.csv", "药品单位\n盒\n");
+    WriteFile(folder, "库存.csv", "编号,数量\n1001,五\n");
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    QCOMPARE(RunClinicLoad({data, folder}, out, err), 1);
+    if (ClinicFixture::CurrentStore() == "sqlite") {
+      // The data folder holds what it held: the list folder, no store.
+      QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden), QStringList());
+    } else {
+      Connection server = OpenPostgres(ClinicConnectionString());
+      QCOMPARE(ScalarText(server.db(), "select count(*) from pg_tables where schemaname = current_schema()"),
+               QStringLiteral("0"));
+    }
+    store_ = OpenClinicDatabase();
+  }
+
+  void aLargeFileLoadsInTurnsOfRows() {
+    // More rows than one batch, with a refusal in the store far down: the
+    // row at fault is named, and nothing stays.
+    QString text = "编号,数量\n";
+    for (int i = 0; i < 450; ++i) text += QString("%1,%2\n").arg(10000 + i).arg(i);
+    text += "10007,1\n";
+    const QString stock = WriteFile(dir_, "stock.csv", text);
+    LoadResult result = LoadCsvFile(store_.db(), QStringLiteral("库存"), stock);
+    QVERIFY(!result.ok());
+    QVERIFY2(Describe(result).startsWith(stock + ":452: "), qPrintable(Describe(result)));
+    QCOMPARE(Rows(store_.db(), QStringLiteral("库存")), 0);
+    text.chop(QString("10007,1\n").size());
+    WriteFile(dir_, "stock.csv", text);
+    result = LoadCsvFile(store_.db(), QStringLiteral("库存"), stock);
+    QVERIFY2(result.ok(), qPrintable(Describe(result)));
+    QCOMPARE(result.rows, 450);
+    QCOMPARE(ScalarText(store_.db(), "select sum(数量) from 库存"), QStringLiteral("101025"));
+  }
+
   void commandLoadsAFolderOnceAndReportsFaults() {
     const QString folder = QDir(dir_).filePath("lists");
     QDir().mkpath(folder);

@@ -1,6 +1,9 @@
 #include "tools/lib/csvload.h"
 
 #include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <optional>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,16 +19,13 @@
 
 namespace {
 
-struct PreparedRow {
-  int line = 0;
-  QVariantList values;
-};
+// Rows sent to PostgreSQL in one statement: each statement is a round trip
+// to the server, and a row at a time spent most of a load waiting.
+const int kServerBatch = 200;
 
-struct PreparedFile {
-  QString file;
-  QString insert;
-  std::vector<PreparedRow> rows;
-};
+// Thrown inside the load's transaction once a problem is known, so that
+// nothing of the load stays.
+struct Refused {};
 
 // A plain decimal as people type it in a sheet: no exponent, no thousands
 // separators, no "inf" or "nan" that toDouble() would let through.
@@ -45,11 +45,16 @@ bool ReadDay(const QString& text, QDate& day) {
 }
 
 // The bound value of one field, or an empty variant with why it is refused.
-// An empty number or day is stored as null, as a list's new row leaves it.
+// Fields lose their leading and trailing blanks ("9001 " is the code 9001).
+// An empty text is stored as empty text, never null, so like searches find
+// the row; an empty number or day is stored as null, as a list's new row
+// leaves it.
 QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& why) {
   switch (column.type) {
-    case ColumnType::Text:
-      return field;
+    case ColumnType::Text: {
+      const QString text = field.trimmed();
+      return text.isEmpty() ? QStringLiteral("") : text;
+    }
     case ColumnType::Number:
     case ColumnType::Money: {
       const QString text = field.trimmed();
@@ -104,73 +109,165 @@ std::vector<const ClinicColumn*> HeaderColumns(const ClinicTable& table, const C
   return columns;
 }
 
-PreparedFile Prepare(const CsvFile& source, LoadResult& result) {
-  PreparedFile prepared;
-  prepared.file = source.path;
-  const QString file = source.path;
-  const size_t before = result.problems.size();
+// The columns a row cannot do without: the table's key, the goods code
+// that every desk finds a row by, and the entry of a one-column list.
+QSet<QString> KeyColumns(const ClinicTable& table) {
+  QSet<QString> keys(table.key.begin(), table.key.end());
+  if (table.Find(QStringLiteral("编号"))) keys.insert(QStringLiteral("编号"));
+  if (table.StoredColumns().size() == 1) keys.insert(table.StoredColumns().front());
+  return keys;
+}
 
-  const ClinicTable* table = LoadableClinicTables().contains(source.table) ? FindClinicTable(source.table) : nullptr;
-  if (!table) {
-    result.problems.push_back({file, 0, {}, QStringLiteral("%1 is not a table that is loaded from files").arg(source.table)});
-    return prepared;
-  }
-  QFile in(file);
-  if (!in.open(QIODevice::ReadOnly)) {
-    result.problems.push_back({file, 0, {}, in.errorString()});
-    return prepared;
-  }
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  const QString text = utf8.decode(in.readAll());
-  if (utf8.hasError()) {
-    result.problems.push_back({file, 0, {}, QStringLiteral("the file is not UTF-8 text")});
-    return prepared;
-  }
-  const CsvText csv = ParseCsv(text);
-  if (!csv.error.isEmpty()) {
-    result.problems.push_back({file, csv.errorLine, {}, csv.error});
-    return prepared;
-  }
-  if (csv.records.empty()) {
-    result.problems.push_back({file, 1, {}, QStringLiteral("no header row naming the columns")});
-    return prepared;
-  }
-  const std::vector<const ClinicColumn*> columns = HeaderColumns(*table, csv.records.front(), file, result);
-  if (columns.empty()) return prepared;
-
-  for (size_t r = 1; r < csv.records.size(); ++r) {
-    const CsvRecord& record = csv.records[r];
-    const qsizetype count = record.fields.size();
-    if (count < qsizetype(columns.size())) {
-      result.problems.push_back({file, record.line, columns[count]->name,
-                                 QStringLiteral("missing: the row has %1 fields, the header %2").arg(count).arg(columns.size())});
-      continue;
-    }
-    if (count > qsizetype(columns.size())) {
-      result.problems.push_back({file, record.line, QString::number(columns.size() + 1),
-                                 QStringLiteral("the row has %1 fields, the header %2").arg(count).arg(columns.size())});
-      continue;
-    }
-    PreparedRow row{record.line, {}};
-    for (size_t c = 0; c < columns.size(); ++c) {
-      QString why;
-      const QVariant value = FieldValue(*columns[c], record.fields[c], why);
-      if (!why.isEmpty()) result.problems.push_back({file, record.line, columns[c]->name, why});
-      row.values << value;
-    }
-    prepared.rows.push_back(std::move(row));
-  }
-  if (result.problems.size() != before) return prepared;
-
+QString InsertStatement(const ClinicTable& table, const std::vector<const ClinicColumn*>& columns, int rows) {
   QStringList names, marks;
   for (const ClinicColumn* c : columns) {
     names << QuotedName(c->name);
     marks << QStringLiteral("?");
   }
-  prepared.insert = QStringLiteral("insert into %1 (%2) values (%3)")
-                        .arg(QuotedName(table->name), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-  return prepared;
+  const QString row = QStringLiteral("(%1)").arg(marks.join(QLatin1Char(',')));
+  QStringList values;
+  for (int i = 0; i < rows; ++i) values << row;
+  return QStringLiteral("insert into %1 (%2) values %3")
+      .arg(QuotedName(table.name), names.join(QLatin1Char(',')), values.join(QLatin1Char(',')));
 }
+
+struct PendingRow {
+  int line = 0;
+  QVariantList values;
+};
+
+// One file streamed into its table: rows are checked as they are read and
+// written while the whole load is still without a problem; after the first
+// problem the rest is only checked, so every fault is reported at once.
+class FileLoad {
+ public:
+  FileLoad(const QSqlDatabase& db, const CsvFile& source, LoadResult& result, bool& storeUsable, int& written)
+      : db_(db), source_(source), result_(result), storeUsable_(storeUsable), written_(written) {}
+
+  void Run() {
+    const QString file = source_.path;
+    table_ = LoadableClinicTables().contains(source_.table) ? FindClinicTable(source_.table) : nullptr;
+    if (!table_) {
+      Problem(0, {}, QStringLiteral("%1 is not a table that is loaded from files").arg(source_.table));
+      return;
+    }
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+      Problem(0, {}, in.errorString());
+      return;
+    }
+    CsvReader reader(in);
+    CsvRecord record;
+    if (!reader.Next(record)) {
+      if (reader.error().isEmpty())
+        Problem(1, {}, QStringLiteral("no header row naming the columns"));
+      else
+        Problem(reader.errorLine(), {}, reader.error());
+      return;
+    }
+    columns_ = HeaderColumns(*table_, record, file, result_);
+    if (columns_.empty()) return;
+    const QSet<QString> keys = KeyColumns(*table_);
+    while (reader.Next(record)) Row(record, keys);
+    if (!reader.error().isEmpty()) Problem(reader.errorLine(), {}, reader.error());
+    Flush();
+  }
+
+ private:
+  void Problem(int line, const QString& column, const QString& text) {
+    result_.problems.push_back({source_.path, line, column, text});
+  }
+  bool Writing() const { return result_.ok() && storeUsable_; }
+
+  void Row(const CsvRecord& record, const QSet<QString>& keys) {
+    const qsizetype count = record.fields.size();
+    const qsizetype expected = qsizetype(columns_.size());
+    if (count < expected) {
+      Problem(record.line, columns_[count]->name,
+              QStringLiteral("missing: the row has %1 fields, the header %2").arg(count).arg(expected));
+      return;
+    }
+    if (count > expected) {
+      Problem(record.line, QString::number(expected + 1),
+              QStringLiteral("the row has %1 fields, the header %2").arg(count).arg(expected));
+      return;
+    }
+    PendingRow row{record.line, {}};
+    row.values.reserve(expected);
+    for (qsizetype c = 0; c < expected; ++c) {
+      QString why;
+      const QVariant value = FieldValue(*columns_[c], record.fields[c], why);
+      if (why.isEmpty() && keys.contains(columns_[c]->name) && record.fields[c].trimmed().isEmpty())
+        why = QStringLiteral("empty: a row of %1 needs its %2").arg(table_->name, columns_[c]->name);
+      if (!why.isEmpty()) Problem(record.line, columns_[c]->name, why);
+      row.values << BoundValue(value);
+    }
+    if (!Writing()) return;
+    pending_.push_back(std::move(row));
+    if (int(pending_.size()) >= BatchSize()) Flush();
+  }
+
+  int BatchSize() const { return IsPostgres(db_) ? kServerBatch : 1; }
+
+  // Writes the rows in hand: a full batch in one statement, the rest one
+  // at a time. A row the store refuses is reported at its own line.
+  void Flush() {
+    if (!Writing()) {
+      pending_.clear();
+      return;
+    }
+    if (pending_.empty()) return;
+    const bool server = IsPostgres(db_);
+    if (server && int(pending_.size()) == kServerBatch) {
+      // A refused batch is undone alone, then written row by row to find
+      // the row at fault.
+      ExecDirect(db_, QStringLiteral("savepoint 载入"));
+      QVariantList values;
+      for (const PendingRow& row : pending_) values << row.values;
+      if (Run(Batch(), values)) {
+        ExecDirect(db_, QStringLiteral("release savepoint 载入"));
+        written_ += int(pending_.size());
+        pending_.clear();
+        return;
+      }
+      ExecDirect(db_, QStringLiteral("rollback to savepoint 载入"));
+    }
+    for (const PendingRow& row : pending_) {
+      if (!Run(One(), row.values)) {
+        Problem(row.line, {}, One().lastError().text());
+        storeUsable_ = false;
+        break;
+      }
+      ++written_;
+    }
+    pending_.clear();
+  }
+
+  QSqlQuery& One() { return Prepared(one_, 1); }
+  QSqlQuery& Batch() { return Prepared(batch_, kServerBatch); }
+  QSqlQuery& Prepared(std::optional<QSqlQuery>& query, int rows) {
+    if (!query) {
+      query.emplace(db_);
+      if (!query->prepare(InsertStatement(*table_, columns_, rows))) throw DbError(query->lastError().text());
+    }
+    return *query;
+  }
+  static bool Run(QSqlQuery& query, const QVariantList& values) {
+    for (qsizetype i = 0; i < values.size(); ++i) query.bindValue(int(i), values[i]);
+    return query.exec();
+  }
+
+  QSqlDatabase db_;
+  const CsvFile& source_;
+  LoadResult& result_;
+  bool& storeUsable_;
+  int& written_;
+  const ClinicTable* table_ = nullptr;
+  std::vector<const ClinicColumn*> columns_;
+  std::vector<PendingRow> pending_;
+  std::optional<QSqlQuery> one_;
+  std::optional<QSqlQuery> batch_;
+};
 
 }  // namespace
 
@@ -199,29 +296,19 @@ LoadResult LoadCsvFile(const QSqlDatabase& db, const QString& table, const QStri
 
 LoadResult LoadCsvFiles(const QSqlDatabase& db, std::vector<CsvFile> files) {
   LoadResult result;
-  std::vector<PreparedFile> prepared;
-  for (const CsvFile& f : files) prepared.push_back(Prepare(f, result));
-  if (!result.ok()) return result;
-
-  // Which row the store refused, to report it where the file has it.
-  const PreparedFile* file = nullptr;
-  const PreparedRow* row = nullptr;
   int written = 0;
+  bool storeUsable = true;
   QString failure;
+  // One transaction for every file and for the tables a new store still
+  // lacks: a refused load leaves the store as it was, without even empty
+  // tables in a store that had none.
   const bool done = TransactionPosting(db, [&] {
-    for (const PreparedFile& p : prepared) {
-      file = &p;
-      row = nullptr;
-      for (const PreparedRow& r : p.rows) {
-        row = &r;
-        Exec(db, p.insert, r.values);
-        ++written;
-      }
-    }
-    file = nullptr;  // past the last row only the commit can fail
+    MakeMissingClinicTables(db);
+    for (const CsvFile& f : files) FileLoad(db, f, result, storeUsable, written).Run();
+    if (!result.ok()) throw Refused{};
   }, &failure);
   if (!done) {
-    result.problems.push_back({file ? file->file : QString(), row ? row->line : 0, {}, failure});
+    if (result.ok()) result.problems.push_back({QString(), 0, {}, failure});
     return result;
   }
   result.rows = written;

@@ -1,5 +1,6 @@
 #include "tools/lib/loadcommand.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "db/clinicdb.h"
@@ -16,13 +17,28 @@ const char kUsage[] =
     "store of the data folder; a folder stands for every <table>.csv in it.\n"
     "With --only-new nothing is loaded once any of the tables holds a row.\n";
 
-// The first table of the load that already holds a row, or empty.
+// The first table of the load that already holds a row, or empty. A table
+// the store does not have yet holds nothing.
 QString TableInUse(const QSqlDatabase& db, const std::vector<CsvFile>& files) {
   for (const CsvFile& f : files) {
     // The name comes from the loader's own list, never from typed text.
-    if (!ScalarText(db, QStringLiteral("select 1 from %1 limit 1").arg(QuotedName(f.table))).isEmpty()) return f.table;
+    try {
+      if (!ScalarText(db, QStringLiteral("select 1 from %1 limit 1").arg(QuotedName(f.table))).isEmpty())
+        return f.table;
+    } catch (const DbError&) {
+    }
   }
   return {};
+}
+
+// The files of a SQLite store that did not exist before a load.
+QStringList NewStoreFiles() {
+  if (!ClinicConnectionString().isEmpty()) return {};
+  const QString store = ClinicDatabasePath();
+  QStringList files;
+  for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+    if (!QFileInfo::exists(store + suffix)) files << store + suffix;
+  return files;
 }
 
 }  // namespace
@@ -58,15 +74,23 @@ int RunClinicLoad(const QStringList& arguments, QTextStream& out, QTextStream& e
   if (result.ok()) {
     try {
       qputenv("BRIMWICK_DATA_DIR", dataDir.toUtf8());
-      Connection store = OpenClinicDatabase();
-      if (onlyNew) {
-        const QString inUse = TableInUse(store.db(), files);
-        if (!inUse.isEmpty()) {
-          out << "The clinic store already holds rows in " << inUse << "; nothing loaded.\n";
-          return 0;
+      const QStringList created = NewStoreFiles();
+      {
+        // The tables are made by the load itself, so that a refused load
+        // leaves even a new store untouched.
+        Connection store = OpenClinicStore();
+        if (onlyNew) {
+          const QString inUse = TableInUse(store.db(), files);
+          if (!inUse.isEmpty()) {
+            out << "The clinic store already holds rows in " << inUse << "; nothing loaded.\n";
+            return 0;
+          }
         }
+        result = LoadCsvFiles(store.db(), files);
       }
-      result = LoadCsvFiles(store.db(), files);
+      // A file the refused load brought into being goes again.
+      if (!result.ok())
+        for (const QString& file : created) QFile::remove(file);
     } catch (const DbError& e) {
       result.problems.push_back({dataDir, 0, {}, e.text()});
     }

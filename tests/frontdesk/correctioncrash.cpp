@@ -99,4 +99,4 @@ int main(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "crash.moc"
+#include "correctioncrash.moc"

@@ -1,0 +1,191 @@
+// Front-desk benchmark: on the clinic store of three busy years, and on one
+// ten times as old, times a 5-line visit priced, settled and dispensed
+// through the desks' posting functions, and the same statements run bare
+// (each read to its last row) in the same transactions.
+//
+//   frontdeskbench <folder>   the stores are x1/ and x10/ in folder, made
+//                             by the clinic generator on first use and
+//                             reused afterwards.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <cstdio>
+
+#include "bench/clinicgen.h"
+#include "db/clinicdb.h"
+#include "frontdesk/deskstatements.h"
+#include "frontdesk/dispensing.h"
+#include "frontdesk/pricing.h"
+#include "frontdesk/settlement.h"
+#include "frontdesk/visitserial.h"
+#include "platform/clock.h"
+
+namespace {
+const int kRounds = 200;
+// Rounds run first and not counted: caches and the write-ahead log warm.
+const int kWarmRounds = 20;
+const int kLines = 5;
+const QString kAccount = QStringLiteral("acc01");
+using namespace DeskStatements;
+
+// Runs a statement and reads every row it returns.
+QList<QVariantList> Bare(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
+  return ReadAll(db, sql, values);
+}
+
+struct Figures {
+  std::vector<double> price, settle, dispense;
+  double Median(std::vector<double> times) const {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+  }
+};
+
+double Ms(const std::function<void()>& fn) {
+  QElapsedTimer timer;
+  timer.start();
+  fn();
+  return timer.nsecsElapsed() / 1e6;
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) throw DbError(QStringLiteral("the benchmark's %1 failed").arg(QString::fromUtf8(what)));
+}
+
+// One round through the postings.
+void Postings(const QSqlDatabase& db, const QStringList& goods, Figures& figures) {
+  const QDate day = Clock::today();
+  VisitKey key;
+  figures.price.push_back(Ms([&] {
+    key = {double(NextVisitSerial(db, kAccount)), kAccount};
+    for (int i = 0; i < kLines; ++i)
+      Check(AddPricedLine(db, key, {goods[i], 1, 2.5, "医师01", "门诊", day}, i == 0) == PricingResult::Done,
+            "pricing");
+    Check(MakeVoucher(db, key, "患者", "门诊", day) == PricingResult::Done, "voucher");
+  }));
+  figures.settle.push_back(
+      Ms([&] { Check(SettleVoucher(db, key, "收银01", day, 1000) == SettlementResult::Settled, "settling"); }));
+  figures.dispense.push_back(
+      Ms([&] { Check(DispenseVisit(db, key, "药房01") == DispensingResult::Dispensed, "dispensing"); }));
+}
+
+void InWrite(const QSqlDatabase& db, const std::function<void()>& work) {
+  BeginWrite(db);
+  work();
+  CommitWrite(db);
+}
+
+// The same round as the bare statements.
+void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figures) {
+  const QString day = DayText(Clock::today());
+  const QString rowId = PhysicalRowId(db);
+  double serial = 0;
+  QVariantList accountTimes;
+  for (int i = 0; i < kSerialTables; ++i) accountTimes << kAccount;
+  figures.price.push_back(Ms([&] {
+    serial = Bare(db, kLargestSerial, accountTimes)[0][0].toDouble() + 1;
+    for (int i = 0; i < kLines; ++i)
+      InWrite(db, [&] {
+        if (i == 0) Bare(db, kLargestSerial, accountTimes);
+        Bare(db, kLowerStock, {1.0, kQuantityTolerance, 1.0, goods[i], kQuantityTolerance, 1.0});
+        Bare(db, kAddToLine, {1.0, serial, kAccount, goods[i]});
+        Bare(db, kInsertLine, {serial, goods[i], day, 1.0, 2.5, "医师01", kAccount, "门诊"});
+      });
+    InWrite(db, [&] {
+      Bare(db, kCountLines, {serial, kAccount});
+      Bare(db, kInsertVoucher, {"门诊", serial, "患者", day, serial, kAccount, kAccount});
+    });
+  }));
+  figures.settle.push_back(Ms([&] {
+    InWrite(db, [&] {
+      const QList<QVariantList> voucher = Bare(db, kTakeVoucher, {serial, kAccount});
+      Bare(db, kQueueVisit, {"患者", serial, day, kAccount, "收银01"});
+      Bare(db, kMarkLinesPaid, {"收银01", serial, kAccount});
+      Bare(db, kInsertIncome, {"门诊", serial, "患者", day, voucher[0][2], 0, kAccount, "收银01"});
+    });
+  }));
+  figures.dispense.push_back(Ms([&] {
+    InWrite(db, [&] {
+      Bare(db, kTakeFromQueue, {serial, kAccount});
+      Bare(db, kSignLines, {"药房01", serial, kAccount});
+      CreateScratchTable(db, *FindClinicScratchTable(QStringLiteral("ckb")));
+      Bare(db, kStageLines, {serial, kAccount});
+      const QString oldestBatch = kOldestBatch.arg(rowId) + RowLockClause(db);
+      for (const QVariantList& line : Bare(db, kStagedLines)) {
+        double need = line[1].toDouble();
+        while (need > 0) {
+          const QList<QVariantList> batch = Bare(db, oldestBatch, {line[0], kQuantityTolerance});
+          const double rest = batch[0][1].toDouble() - need;
+          Bare(db, kSetBatch.arg(rowId), {rest > 0 ? rest : 0.0, batch[0][0]});
+          need = rest < 0 ? -rest : 0;
+        }
+      }
+      DropScratchTable(db, QStringLiteral("ckb"));
+      Bare(db, kMoveLines, {serial, kAccount});
+      Bare(db, kDeleteLines, {serial, kAccount, "药房01"});
+    });
+  }));
+}
+
+struct StoreFigures {
+  Figures postings, statements;
+};
+
+StoreFigures Measure(const QString& folder, const ClinicHistoryScale& scale) {
+  QElapsedTimer timer;
+  timer.start();
+  Connection store = OpenBenchStore(folder, scale, [&](const QString& step) {
+    std::printf("  %6.1f s  %s: %s\n", timer.elapsed() / 1000.0, qPrintable(folder), qPrintable(step));
+    std::fflush(stdout);
+  });
+  const QSqlDatabase db = store.db();
+  // Goods with stock enough for every round, as a busy desk prices them.
+  QStringList goods;
+  for (const QVariantList& row : ReadAll(db, "select 编号 from 库存 order by 数量 desc limit 5"))
+    goods << row[0].toString().trimmed();
+  StoreFigures warm, figures;
+  for (int round = 0; round < kWarmRounds; ++round) {
+    Postings(db, goods, warm.postings);
+    Statements(db, goods, warm.statements);
+  }
+  for (int round = 0; round < kRounds; ++round) {
+    Postings(db, goods, figures.postings);
+    Statements(db, goods, figures.statements);
+  }
+  return figures;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: frontdeskbench <folder>\n");
+    return 2;
+  }
+  const QDir folder(QString::fromLocal8Bit(argv[1]));
+  const ClinicHistoryScale scale;
+  try {
+    const StoreFigures one = Measure(folder.filePath(QStringLiteral("x1")), scale);
+    const StoreFigures ten = Measure(folder.filePath(QStringLiteral("x10")), scale.Times(10));
+    std::printf("\n%s, median of %d rounds, milliseconds\n\n",
+                qEnvironmentVariableIsEmpty("BRIMWICK_BENCH_PG") ? "SQLite" : "PostgreSQL", kRounds);
+    std::printf("| posting | history | postings | bare statements | ratio | 10x / 1x |\n");
+    std::printf("|---|---|---:|---:|---:|---:|\n");
+    const auto row = [&](const char* name, auto member) {
+      const double p1 = one.postings.Median(one.postings.*member), b1 = one.statements.Median(one.statements.*member);
+      const double p10 = ten.postings.Median(ten.postings.*member), b10 = ten.statements.Median(ten.statements.*member);
+      std::printf("| %s | 1x | %.2f | %.2f | %.2f | |\n", name, p1, b1, p1 / b1);
+      std::printf("| %s | 10x | %.2f | %.2f | %.2f | %.2f |\n", name, p10, b10, p10 / b10, p10 / p1);
+    };
+    row("price a 5-line visit", &Figures::price);
+    row("settle it", &Figures::settle);
+    row("dispense it", &Figures::dispense);
+  } catch (const DbError& e) {
+    std::fprintf(stderr, "frontdeskbench: %s\n", qPrintable(e.text()));
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The pricing desk's postings: a priced line lowers the stock the moment it
+// is written, its removal gives the stock back, and the voucher carries the
+// sum of the visit's lines to the cashier. Each is one transaction; none
+// opens a message box.
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+#include "db/clinicconventions.h"
+
+struct PricedLine {
+  QString code;       // 编号
+  double quantity;    // above zero
+  double price;       // 单价(元), zero or more
+  QString doctor;     // 开方医师
+  QString category;   // 收费类别
+  QDate day;          // the pricing day
+};
+
+enum class PricingResult {
+  Done,
+  ShortStock,   // the goods have no stock row, or less than the quantity
+  BadQuantity,  // not a number above zero
+  BadPrice,     // not a number, or below zero
+  NoLine,       // nothing to remove, or no line to make a voucher of
+  Failed,       // a store error; everything was rolled back
+};
+
+// Lowers the goods' stock in place by the quantity, refusing one that
+// would take it below zero, and adds the quantity to the visit's line of
+// those goods or writes a new line. When startsVisit (nothing written yet
+// under the serial), the serial is claimed first and key.serial may come
+// back changed (ClaimVisitSerial). failure receives the engine's text.
+PricingResult AddPricedLine(const QSqlDatabase& db, VisitKey& key, const PricedLine& line, bool startsVisit,
+                            QString* failure = nullptr);
+
+// Deletes the visit's unpaid line of the goods and raises the stock by the
+// quantity deleted, together.
+PricingResult RemovePricedLine(const QSqlDatabase& db, const VisitKey& key, const QString& code,
+                               QString* failure = nullptr);
+
+// Writes the visit's voucher for the cashier: its medicine fee is the sum
+// of the visit's lines, its service fee 0. NoLine when the visit has none;
+// Failed (rolled back) when the visit already has a voucher.
+PricingResult MakeVoucher(const QSqlDatabase& db, const VisitKey& key, const QString& name,
+                          const QString& category, const QDate& day, QString* failure = nullptr);
+
+// The visit's medicine total as the voucher will carry it: the sum of its
+// lines, or nothing when it has none.
+std::optional<double> VisitTotal(const QSqlDatabase& db, const VisitKey& key);

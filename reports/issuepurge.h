@@ -1,0 +1,8 @@
+#pragma once
+// The issue report clears the issue lines that carry nothing each time it
+// opens, whatever their day.
+#include <QSqlDatabase>
+
+// Deletes every 出库信息 line whose quantity is 0; returns how many went.
+// Throws DbError with the engine's text.
+int PurgeEmptyIssueLines(const QSqlDatabase& db);

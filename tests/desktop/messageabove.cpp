@@ -1,0 +1,80 @@
+// Under a real X server and window manager: the box a window raises stands
+// above it, even above the login, which always stays on top.
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include "app/denglu.h"
+#include "app/zjm.h"
+#include "platform/messages.h"
+#include "support/loginframe.h"
+#include "support/testkit.h"
+
+namespace {
+// The client windows from bottom to top, as the window manager stacks them.
+QList<quint64> Stacking() {
+  QProcess xprop;
+  xprop.start("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+  if (!xprop.waitForFinished(5000)) return {};
+  QList<quint64> windows;
+  const QString text = QString::fromLatin1(xprop.readAllStandardOutput());
+  static const QRegularExpression id(QStringLiteral("0x[0-9a-fA-F]+"));
+  for (auto match = id.globalMatch(text); match.hasNext();) windows << match.next().captured().toULongLong(nullptr, 16);
+  return windows;
+}
+}  // namespace
+
+class MessageAboveTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    if (QGuiApplication::platformName() != "xcb") QSKIP("needs an X server with a window manager");
+    // Real boxes, not the recorder.
+    Messages::RemoveResponder();
+  }
+
+  void aWrongPasswordsBoxIsTheTopmostWindow() {
+    LoginFrame frame;
+    frame.Open();
+    QVERIFY(QTest::qWaitForWindowExposed(frame.login.get()));
+    QTest::qWait(300);  // the window manager settles the login on top
+    Find<QLineEdit>(frame.login.get(), "Edit4")->setText("admin");
+    Find<QLineEdit>(frame.login.get(), "Edit1")->setText("管理员");
+    Find<QLineEdit>(frame.login.get(), "Edit3")->setText("wrong");
+
+    QString boxText;
+    quint64 box = 0;
+    QList<quint64> stacking;
+    QElapsedTimer waited;
+    waited.start();
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [&] {
+      auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!shown) {
+        if (waited.elapsed() > 10000) poll->stop();
+        return;
+      }
+      box = shown->winId();
+      stacking = Stacking();
+      // Give the window manager its time to map and stack the box.
+      if ((stacking.isEmpty() || stacking.last() != box) && waited.elapsed() < 5000) return;
+      poll->stop();
+      boxText = shown->text();
+      shown->accept();
+    });
+    poll->start(100);
+    // Returns once the box is closed.
+    Find<QPushButton>(frame.login.get(), "BitBtn2")->click();
+    delete poll;
+    QCOMPARE(boxText, QString("对不起，密码错误"));
+    QVERIFY(box != 0);
+    QVERIFY2(stacking.contains(frame.login->winId()), "the login is not among the managed windows");
+    QCOMPARE(stacking.last(), box);
+    frame.Close();
+  }
+};
+
+BRIMWICK_TEST_MAIN(MessageAboveTest)
+#include "messageabove.moc"

@@ -1,0 +1,159 @@
+#pragma once
+// A desk's busy round for the tests that run several desks, or a desk that
+// is killed, against one store: price a visit, settle and dispense what
+// any desk left waiting. And what the store must still hold afterwards.
+#include <QRandomGenerator>
+
+#include "db/clinicdb.h"
+#include "frontdesk/deskseed.h"
+#include "frontdesk/dispensing.h"
+#include "frontdesk/pricing.h"
+#include "frontdesk/settlement.h"
+#include "frontdesk/visitserial.h"
+
+namespace DeskWork {
+using DeskSeed::Goods;
+
+inline const QDate kDay(2026, 12, 7);
+
+// Plenty of two goods and little of the third, so that desks also meet
+// at zero.
+inline QList<Goods> BusyGoods() {
+  return {{"2001", "复方甘草片", "FFGCP", 1.5,
+           {{"a1", 2000, "2024-01-01"}, {"a2", 1500, "2024-02-01"}, {"a3", 1500, "2024-03-01"}}},
+          {"2002", "维生素C片", "WSSCP", 0.8, {{"b1", 0.5, "2024-01-01"}, {"b2", 3000, "2024-05-01"}}},
+          {"2003", "感冒灵颗粒", "GMLKL", 3.2, {{"c1", 12, "2024-01-01"}, {"c2", 6.5, "2024-04-01"}}}};
+}
+
+struct Tally {
+  QMap<QString, double> priced;  // quantity per goods, priced and not removed
+  int visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0, shortBatches = 0;
+  QStringList failures;
+
+  void Fail(const QString& failure) {
+    ++failed;
+    if (failures.size() < 5) failures << failure;
+  }
+  void Add(const Tally& other) {
+    for (auto it = other.priced.cbegin(); it != other.priced.cend(); ++it) priced[it.key()] += it.value();
+    visits += other.visits;
+    settled += other.settled;
+    dispensed += other.dispensed;
+    refusedStock += other.refusedStock;
+    failed += other.failed;
+    lostRaces += other.lostRaces;
+    shortBatches += other.shortBatches;
+    failures << other.failures;
+  }
+};
+
+struct Desk {
+  QString account, cashier, pharmacist;
+};
+
+// Prices a visit of one to three lines (now and then taking one back) and
+// makes its voucher; then settles one waiting voucher and dispenses one
+// queued visit, of any desk.
+inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& random, Tally& tally) {
+  const QList<Goods> goods = BusyGoods();
+  VisitKey key{double(NextVisitSerial(db, desk.account)), desk.account};
+  QMap<QString, double> lines;
+  for (int n = 1 + random.bounded(3); n > 0; --n) {
+    const QString code = goods[random.bounded(goods.size())].code;
+    const double quantity = (1 + random.bounded(40)) / 10.0;
+    QString failure;
+    switch (AddPricedLine(db, key, {code, quantity, 2.5, "周文涛", "门诊", kDay}, lines.isEmpty(), &failure)) {
+      case PricingResult::Done: lines[code] += quantity; break;
+      case PricingResult::ShortStock: ++tally.refusedStock; break;
+      default: tally.Fail(failure);
+    }
+  }
+  if (lines.size() > 1 && random.bounded(4) == 0) {
+    const QString code = lines.firstKey();
+    QString failure;
+    if (RemovePricedLine(db, key, code, &failure) == PricingResult::Done)
+      lines.remove(code);
+    else
+      tally.Fail(failure);
+  }
+  for (auto it = lines.cbegin(); it != lines.cend(); ++it) tally.priced[it.key()] += it.value();
+  if (!lines.isEmpty()) {
+    QString failure;
+    if (MakeVoucher(db, key, "患者", "门诊", kDay, &failure) == PricingResult::Done)
+      ++tally.visits;
+    else
+      tally.Fail(failure);
+  }
+  const QList<QVariantList> vouchers = ReadAll(db, "select 流水号, 划价人帐号 from 收银信息");
+  if (!vouchers.isEmpty()) {
+    const QVariantList& pick = vouchers[random.bounded(vouchers.size())];
+    const VisitKey voucher{pick[0].toDouble(), pick[1].toString().trimmed()};
+    if (SettleVoucher(db, voucher, desk.cashier, kDay, 1e6) == SettlementResult::Settled)
+      ++tally.settled;
+    else
+      ++tally.lostRaces;
+  }
+  const QList<QVariantList> queue = ReadAll(db, "select 流水号, 划价人帐号 from 出库患者信息");
+  if (!queue.isEmpty()) {
+    const QVariantList& pick = queue[random.bounded(queue.size())];
+    QString failure;
+    switch (DispenseVisit(db, {pick[0].toDouble(), pick[1].toString().trimmed()}, desk.pharmacist, &failure)) {
+      case DispensingResult::Dispensed: ++tally.dispensed; break;
+      case DispensingResult::NotQueued: ++tally.lostRaces; break;
+      // What was priced is always on the shelves: a short batch is a fault.
+      case DispensingResult::ShortBatches: ++tally.shortBatches; [[fallthrough]];
+      case DispensingResult::Failed: tally.Fail(failure); break;
+    }
+  }
+}
+
+inline QMap<QString, double> SumByCode(const QSqlDatabase& db, const QString& table) {
+  QMap<QString, double> sums;
+  for (const QVariantList& row : ReadAll(db, "select 编号, sum(数量) from " + table + " group by 编号"))
+    sums[row[0].toString().trimmed()] = row[1].toDouble();
+  return sums;
+}
+
+// What the store must hold whatever happened to the desks, as the texts
+// of the rules it breaks (none, when whole).
+inline QStringList BrokenRules(const QSqlDatabase& db) {
+  const QList<QPair<const char*, QString>> noRows{
+      {"a stock row below zero", "select 编号 from 库存 where 数量 < -1e-6"},
+      {"a batch below zero", "select 编号 from 药品过期表 where 数量 < -1e-6"},
+      {"a visit settled twice", "select 流水号 from 患者信息 group by 流水号, 划价人帐号 having count(*) > 1"},
+      {"a line dispensed twice",
+       "select 流水号 from 出库信息 group by 流水号, 划价人帐号, 编号 having count(*) > 1"},
+      {"a voucher both waiting and paid",
+       "select v.流水号 from 收银信息 as v, 患者信息 as p where v.流水号 = p.流水号 and v.划价人帐号 = p.划价人帐号"},
+      {"a queued visit without paid lines, or partly dispensed",
+       "select q.流水号 from 出库患者信息 as q where not exists (select 1 from 临时出库信息 as l where "
+       "l.流水号 = q.流水号 and l.划价人帐号 = q.划价人帐号 and l.收银标志 = '是') or exists (select 1 from 出库信息 "
+       "as o where o.流水号 = q.流水号 and o.划价人帐号 = q.划价人帐号)"},
+      {"a paid line neither queued nor of a paid visit",
+       "select l.流水号 from 临时出库信息 as l where l.收银标志 = '是' and (not exists (select 1 from 出库患者信息 "
+       "as q where q.流水号 = l.流水号 and q.划价人帐号 = l.划价人帐号) or not exists (select 1 from 患者信息 as p "
+       "where p.流水号 = l.流水号 and p.划价人帐号 = l.划价人帐号))"},
+      {"an unpaid line of a paid visit",
+       "select l.流水号 from 临时出库信息 as l, 患者信息 as p where l.收银标志 = '否' and p.流水号 = l.流水号 and "
+       "p.划价人帐号 = l.划价人帐号"},
+      {"a dispensed line with lines left or no paid visit",
+       "select o.流水号 from 出库信息 as o where exists (select 1 from 临时出库信息 as l where l.流水号 = o.流水号 "
+       "and l.划价人帐号 = o.划价人帐号) or not exists (select 1 from 患者信息 as p where p.流水号 = o.流水号 and "
+       "p.划价人帐号 = o.划价人帐号)"},
+      {"a paid medicine fee other than the sum of its lines",
+       "select p.流水号 from 患者信息 as p where abs(\"药费(元)\" - (select coalesce(sum(\"总价(元)\"), 0) from "
+       "出库信息 as o where o.流水号 = p.流水号 and o.划价人帐号 = p.划价人帐号) - (select coalesce(sum(\"总价(元)\"), "
+       "0) from 临时出库信息 as l where l.流水号 = p.流水号 and l.划价人帐号 = p.划价人帐号)) > 0.005"},
+  };
+  QStringList broken;
+  for (const auto& [rule, sql] : noRows)
+    if (!ReadAll(db, sql).isEmpty()) broken << QString::fromUtf8(rule);
+  const QMap<QString, double> stock = SumByCode(db, "库存");
+  const QMap<QString, double> batches = SumByCode(db, "药品过期表");
+  const QMap<QString, double> open = SumByCode(db, "临时出库信息");
+  for (auto it = batches.cbegin(); it != batches.cend(); ++it)
+    if (qAbs(stock[it.key()] + open[it.key()] - it.value()) > 1e-6)
+      broken << QStringLiteral("stock and open lines of %1 other than its batches").arg(it.key());
+  return broken;
+}
+}  // namespace DeskWork
