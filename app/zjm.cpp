@@ -34,14 +34,17 @@
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
+#include "reports/cwzhbb.h"
 #include "reports/grsrbb.h"
 #include "reports/hcbb.h"
 #include "reports/hzxibb.h"
+#include "reports/jrdzbb.h"
 #include "reports/ypbsbb.h"
 #include "reports/ypckbb.h"
 #include "reports/ypfkbb.h"
 #include "reports/yphztybb.h"
 #include "reports/yprkbb.h"
+#include "reports/yyhzbb.h"
 #include "reports/zyhzhzb.h"
 #include "stock/hjt.h"
 #include "stock/yprk.h"
@@ -105,9 +108,9 @@ const WindowCommand kCommands[] = {
     {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, Make<TFormyxqyj>},
     {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, Make<TFormhcbb>},
     {"N22Click", "个人收入报表", "个人收入报表", "统计报表", nullptr, Make<TFormgrsrbb>},
-    {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, nullptr /* Make<TFormdzbb> */},
-    {"N36Click", "汇总对账报表", "汇总对账报表", "统计报表", nullptr, nullptr /* Make<TFormhzb> */},
-    {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, nullptr /* Make<TFormcwzhbb> */},
+    {"N35Click", "今日对账报表", "今日对账报表", "统计报表", nullptr, Make<TFormdzbb>},
+    {"N36Click", "汇总对账报表", "汇总对账报表", "统计报表", nullptr, Make<TFormhzb>},
+    {"N21Click", "财务综合报表", "财务综合报表", "统计报表", nullptr, Make<TFormcwzhbb>},
     {"N37Click", "住院患者费用统计表", "住院患者费用统计表", "统计报表", nullptr, Make<TFormzyhzhz>},
     {"N31Click", "患者信息报表", "患者信息报表", "统计报表", nullptr, Make<TFormhzxibb>},
     {"N11Click", "药品入库报表", "药品入库报表", "统计报表", nullptr, Make<TFormrkbb>},

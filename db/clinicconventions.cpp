@@ -54,8 +54,13 @@ QString OperatorValue(const QString& column) {
 }
 
 bool TransactionPosting(const QSqlDatabase& db, const std::function<void()>& work, QString* failure) {
+  return TransactionPosting(db, QStringList(), work, failure);
+}
+
+bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, const std::function<void()>& work,
+                        QString* failure) {
   try {
-    BeginWrite(db);
+    BeginWriteAlone(db, aloneOn);
   } catch (const DbError& error) {
     if (failure) *failure = error.text();
     return false;

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <functional>
 
@@ -78,3 +79,7 @@ QString OperatorValue(const QString& column);
 // returned (with the engine's text in failure when asked); the window then
 // shows kOperationFailed and re-reads its grids, only afterwards.
 bool TransactionPosting(const QSqlDatabase& db, const std::function<void()>& work, QString* failure = nullptr);
+// The same for a posting that must run alone: no other desk writes the
+// tables named until it commits (BeginWriteAlone).
+bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, const std::function<void()>& work,
+                        QString* failure = nullptr);

@@ -1,6 +1,7 @@
 #include "db/clinicdb.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
 #include <QSettings>
@@ -25,6 +26,12 @@ const QString kSqliteScratchExists =
 const QString kPostgresScratchExists =
     QStringLiteral("select count(*) from pg_class where relname = ? and relnamespace = pg_my_temp_schema()");
 const QString kPostgresSchemaLock = QStringLiteral("select pg_advisory_xact_lock(?)");
+// How long a transaction that runs alone waits for its tables at a time,
+// and in all (as long as SQLite's busy time-out).
+const QString kPostgresShortLockWait = QStringLiteral("set local lock_timeout = '200ms'");
+const QString kPostgresLockWaitAsUsual = QStringLiteral("set local lock_timeout = 0");
+const QString kPostgresLockNotAvailable = QStringLiteral("55P03");
+const qint64 kAloneWaitMs = 30000;
 const QString kPostgresNameLock = kPostgresSchemaLock;
 
 // libpq's key=value form: pairs apart by blanks, blanks allowed around '=',
@@ -322,6 +329,30 @@ void BeginWrite(const QSqlDatabase& db) {
   // SQLite's plain begin takes the write lock only at the first write, and
   // a second desk then fails there instead of waiting.
   ExecDirect(db, IsPostgres(db) ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
+}
+
+void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
+  if (!IsPostgres(db) || tables.isEmpty()) return BeginWrite(db);
+  QStringList names;
+  for (const QString& table : tables) names << QuotedName(table);
+  const QString lock = QStringLiteral("lock table %1 in share row exclusive mode").arg(names.join(QStringLiteral(", ")));
+  // The desks take these tables in orders of their own, so a transaction
+  // that waited for all of them while holding some could close a circle
+  // with a desk. It waits a moment at most, then lets go of everything and
+  // tries again: the desks never meet it in a deadlock, and it gets its
+  // turn once the postings under way have committed.
+  QElapsedTimer waited;
+  waited.start();
+  for (int attempt = 0;; ++attempt) {
+    BeginWrite(db);
+    QSqlQuery query(db);
+    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && query.exec(kPostgresLockWaitAsUsual)) return;
+    const QSqlError error = query.lastError();
+    RollbackWrite(db);
+    if (error.nativeErrorCode() != kPostgresLockNotAvailable || waited.elapsed() > kAloneWaitMs)
+      throw DbError(error.text());
+    QThread::msleep(QRandomGenerator::global()->bounded(5, 25 + std::min(attempt, 20) * 5));
+  }
 }
 
 void CommitWrite(const QSqlDatabase& db) {

@@ -62,6 +62,13 @@ void ExecDirect(const QSqlDatabase& db, const QString& sql);
 // posting never fails half way for want of it (SQLite waits at the begin
 // for the other desks, up to the busy time-out).
 void BeginWrite(const QSqlDatabase& db);
+// The same, and until the commit no other desk writes the tables named
+// (SQLite: its write lock already keeps every other writer out; PostgreSQL:
+// they are locked share row exclusive, so that the desks that write them
+// wait and readers go on). A second such transaction waits for the first.
+// On PostgreSQL it never waits long holding some of the tables: it lets go
+// and tries again, up to 30 s in all, then throws DbError.
+void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables);
 void CommitWrite(const QSqlDatabase& db);
 // Rolls back; a failure to do so is ignored (the connection may be gone,
 // which ends the transaction anyway).

@@ -154,9 +154,11 @@ std::vector<ClinicTable> MakeTables() {
              LineTotal()}),
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
-      // The income report reads one person's lines over a date window.
+      // The income report reads one person's lines over a date window, the
+      // cash income sheet one service item's.
       WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
-                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")}}),
+                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")},
+                   {QStringLiteral("服务类别"), QStringLiteral("时间")}}),
       Table("患者信息",
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),

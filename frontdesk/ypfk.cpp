@@ -167,11 +167,13 @@ void TFormypfk::BitBtn1Click() {
                                       CurrentAccount(),
                                       Clock::today()};
       switch (StageCorrection(db, request)) {
-        case StagingOutcome::Staged: Editfksl->setText(QStringLiteral("0")); break;
+        case StagingOutcome::Staged: break;
         case StagingOutcome::BadQuantity: ShowMessage(kNoQuantity); break;
         case StagingOutcome::ShortStock: ShowMessage(kShortStock); break;
         case StagingOutcome::Failed: ShowMessage(kOperationFailed); break;
       }
+      // Staged or refused, the quantity box starts again from nothing.
+      Editfksl->setText(QStringLiteral("0"));
       loadStaged(true);
     }
     Editpysx->setFocus();

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSqlQuery>
 #include <QVBoxLayout>
 
@@ -84,8 +85,10 @@ QComboBox* NewChoice(QWidget* parent, const QString& name, const QString& prompt
   return combo;
 }
 
-// Offers one more item without changing what the box shows.
+// Offers one more item without changing what the box shows; the first
+// item of an empty list becomes current by itself, which is no choice.
 void AppendItem(QComboBox* combo, const QString& item) {
+  const QSignalBlocker quiet(combo);
   const QString shown = combo->currentText();
   combo->addItem(item);
   combo->setCurrentIndex(-1);
@@ -104,6 +107,9 @@ TFormzgyy::TFormzgyy(QWidget* parent) : QWidget(parent) {
   connection_ = OpenClinicDatabase();
   openVisitLines(kLineWidthsAtOpen);
   openGoods(true);
+  // The window opens with the focus in the name box, and entering it draws
+  // the serial, whether or not the window is the active one yet.
+  Edit1Enter();
 }
 
 void TFormzgyy::buildLayout() {
@@ -167,11 +173,19 @@ void TFormzgyy::wireHandlers() {
   OnEnter(Edit1, [this] { Edit1KeyPress(); });
   OnFocusExit(Edit1, this, [this](QWidget*) { Edit1Exit(); });
   OnFocusEnter(ComboBox3, [this] { ComboBox3Enter(); });
+  // Picked by mouse, keys or however else an item of the list comes to
+  // show; the prompts are no items, so resetting to them stores nothing.
   connect(ComboBox3, &QComboBox::textActivated, this, &TFormzgyy::ComboBox3Change);
+  connect(ComboBox3, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+    if (ComboBox3->findText(text) >= 0) ComboBox3Change();
+  });
   OnFocusExit(ComboBox3, this, [this](QWidget*) { ComboBox3Exit(); });
   OnEnter(ComboBox3, [this] { ComboBox3KeyPress(); });
   OnFocusEnter(ComboBoxys, [this] { ComboBoxysEnter(); });
   connect(ComboBoxys, &QComboBox::textActivated, this, &TFormzgyy::ComboBoxysChange);
+  connect(ComboBoxys, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+    if (ComboBoxys->findText(text) >= 0) ComboBoxysChange();
+  });
   OnFocusExit(ComboBoxys, this, [this](QWidget*) { ComboBoxysExit(); });
   OnEnter(ComboBoxys, [this] { ComboBoxysKeyPress(); });
   connect(Editpysx, &QLineEdit::textChanged, this, &TFormzgyy::EditpysxChange);
@@ -215,6 +229,7 @@ void TFormzgyy::Edit1Exit() { Edit1->setReadOnly(true); }
 void TFormzgyy::ComboBox3Enter() { AppendItem(ComboBox3, kStaffCategory); }
 void TFormzgyy::ComboBox3Change() { LastCategory() = ComboBox3->currentText().trimmed(); }
 void TFormzgyy::ComboBox3Exit() {
+  const QSignalBlocker quiet(ComboBox3);
   ComboBox3->clear();
   ComboBox3->setEditText(LastCategory());
 }
@@ -226,6 +241,7 @@ void TFormzgyy::ComboBox3KeyPress() {
 void TFormzgyy::ComboBoxysEnter() { AppendItem(ComboBoxys, kDirector); }
 void TFormzgyy::ComboBoxysChange() { LastDoctor() = ComboBoxys->currentText().trimmed(); }
 void TFormzgyy::ComboBoxysExit() {
+  const QSignalBlocker quiet(ComboBoxys);
   ComboBoxys->clear();
   ComboBoxys->setEditText(LastDoctor());
 }

@@ -13,6 +13,16 @@ QList<MessageRecord>& recorded() {
   return list;
 }
 
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Warning:
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
 // The window the user is working in: the box belongs to it.
 QWidget* OwnerWindow() {
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -21,7 +31,7 @@ QWidget* OwnerWindow() {
   return nullptr;
 }
 
-bool deliver(const MessageRecord& record, QMessageBox::Icon icon) {
+bool deliver(const MessageRecord& record) {
   if (responder()) {
     recorded().append(record);
     return responder()(record);
@@ -31,7 +41,7 @@ bool deliver(const MessageRecord& record, QMessageBox::Icon icon) {
   // stays on top (the login), or the box would open behind it with the
   // keyboard and the login would look frozen.
   QWidget* owner = OwnerWindow();
-  QMessageBox box(icon, record.title, record.text,
+  QMessageBox box(BoxIcon(record.icon), record.title, record.text,
                   record.question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, owner);
   if (owner && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -57,13 +67,21 @@ QString ProgramTitle() {
 void ShowMessage(const QString& text) { ShowMessage(text, Messages::ProgramTitle()); }
 
 void ShowMessage(const QString& text, const QString& title) {
-  deliver({title, text, false}, QMessageBox::NoIcon);
+  deliver({title, text, false, MessageIcon::None});
 }
 
 void ShowError(const QString& text) {
-  deliver({Messages::ProgramTitle(), text, false}, QMessageBox::Warning);
+  deliver({Messages::ProgramTitle(), text, false, MessageIcon::Warning});
 }
 
 bool AskYesNo(const QString& text, const QString& title) {
-  return deliver({title, text, true}, QMessageBox::Question);
+  return deliver({title, text, true, MessageIcon::Question});
+}
+
+void ShowExclamation(const QString& text, const QString& title) {
+  deliver({title, text, false, MessageIcon::Exclamation});
+}
+
+bool AskYesNoExclamation(const QString& text, const QString& title) {
+  return deliver({title, text, true, MessageIcon::Exclamation});
 }

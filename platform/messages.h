@@ -5,10 +5,15 @@
 #include <QList>
 #include <functional>
 
+// The icon a box shows; the exclamation mark warns before a step that
+// cannot be undone or explains why one was refused.
+enum class MessageIcon { None, Warning, Question, Exclamation };
+
 struct MessageRecord {
   QString title;
   QString text;
   bool question = false;
+  MessageIcon icon = MessageIcon::None;
 };
 
 // A plain information box under the program's title.
@@ -19,6 +24,10 @@ void ShowMessage(const QString& text, const QString& title);
 void ShowError(const QString& text);
 // Yes/No question with the question icon; true when the user says Yes.
 bool AskYesNo(const QString& text, const QString& title);
+// An OK box with the exclamation icon under a title of its own.
+void ShowExclamation(const QString& text, const QString& title);
+// Yes/No question with the exclamation icon; true when the user says Yes.
+bool AskYesNoExclamation(const QString& text, const QString& title);
 
 namespace Messages {
 // Installs a responder; every later box is recorded and answered by it

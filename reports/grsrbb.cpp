@@ -15,7 +15,7 @@
 
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
-#include "platform/clock.h"
+#include "platform/combolist.h"
 #include "platform/datadir.h"
 #include "platform/desktopopen.h"
 #include "platform/formevents.h"
@@ -28,6 +28,8 @@
 #include "reports/commission.h"
 #include "reports/crosstable.h"
 #include "reports/payslips.h"
+#include "reports/reportcontrols.h"
+#include "stock/controls.h"
 
 namespace {
 // Values: category, d1, d2, person.
@@ -76,41 +78,6 @@ const QList<int> kNamedDetailWidths = {80, 60, 60, 60, 60};
 
 bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
-QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  if (!name.isEmpty()) label->setObjectName(name);
-  return label;
-}
-
-QLineEdit* NewAmount(QWidget* parent, const QString& name) {
-  auto* box = new QLineEdit(kZero, parent);
-  box->setObjectName(name);
-  box->setReadOnly(true);
-  box->setMaximumWidth(110);
-  return box;
-}
-
-DataGrid* NewGrid(QWidget* parent, const QString& name) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(name);
-  grid->horizontalHeader()->setSectionsMovable(false);
-  return grid;
-}
-
-QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QDateEdit* NewPicker(QWidget* parent, const QString& name) {
-  auto* picker = new QDateEdit(Clock::today(), parent);
-  picker->setObjectName(name);
-  picker->setCalendarPopup(true);
-  picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  return picker;
-}
-
 void Open(DataGrid* grid, QSqlQuery query, const QList<int>& widths) {
   grid->Open(query);
   grid->SetColumnWidths(widths);
@@ -128,44 +95,38 @@ TFormgrsrbb::TFormgrsrbb(QWidget* parent) : QWidget(parent) {
 }
 
 void TFormgrsrbb::buildLayout() {
-  DateTimePicker1 = NewPicker(this, QStringLiteral("DateTimePicker1"));
-  DateTimePicker2 = NewPicker(this, QStringLiteral("DateTimePicker2"));
-  ComboBoxys = new QComboBox(this);
-  ComboBoxys->setObjectName(QStringLiteral("ComboBoxys"));
-  // Editable only so that it can show its prompt before any name is in the
-  // list; what is typed never reaches it.
-  ComboBoxys->setEditable(true);
-  ComboBoxys->setInsertPolicy(QComboBox::NoInsert);
-  ComboBoxys->lineEdit()->setReadOnly(true);
-  ComboBoxys->setEditText(kNoPerson);
+  DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
+  DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
+  // What is typed never reaches the combo; Enter leaves it for the grid.
+  ComboBoxys = NewPickCombo(this, QStringLiteral("ComboBoxys"), kNoPerson, [this] { ComboBoxysKeyPress(); });
   ComboBoxys->setMinimumWidth(140);
-  DBGrid1 = NewGrid(this, QStringLiteral("DBGrid1"));
-  DBGrid2 = NewGrid(this, QStringLiteral("DBGrid2"));
-  DBGrid3 = NewGrid(this, QStringLiteral("DBGrid3"));
-  DBGrid4 = NewGrid(this, QStringLiteral("DBGrid4"));
-  DBGrid5 = NewGrid(this, QStringLiteral("DBGrid5"));
+  DBGrid1 = ReportGrid(this, QStringLiteral("DBGrid1"));
+  DBGrid2 = ReportGrid(this, QStringLiteral("DBGrid2"));
+  DBGrid3 = ReportGrid(this, QStringLiteral("DBGrid3"));
+  DBGrid4 = ReportGrid(this, QStringLiteral("DBGrid4"));
+  DBGrid5 = ReportGrid(this, QStringLiteral("DBGrid5"));
   DBGrid1->SetColumnDecimals({kGeneral, kMoneyDecimals, kGeneral, kMoneyDecimals});
   DBGrid2->SetColumnDecimals({kGeneral, kGeneral, kMoneyDecimals, kGeneral, kMoneyDecimals});
   DBGrid3->SetColumnDecimals({kGeneral, kGeneral, kMoneyDecimals, kGeneral, kMoneyDecimals});
-  Edit1 = NewAmount(this, QStringLiteral("Edit1"));
-  Edit2 = NewAmount(this, QStringLiteral("Edit2"));
-  Edit3 = NewAmount(this, QStringLiteral("Edit3"));
-  Editypje = NewAmount(this, QStringLiteral("Editypje"));
-  Editcfje = NewAmount(this, QStringLiteral("Editcfje"));
-  Editfwje = NewAmount(this, QStringLiteral("Editfwje"));
-  Edithj = NewAmount(this, QStringLiteral("Edithj"));
+  Edit1 = NewTotalBox(this, QStringLiteral("Edit1"), kZero);
+  Edit2 = NewTotalBox(this, QStringLiteral("Edit2"), kZero);
+  Edit3 = NewTotalBox(this, QStringLiteral("Edit3"), kZero);
+  Editypje = NewTotalBox(this, QStringLiteral("Editypje"), kZero);
+  Editcfje = NewTotalBox(this, QStringLiteral("Editcfje"), kZero);
+  Editfwje = NewTotalBox(this, QStringLiteral("Editfwje"), kZero);
+  Edithj = NewTotalBox(this, QStringLiteral("Edithj"), kZero);
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("个人工资打印"));
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("个人销售单"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("医院销售详单"));
   Button1 = NewButton(this, QStringLiteral("Button1"), QStringLiteral("医院服务明细单"));
 
   auto* top = new QHBoxLayout;
-  top->addWidget(NewLabel(this, QStringLiteral("Label7"), QStringLiteral("个人收入查询        ")));
-  top->addWidget(NewLabel(this, QStringLiteral("Label1"), QStringLiteral("请选择查询开始时间                ")));
+  top->addWidget(PlainLabel(this, QStringLiteral("Label7"), QStringLiteral("个人收入查询        ")));
+  top->addWidget(PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("请选择查询开始时间                ")));
   top->addWidget(DateTimePicker1);
-  top->addWidget(NewLabel(this, QStringLiteral("Label2"), QStringLiteral("请选择查询结束时间                ")));
+  top->addWidget(PlainLabel(this, QStringLiteral("Label2"), QStringLiteral("请选择查询结束时间                ")));
   top->addWidget(DateTimePicker2);
-  top->addWidget(NewLabel(this, QStringLiteral("Label17"), QStringLiteral("请选择被统计人：    ")));
+  top->addWidget(PlainLabel(this, QStringLiteral("Label17"), QStringLiteral("请选择被统计人：    ")));
   top->addWidget(ComboBoxys);
   top->addStretch(1);
 
@@ -173,12 +134,12 @@ void TFormgrsrbb::buildLayout() {
   auto result = [this](const char* label, const QString& labelText, DataGrid* grid, const char* totalLabel,
                        QLineEdit* total) {
     auto* column = new QVBoxLayout;
-    column->addWidget(NewLabel(this, QString::fromUtf8(label), labelText));
+    column->addWidget(PlainLabel(this, QString::fromUtf8(label), labelText));
     column->addWidget(grid, 1);
     auto* line = new QHBoxLayout;
-    line->addWidget(NewLabel(this, QString::fromUtf8(totalLabel), QStringLiteral("合计：")));
+    line->addWidget(PlainLabel(this, QString::fromUtf8(totalLabel), QStringLiteral("合计：")));
     line->addWidget(total);
-    line->addWidget(NewLabel(this, QString(), QStringLiteral("元  ")));
+    line->addWidget(PlainLabel(this, QString(), QStringLiteral("元  ")));
     line->addStretch(1);
     column->addLayout(line);
     return column;
@@ -196,18 +157,18 @@ void TFormgrsrbb::buildLayout() {
                                                               {"Label14", QStringLiteral("合计：")}};
   QLineEdit* const commissionBoxes[] = {Editypje, Editcfje, Editfwje, Edithj};
   for (int i = 0; i < 4; ++i) {
-    commissions->addWidget(NewLabel(this, QString::fromUtf8(commissionLabels[i].first), commissionLabels[i].second));
+    commissions->addWidget(PlainLabel(this, QString::fromUtf8(commissionLabels[i].first), commissionLabels[i].second));
     commissions->addWidget(commissionBoxes[i]);
-    commissions->addWidget(NewLabel(this, QString(), QStringLiteral("元  ")));
+    commissions->addWidget(PlainLabel(this, QString(), QStringLiteral("元  ")));
   }
   commissions->addStretch(1);
 
   auto* details = new QHBoxLayout;
   auto* detail = new QVBoxLayout;
-  detail->addWidget(NewLabel(this, QStringLiteral("Label6"), QStringLiteral("详                单             ")));
+  detail->addWidget(PlainLabel(this, QStringLiteral("Label6"), QStringLiteral("详                单             ")));
   detail->addWidget(DBGrid4, 1);
   auto* byName = new QVBoxLayout;
-  byName->addWidget(NewLabel(this, QStringLiteral("Label16"), QStringLiteral("药品分类汇总   ")));
+  byName->addWidget(PlainLabel(this, QStringLiteral("Label16"), QStringLiteral("药品分类汇总   ")));
   byName->addWidget(DBGrid5, 1);
   auto* buttons = new QVBoxLayout;
   for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, Button1}) buttons->addWidget(b);
@@ -225,9 +186,6 @@ void TFormgrsrbb::buildLayout() {
 
 void TFormgrsrbb::wireHandlers() {
   OnFocusEnter(ComboBoxys, [this] { ComboBoxysEnter(); });
-  // Typed characters never reach the combo; Enter leaves it for the grid.
-  FilterKeys(ComboBoxys, QString());
-  OnEnter(ComboBoxys, [this] { ComboBoxysKeyPress(); });
   connect(ComboBoxys, &QComboBox::currentTextChanged, this, [this] {
     changeRan_ = true;
     QTimer::singleShot(0, this, [this] { changeRan_ = false; });
@@ -248,7 +206,8 @@ void TFormgrsrbb::wireHandlers() {
   connect(DBGrid3, &DataGrid::KeyUp, this, &TFormgrsrbb::DBGrid3KeyUp);
   FilterKeys(DBGrid3, QString());
   OnEnter(DBGrid3, [this] { DBGrid3KeyPress(); });
-  for (DataGrid* grid : {DBGrid1, DBGrid2, DBGrid3}) grid->installEventFilter(this);
+  const QList<QWidget*> carriers{DBGrid1, DBGrid2, DBGrid3, ComboBoxys, ComboBoxys->lineEdit()};
+  for (QWidget* control : carriers) control->installEventFilter(this);
 
   connect(BitBtn1, &QPushButton::clicked, this, &TFormgrsrbb::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TFormgrsrbb::BitBtn2Click);
@@ -256,25 +215,38 @@ void TFormgrsrbb::wireHandlers() {
   connect(Button1, &QPushButton::clicked, this, &TFormgrsrbb::Button1Click);
 }
 
+// The release of a carried Enter runs the grid's list, where the keyboard
+// delivers it (the grid holding the focus by then) or where a sender that
+// addresses press and release to one control delivers it (the control
+// pressed). Taken there, it goes no further.
 bool TFormgrsrbb::eventFilter(QObject* watched, QEvent* event) {
-  if (carried_ && watched == carried_) {
-    if (event->type() == QEvent::FocusOut) {
+  // The person box hears its keys on itself or on its edit.
+  const bool pressedHere =
+      watched == carriedFrom_ || (carriedFrom_ == ComboBoxys && watched == ComboBoxys->lineEdit());
+  if (carried_ && (watched == carried_ || pressedHere)) {
+    if (event->type() == QEvent::FocusOut && watched == carried_) {
       carried_ = nullptr;
+      carriedFrom_ = nullptr;
     } else if (event->type() == QEvent::KeyRelease) {
       const auto* key = static_cast<QKeyEvent*>(event);
       if (IsEnter(key->key()) && !key->isAutoRepeat()) {
         DataGrid* grid = carried_;
         carried_ = nullptr;
+        carriedFrom_ = nullptr;
         if (grid == DBGrid1) DBGrid1KeyUp();
         if (grid == DBGrid2) DBGrid2KeyUp();
         if (grid == DBGrid3) DBGrid3KeyUp();
+        return true;
       }
     }
   }
   return QWidget::eventFilter(watched, event);
 }
 
-void TFormgrsrbb::carryEnterTo(DataGrid* grid) { carried_ = grid; }
+void TFormgrsrbb::carryEnterTo(QObject* from, DataGrid* grid) {
+  carriedFrom_ = from;
+  carried_ = grid;
+}
 
 // ---- values read anew for each statement ----------------------------------
 
@@ -314,20 +286,17 @@ void TFormgrsrbb::reloadResults() {
 
 void TFormgrsrbb::ComboBoxysEnter() {
   runGuarded([this] {
-    const QList<QVariantList> staff = ReadAll(connection_.db(), CrossTableSql::kSelectServiceStaff);
+    QStringList staff;
+    for (const QVariantList& row : ReadAll(connection_.db(), CrossTableSql::kSelectServiceStaff))
+      staff << row.at(0).toString().trimmed();
     // Filling the list is no pick: the text shown and the computation stay.
-    const QString shown = ComboBoxys->currentText();
-    const int index = ComboBoxys->currentIndex();
-    const QSignalBlocker quiet(ComboBoxys);
-    for (const QVariantList& row : staff) ComboBoxys->addItem(row.at(0).toString().trimmed());
-    ComboBoxys->setCurrentIndex(index);
-    ComboBoxys->setEditText(shown);
+    AppendItems(ComboBoxys, staff);
   });
 }
 
 void TFormgrsrbb::ComboBoxysKeyPress() {
   DBGrid1->setFocus(Qt::OtherFocusReason);
-  carryEnterTo(DBGrid1);
+  carryEnterTo(ComboBoxys, DBGrid1);
 }
 
 void TFormgrsrbb::ComboBoxysChange() {
@@ -392,7 +361,7 @@ void TFormgrsrbb::DBGrid1KeyUp() {
 
 void TFormgrsrbb::DBGrid1KeyPress() {
   DBGrid2->setFocus(Qt::OtherFocusReason);
-  carryEnterTo(DBGrid2);
+  carryEnterTo(DBGrid1, DBGrid2);
   runGuarded([this] { showServices(Role::Prescriber); });
 }
 
@@ -401,7 +370,7 @@ void TFormgrsrbb::DBGrid2CellClick() {
 }
 
 void TFormgrsrbb::DBGrid2KeyPress() {
-  carryEnterTo(DBGrid2);
+  carryEnterTo(DBGrid2, DBGrid2);
   runGuarded([this] { showServices(Role::Performer); });
 }
 
@@ -415,7 +384,7 @@ void TFormgrsrbb::DBGrid3CellClick() {
 
 void TFormgrsrbb::DBGrid3KeyPress() {
   DBGrid1->setFocus(Qt::OtherFocusReason);
-  carryEnterTo(DBGrid1);
+  carryEnterTo(DBGrid3, DBGrid1);
 }
 
 void TFormgrsrbb::DBGrid3KeyUp() {

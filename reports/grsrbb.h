@@ -58,15 +58,17 @@ class TFormgrsrbb : public QWidget {
   void showMedicineDetail(const QString& category, bool withNames);
   void showServices(Role role);
   void showServiceDetail(Role role, const QString& item);
-  // Enter moved the focus to grid (or kept it there): the key's release
-  // there runs that grid's key-release list, as a key pressed there would.
-  void carryEnterTo(DataGrid* grid);
+  // Enter pressed in from moved the focus to grid (or kept it there): the
+  // key's release runs that grid's key-release list, as a key pressed
+  // there would.
+  void carryEnterTo(QObject* from, DataGrid* grid);
   bool slipContent(SlipContent& content);
   void printSlip(bool pay);
   void exportCrossTable(CrossTable table);
 
   Connection connection_;
   DataGrid* carried_ = nullptr;
+  QObject* carriedFrom_ = nullptr;
   bool changeRan_ = false;
   // What the last computation ran for: the slips print these.
   bool computed_ = false;

@@ -16,6 +16,7 @@
 #include "platform/grid.h"
 #include "platform/messages.h"
 #include "reports/reportcontrols.h"
+#include "reports/summarydetailreport.h"
 #include "reports/suppliesprint.h"
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
@@ -31,25 +32,6 @@ const QString kPrintedTitle = QStringLiteral("打印成功提示");
 const QList<int> kReceiptWidthsAtOpening = {200, 60, 60, 60, 60, 100, 160};
 const QList<int> kReceiptWidths = {200, 70, 60, 60, 60, 100, 160};
 const QList<int> kIssueWidths = {200, 60, 60, 60, 60, 60, 90, 90, 90, 60, 160};
-
-DataGrid* Grid(QWidget* parent, const char* name) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(QString::fromUtf8(name));
-  return grid;
-}
-
-QLabel* Heading(QWidget* parent, const char* name, const char* text) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(QString::fromUtf8(name));
-  return label;
-}
-
-void Load(const QSqlDatabase& db, DataGrid* grid, const QString& sql, const QVariantList& values,
-          const QList<int>& widths) {
-  QSqlQuery rows = Exec(db, sql, values);
-  grid->Open(rows);
-  grid->SetColumnWidths(widths);
-}
 
 // A print button shows while its list has a current row with a name.
 bool HasRows(const DataGrid* grid) { return !grid->Cell(0).trimmed().isEmpty(); }
@@ -73,7 +55,7 @@ void TFormhcbb::buildLayout() {
   DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   Edithj = NewTotalBox(this, QStringLiteral("Edithj"), QStringLiteral("0.00"));
-  DBGrid1 = Grid(this, "DBGrid1");
+  DBGrid1 = ReportGrid(this, QStringLiteral("DBGrid1"));
   BitBtn3 = NewButton(this, QStringLiteral("BitBtn3"), QStringLiteral("报表查询"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("打印报表"));
   BitBtn1->hide();
@@ -84,7 +66,7 @@ void TFormhcbb::buildLayout() {
   Edit3 = NewTotalBox(this, QStringLiteral("Edit3"), QStringLiteral("0.00"));
   Edit4 = NewTotalBox(this, QStringLiteral("Edit4"), QStringLiteral("0.00"));
   Edit5 = NewTotalBox(this, QStringLiteral("Edit5"), QStringLiteral("0.00"));
-  DBGrid2 = Grid(this, "DBGrid2");
+  DBGrid2 = ReportGrid(this, QStringLiteral("DBGrid2"));
   BitBtn4 = NewButton(this, QStringLiteral("BitBtn4"), QStringLiteral("报表查询"));
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("打印报表"));
   BitBtn2->hide();
@@ -104,10 +86,10 @@ void TFormhcbb::buildLayout() {
                                               {"", BitBtn4},
                                               {"", BitBtn2}}});
   auto* page = new QVBoxLayout(this);
-  page->addWidget(Heading(this, "Label7", "产品入库查询        "));
+  page->addWidget(PlainLabel(this, QStringLiteral("Label7"), QStringLiteral("产品入库查询        ")));
   page->addLayout(receiptBoxes);
   page->addWidget(DBGrid1, 1);
-  page->addWidget(Heading(this, "Label3", "产品出库查询        "));
+  page->addWidget(PlainLabel(this, QStringLiteral("Label3"), QStringLiteral("产品出库查询        ")));
   page->addLayout(issueBoxes);
   page->addWidget(DBGrid2, 1);
 }
@@ -117,8 +99,14 @@ void TFormhcbb::wireHandlers() {
   connect(BitBtn4, &QPushButton::clicked, this, &TFormhcbb::BitBtn4Click);
   connect(BitBtn1, &QPushButton::clicked, this, &TFormhcbb::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &TFormhcbb::BitBtn2Click);
-  connect(ComboBox1, &QComboBox::textActivated, this, &TFormhcbb::ComboBox1Change);
-  connect(ComboBox2, &QComboBox::textActivated, this, &TFormhcbb::ComboBox2Change);
+  // Every change of the text is the user's: the window fills and resets
+  // the boxes without a signal. A pick of the text already shown changes
+  // nothing and still counts.
+  for (QComboBox* box : {ComboBox1, ComboBox2}) {
+    const auto change = box == ComboBox1 ? &TFormhcbb::ComboBox1Change : &TFormhcbb::ComboBox2Change;
+    connect(box, &QComboBox::currentTextChanged, this, change);
+    connect(box, &QComboBox::activated, this, [this, box, change] { (this->*change)(box->currentText()); });
+  }
   OnFocusExit(ComboBox1, this, [this](QWidget*) { ComboBox1Exit(); });
   OnFocusExit(ComboBox2, this, [this](QWidget*) { ComboBox2Exit(); });
   OnClick(Edit1, [this] { Edit1Click(); });
@@ -131,12 +119,12 @@ void TFormhcbb::open() {
   const QSqlDatabase db = connection_.db();
   const SuppliesFilter received{DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date()),
                                 Edit1->text().trimmed(), std::nullopt};
-  Load(db, DBGrid1, received.Statement(db, kSelectSupplyReceipts, kReceiver), received.Values(),
-       kReceiptWidthsAtOpening);
+  ReloadGrid(db, DBGrid1, {received.Statement(db, kSelectSupplyReceipts, kReceiver), received.Values()},
+             kReceiptWidthsAtOpening);
   Edithj->setText(MoneyText(db, received.Statement(db, kSumSupplyReceipts, kReceiver), received.Values()));
   const QString today = DayText(Clock::today());
   const SuppliesFilter issued{today, today, QString(), std::nullopt};
-  Load(db, DBGrid2, issued.Statement(db, kSelectSupplyIssues, kRecipient), issued.Values(), kIssueWidths);
+  ReloadGrid(db, DBGrid2, {issued.Statement(db, kSelectSupplyIssues, kRecipient), issued.Values()}, kIssueWidths);
   Edit3->setText(MoneyText(db, issued.Statement(db, kSumSupplyIssueCost, kRecipient), issued.Values()));
   appendSuppliers(ComboBox1);
   appendSuppliers(ComboBox2);
@@ -164,7 +152,7 @@ void TFormhcbb::BitBtn3Click() {
   try {
     const QSqlDatabase db = connection_.db();
     const SuppliesFilter filter = receipts();
-    Load(db, DBGrid1, filter.Statement(db, kSelectSupplyReceipts, kReceiver), filter.Values(), kReceiptWidths);
+    ReloadGrid(db, DBGrid1, {filter.Statement(db, kSelectSupplyReceipts, kReceiver), filter.Values()}, kReceiptWidths);
     Edithj->setText(MoneyText(db, filter.Statement(db, kSumSupplyReceipts, kReceiver), filter.Values()));
     BitBtn1->setVisible(HasRows(DBGrid1));
     ComboBox1->setEnabled(true);
@@ -179,7 +167,7 @@ void TFormhcbb::BitBtn4Click() {
   try {
     const QSqlDatabase db = connection_.db();
     const SuppliesFilter filter = issues();
-    Load(db, DBGrid2, filter.Statement(db, kSelectSupplyIssues, kRecipient), filter.Values(), kIssueWidths);
+    ReloadGrid(db, DBGrid2, {filter.Statement(db, kSelectSupplyIssues, kRecipient), filter.Values()}, kIssueWidths);
     Edit3->setText(MoneyText(db, filter.Statement(db, kSumSupplyIssueCost, kRecipient), filter.Values()));
     Edit4->setText(MoneyText(db, filter.Statement(db, kSumSupplyIssueRetail, kRecipient), filter.Values()));
     Edit5->setText(MoneyText(db, filter.Statement(db, kSumSupplyIssueProfit, kRecipient), filter.Values()));

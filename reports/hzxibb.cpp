@@ -17,6 +17,7 @@
 #include "platform/session.h"
 #include "reports/inpatientmove.h"
 #include "reports/reportcontrols.h"
+#include "reports/summarydetailreport.h"
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
 
@@ -58,8 +59,6 @@ const QList<int> kServiceWidths = {60, 60, 60, 60, 60, 60};
 // Columns of a visit row.
 enum VisitColumn { kSerial, kCategory, kDay, kName, kMedicineFee, kServiceFee, kAmount, kAccount };
 
-QLabel* Caption(QWidget* parent, const char* text) { return new QLabel(QString::fromUtf8(text), parent); }
-
 // A fee cell counts as none only when it holds the number 0.
 bool NoFee(const QVariant& fee) {
   bool number = false;
@@ -80,8 +79,7 @@ TFormhzxibb::TFormhzxibb(QWidget* parent) : QWidget(parent) {
 }
 
 void TFormhzxibb::buildLayout() {
-  auto* title = Caption(this, "患者费用查询表          ");
-  title->setObjectName(QStringLiteral("Label1"));
+  QLabel* title = PlainLabel(this, QStringLiteral("Label1"), QStringLiteral("患者费用查询表          "));
   Edit1 = NewEdit(this, QStringLiteral("Edit1"));
   DateTimePicker1 = NewDatePicker(this, QStringLiteral("DateTimePicker1"));
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
@@ -94,15 +92,12 @@ void TFormhzxibb::buildLayout() {
   BitBtn2 = NewButton(this, QStringLiteral("BitBtn2"), QStringLiteral("门诊转住院"));
   BitBtn2->hide();
 
-  DBGrid1 = new DataGrid(this);
-  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1 = ReportGrid(this, QStringLiteral("DBGrid1"));
   DBGrid1->SetStripes(RowStripes::BlackWhiteOnBlue);
   DBGrid1->SetColumnDecimals(kVisitDecimals);
-  DBGrid2 = new DataGrid(this);
-  DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+  DBGrid2 = ReportGrid(this, QStringLiteral("DBGrid2"));
   DBGrid2->hide();
-  DBGrid3 = new DataGrid(this);
-  DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
+  DBGrid3 = ReportGrid(this, QStringLiteral("DBGrid3"));
   DBGrid3->hide();
 
   // The admission fields and their labels show and hide together.
@@ -171,9 +166,7 @@ void TFormhzxibb::query() {
   const QString last = DayText(DateTimePicker2->date());
   const QString like = LikeOperator(db);
   const QString pattern = QLatin1Char('%') + Edit1->text().trimmed() + QLatin1Char('%');
-  QSqlQuery visits = Exec(db, kSelectVisits.arg(like), {first, last, pattern});
-  DBGrid1->Open(visits);
-  DBGrid1->SetColumnWidths(kVisitWidths);
+  ReloadGrid(db, DBGrid1, {kSelectVisits.arg(like), {first, last, pattern}}, kVisitWidths);
   Edit2->setText(MoneyText(db, kSumListed.arg(like), {first, last, pattern}));
   Editmz->setText(MoneyText(db, kSumCategory, {first, last, kOutpatient}));
   Editzy->setText(MoneyText(db, kSumCategory, {first, last, kInpatient}));
@@ -205,17 +198,13 @@ void TFormhzxibb::showLines() {
     DBGrid2->hide();
   } else {
     DBGrid2->show();
-    QSqlQuery lines = Exec(db, kSelectMedicineLines, visit);
-    DBGrid2->Open(lines);
-    DBGrid2->SetColumnWidths(kMedicineWidths);
+    ReloadGrid(db, DBGrid2, {kSelectMedicineLines, visit}, kMedicineWidths);
   }
   if (NoFee(DBGrid1->CellValue(kServiceFee))) {
     DBGrid3->hide();
   } else {
     DBGrid3->show();
-    QSqlQuery lines = Exec(db, kSelectServiceLines, visit);
-    DBGrid3->Open(lines);
-    DBGrid3->SetColumnWidths(kServiceWidths);
+    ReloadGrid(db, DBGrid3, {kSelectServiceLines, visit}, kServiceWidths);
   }
 }
 

@@ -20,6 +20,8 @@ void MouseUpCheckBox::mouseReleaseEvent(QMouseEvent* event) {
   emit MouseUp();
 }
 
+bool MouseUpCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
 OptionalFilter::OptionalFilter(MouseUpCheckBox* box, QComboBox* combo, const QString& prompt, FilterLookup lookup,
                                QWidget* form, bool clearOnCheck)
     : QObject(form),
@@ -36,7 +38,9 @@ OptionalFilter::OptionalFilter(MouseUpCheckBox* box, QComboBox* combo, const QSt
   combo_->setEditText(prompt_);
   combo_->hide();
   connect(box_, &MouseUpCheckBox::MouseUp, this, &OptionalFilter::CheckBoxMouseUp);
-  connect(combo_->lineEdit(), &QLineEdit::textEdited, this, &OptionalFilter::ComboChange);
+  // Typing and picking change the text; the filter itself fills, clears
+  // and prompts the combo without a signal, so every change is the user's.
+  connect(combo_, &QComboBox::currentTextChanged, this, &OptionalFilter::ComboChange);
   connect(combo_, &QComboBox::activated, this, &OptionalFilter::ComboChange);
   OnFocusEnter(combo_, [this] { ComboEnter(); });
   OnFocusExit(combo_, form, [this](QWidget*) { ComboExit(); });
@@ -65,10 +69,11 @@ void OptionalFilter::CheckBoxMouseUp() {
     return;
   }
   if (combo_) {
-    if (clearOnCheck_) combo_->clear();
-    showBox(true);
     // Showing the prompt is the window's doing, not a choice: the value
     // stays until the user types or picks.
+    const QSignalBlocker quiet(combo_);
+    if (clearOnCheck_) combo_->clear();
+    showBox(true);
     combo_->setEditText(prompt_);
     return;
   }

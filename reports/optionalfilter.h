@@ -27,6 +27,9 @@ class MouseUpCheckBox : public QCheckBox {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // A click anywhere on the box toggles it, not only on its mark and
+  // caption: the filter grid stretches the box to its column's width.
+  bool hitButton(const QPoint& pos) const override;
 };
 
 // The list of a combo: a one-column select and its values.

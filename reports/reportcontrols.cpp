@@ -52,6 +52,20 @@ DataGrid* ReportGrid(QWidget* parent, const QString& name) {
   return grid;
 }
 
+DataGrid* ReportGrid(QWidget* parent, const QString& name, const QList<int>& decimals) {
+  DataGrid* grid = ReportGrid(parent, name);
+  grid->SetColumnDecimals(decimals);
+  return grid;
+}
+
+QLabel* TitleLabel(QWidget* parent, const QString& name, const QString& text) {
+  QLabel* label = PlainLabel(parent, name, text);
+  QFont font = label->font();
+  font.setPointSize(18);
+  label->setFont(font);
+  return label;
+}
+
 QComboBox* FilterCombo(QWidget* parent, const QString& name) {
   auto* combo = new QComboBox(parent);
   combo->setObjectName(name);

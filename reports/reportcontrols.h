@@ -28,6 +28,10 @@ QDateEdit* NewDatePicker(QWidget* parent, const QString& name);
 QLineEdit* NewTotalBox(QWidget* parent, const QString& name, const QString& text);
 // A read-only grid (its columns cannot be dragged).
 DataGrid* ReportGrid(QWidget* parent, const QString& name);
+// The same showing its columns with these decimals (see DataGrid).
+DataGrid* ReportGrid(QWidget* parent, const QString& name, const QList<int>& decimals);
+// A window's title in large type.
+QLabel* TitleLabel(QWidget* parent, const QString& name, const QString& text);
 // A combo for a filter.
 QComboBox* FilterCombo(QWidget* parent, const QString& name);
 

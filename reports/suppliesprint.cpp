@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/session.h"
+#include "reports/stockprint.h"
 
 namespace {
 struct SuppliesDocument {
@@ -84,22 +85,13 @@ const SuppliesDocument& IssueVoucher() {
   return document;
 }
 
-// An amount that was never stored prints as an empty cell, not as a
-// failed print.
-QString AmountCell(const QVariant& value) {
-  const QString text = CellText(value).trimmed();
-  return text.isEmpty() ? text : PrintedAmount(text);
-}
-
 QList<QStringList> ReadRows(const QSqlDatabase& db, const QString& sql, const QVariantList& values,
                             const PrintTable& table) {
-  const QList<QVariantList> stored = ReadAll(db, sql, values);
+  // 产品名称, 时间, 数量, 单位, 单价, 总价: the last two amounts, blank when
+  // never stored.
+  static const QStringList order{"产品名称", "时间", "数量", "单位", "单价", "总价"};
   QList<QStringList> rows;
-  for (const QVariantList& row : stored) {
-    // 产品名称, 时间, 数量, 单位, 单价, 总价
-    const QStringList all{CellText(row[0]).trimmed(), CellText(row[1]).trimmed(), CellText(row[2]).trimmed(),
-                          CellText(row[3]).trimmed(), AmountCell(row[4]),         AmountCell(row[5])};
-    static const QStringList order{"产品名称", "时间", "数量", "单位", "单价", "总价"};
+  for (const QStringList& all : PrintedRows(ReadAll(db, sql, values), {4, 5})) {
     QStringList cells;
     for (const PrintColumn& column : table.columns) cells << all[order.indexOf(column.field)];
     rows << cells;

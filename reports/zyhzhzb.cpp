@@ -15,6 +15,7 @@
 #include "platform/grid.h"
 #include "platform/messages.h"
 #include "reports/reportcontrols.h"
+#include "reports/summarydetailreport.h"
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
 
@@ -66,8 +67,7 @@ const QList<int> kServiceCategoryWidths = {50, 60, 80};
 const QList<int> kMedicineCategoryWidths = {50, 80};
 
 DataGrid* Grid(QWidget* parent, const char* name, const QList<int>& decimals) {
-  auto* grid = new DataGrid(parent);
-  grid->setObjectName(QString::fromUtf8(name));
+  DataGrid* grid = ReportGrid(parent, QString::fromUtf8(name));
   grid->SetColumnDecimals(decimals);
   return grid;
 }
@@ -135,7 +135,10 @@ void TFormzyhzhz::buildLayout() {
 void TFormzyhzhz::wireHandlers() {
   OnFocusEnter(ComboBox1, [this] { ComboBox1Enter(); });
   OnFocusExit(ComboBox1, this, [this](QWidget*) { ComboBox1Exit(); });
-  connect(ComboBox1, &QComboBox::textActivated, this, &TFormzyhzhz::ComboBox1Change);
+  // The window fills and clears the box without a signal: every change of
+  // its text is the user's pick.
+  connect(ComboBox1, &QComboBox::currentTextChanged, this, &TFormzyhzhz::ComboBox1Change);
+  connect(ComboBox1, &QComboBox::activated, this, [this] { ComboBox1Change(ComboBox1->currentText()); });
   connect(BitBtn1, &QPushButton::clicked, this, &TFormzyhzhz::BitBtn1Click);
 }
 
@@ -166,9 +169,7 @@ void TFormzyhzhz::report() {
   const QVariantList values = InpatientLineValues(ComboBox1->currentText().trimmed(),
                                                   DayText(DateTimePicker1->date()), DayText(DateTimePicker2->date()));
   const auto open = [&](DataGrid* grid, const QString& sql, const QList<int>& widths) {
-    QSqlQuery rows = Exec(db, sql, values);
-    grid->Open(rows);
-    grid->SetColumnWidths(widths);
+    ReloadGrid(db, grid, {sql, values}, widths);
   };
   open(DBGrid2, kSelectInpatientMedicine, kMedicineWidths);
   open(DBGrid4, kSelectInpatientServices, kServiceWidths);

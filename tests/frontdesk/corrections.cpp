@@ -155,6 +155,19 @@ class CorrectionWindowsTest : public QObject {
     QCOMPARE(TableRows(db(), "药品报损临时信息").size(), 1);
   }
 
+  // A staging the store refuses leaves the quantity box at 0, as one that
+  // went through does.
+  void refusedReturnEmptiesTheQuantity() {
+    open(new TFormypfk);
+    pick("B1", "amx");
+    find<QLineEdit>("Editfksl")->setText("11");  // pasted past the clamp
+    TestKit::Click(find<QPushButton>("BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), (QStringList{"您确定本药要反库吗？确定按\"是\"", "对不起，库存数量不足"}));
+    QCOMPARE(find<QLineEdit>("Editfksl")->text(), QString("0"));
+    QCOMPARE(number("select 数量 from 药品过期表 where 编号 = '00001'"), 10.0);
+    QVERIFY(find<QLineEdit>("Editpysx")->hasFocus());
+  }
+
   void batchNotHereIsRefused() {
     open(new TFormypbs);
     pick("B1", "WSSC");

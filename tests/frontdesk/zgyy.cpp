@@ -79,6 +79,28 @@ class PricingWindowTest : public QObject {
     Clock::Reset();
   }
 
+  // An item made to show in the choice box by any means is the choice.
+  // First of the tests, so that no earlier choice is remembered for it.
+  void choiceShownIsKept() {
+    click("BitBtn1");
+    box("Edit1")->setFocus(Qt::MouseFocusReason);
+    TestKit::Type(box("Edit1"), "张三");
+    TestKit::PressEnter(box("Edit1"));
+    auto* category = in<QComboBox>("ComboBox3");
+    QVERIFY(category->hasFocus());
+    category->setCurrentText("职工用药");
+    TestKit::PressEnter(category);
+    auto* doctor = in<QComboBox>("ComboBoxys");
+    doctor->setCurrentIndex(doctor->findText("院长"));
+    TestKit::PressEnter(doctor);
+    QCOMPARE(category->currentText(), QString("职工用药"));
+    QCOMPARE(doctor->currentText(), QString("院长"));
+    pick("BLG", "1");
+    click("BitBtn3");
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+    QCOMPARE(TableRows(db(), "临时出库信息"), QStringList{"1|1002|2026-12-07|1|4.2|院长|acc01|否|职工用药|||4.2"});
+  }
+
   void visitOfTwoGoodsIsPricedAndVouchered() {
     QCOMPARE(window_->windowTitle(), QString("职工用药"));
     // Only goods in stock are offered.
@@ -216,11 +238,12 @@ class PricingWindowTest : public QObject {
     QCOMPARE(goods->RecordCount(), 0);
   }
 
-  // The window opens with the focus in the name box, before any serial is
-  // drawn: the visit's first line claims one.
+  // The window opens with the focus in the name box, and so with a serial
+  // drawn; the visit's first line claims it.
   void nameTypedAsTheWindowOpensGetsASerialAtTheFirstLine() {
     QVERIFY(box("Edit1")->hasFocus());
-    QCOMPARE(box("Editlsh")->text(), QString("0"));
+    QCOMPARE(box("Editlsh")->text(), QString("1"));
+    QCOMPARE(box("Edit2")->text(), QString("0.00"));
     TestKit::Type(box("Edit1"), "张三");
     TestKit::PressEnter(box("Edit1"));
     choose("ComboBox3");
@@ -230,6 +253,28 @@ class PricingWindowTest : public QObject {
     QCOMPARE(box("Editlsh")->text(), QString("1"));
     QCOMPARE(ScalarText(db(), "select 流水号 from 临时出库信息"), QString("1"));
     QCOMPARE(in<DataGrid>("DBGrid1")->RecordCount(), 1);
+  }
+
+  // Keys alone carry a line from the search box to the stock: Enter moves
+  // search box, goods list, quantity box and "药品输入" along.
+  void keyboardOnlyLine() {
+    startVisit("张三");
+    TestKit::Type(box("Editpysx"), "AMX");
+    QTest::keyClick(box("Editpysx"), Qt::Key_Return);
+    QVERIFY(in<DataGrid>("DBGrid3")->hasFocus());
+    QTest::keyClick(in<DataGrid>("DBGrid3"), Qt::Key_Return);
+    QVERIFY(box("Editsl")->hasFocus());
+    QCOMPARE(box("Editbh")->text(), QString("1001"));
+    QCOMPARE(box("Editkcsl")->text(), QString("13"));
+    QTest::keyClicks(box("Editsl"), "x2");  // the 0 shown is selected; only the digit gets in
+    QCOMPARE(box("Editsl")->text(), QString("2"));
+    QTest::keyClick(box("Editsl"), Qt::Key_Return);
+    QVERIFY(in<QPushButton>("BitBtn3")->hasFocus());
+    QTest::keyClick(in<QPushButton>("BitBtn3"), Qt::Key_Return);
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+    QCOMPARE(Stock(db(), "1001"), 11.0);
+    QCOMPARE(box("Edit2")->text(), QString("17.20"));
+    QVERIFY(box("Editpysx")->hasFocus());
   }
 
   // Two pricing desks of one account drew the same serial: the second to

@@ -188,6 +188,32 @@ class IncomeWindowTest : public QObject {
     QCOMPARE(GridRows(g4), QStringList{"注射|2026-12-05|30|王五|医师02"});
   }
 
+  // Enter sent as one click to the control pressed, release and all (as a
+  // driver that addresses both to one control does): the release still
+  // runs the list of the grid the focus went to.
+  void EnterAsOneClickOnTheControlPressed() {
+    open();
+    pick("医师01");
+    DataGrid* g1 = grid("DBGrid1");
+    DataGrid* g4 = grid("DBGrid4");
+    const QStringList prescribed{"注射|2026-12-05|15", "注射|2026-12-09|25", "换药|2026-12-09|10"};
+    const QStringList westernLines{"阿莫西林|2026-12-05|2", "阿莫西林|2026-12-09|4"};
+    g1->setCurrentIndex(g1->model()->index(RowOf(g1, "西药"), 0));
+    combo()->setFocus();
+    TestKit::PressEnter(combo());
+    QCOMPARE(QApplication::focusWidget(), g1);
+    QCOMPARE(GridRows(g4), westernLines);
+    TestKit::PressEnter(g1);
+    QCOMPARE(QApplication::focusWidget(), grid("DBGrid2"));
+    QCOMPARE(GridRows(g4), prescribed);
+    TestKit::PressEnter(grid("DBGrid2"));
+    QCOMPARE(GridRows(g4), prescribed);
+    grid("DBGrid3")->setFocus();
+    TestKit::PressEnter(grid("DBGrid3"));
+    QCOMPARE(QApplication::focusWidget(), g1);
+    QCOMPARE(GridRows(g4), westernLines);
+  }
+
   void NamesFollowThePricingAccount() {
     {
       Connection c = OpenClinicDatabase();

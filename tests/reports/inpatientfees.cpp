@@ -160,6 +160,22 @@ class InpatientFeesTest : public QObject {
     QCOMPARE(box->count(), 0);
   }
 
+  // A pick the box tells only by its changed text (as a list or a
+  // program setting the current entry does) is a pick all the same.
+  void aPickSeenOnlyAsChangedTextCounts() {
+    TFormzyhzhz w;
+    QVERIFY(ShowActive(w));
+    auto* box = Find<QComboBox>(&w, "ComboBox1");
+    box->setFocus(Qt::TabFocusReason);
+    box->setCurrentIndex(box->findText("张三"));
+    Find<QPushButton>(&w, "BitBtn1")->setFocus(Qt::TabFocusReason);
+    QCOMPARE(box->currentText(), QString("张三"));
+    Find<QDateEdit>(&w, "DateTimePicker1")->setDate(QDate(2026, 11, 1));
+    Find<QDateEdit>(&w, "DateTimePicker2")->setDate(QDate(2026, 11, 10));
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(text(w, "Edit5"), QString("77.50"));
+  }
+
   void twoDesksEachSeeTheirOwnPatient() {
     TFormzyhzhz first;
     TFormzyhzhz second;

@@ -267,6 +267,44 @@ class StockReportsTest : public QObject {
     QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 
+  // An entry made current without an activation (a list or a program
+  // setting it) is the user's pick too; the prompt shown on checking never
+  // is one.
+  void aPickSeenOnlyAsChangedTextCounts() {
+    seedReceipts();
+    TFormrkbb w;
+    QVERIFY(ShowActive(w));
+    Dates(&w, kFirst, kLast);
+    auto* category = Find<QComboBox>(&w, "ComboBox1");
+    Tick(&w, "CheckBox1");
+    Enter(category);
+    category->setCurrentIndex(category->findText("中成药"));
+    query(&w);
+    QCOMPARE(Rows(summary(&w)), QStringList({"1002|板蓝根颗粒|3|袋|15.00"}));
+    // Unchecked and checked again: the prompt shows, "%" stays the value.
+    Tick(&w, "CheckBox1");
+    Tick(&w, "CheckBox1");
+    QCOMPARE(category->currentText(), QString("请选择药品类别"));
+    query(&w);
+    QCOMPARE(total(&w), QString("45.00"));
+  }
+
+  // The filter grid stretches a box with a short caption: a click on its
+  // far end, away from mark and caption, still toggles it.
+  void aClickAnywhereOnAFilterBoxTogglesIt() {
+    TFormypckbb w;
+    QVERIFY(ShowActive(w));
+    auto* box = Find<QCheckBox>(&w, "CheckBox2");
+    const QPoint farEnd(box->width() - 3, box->height() / 2);
+    QVERIFY(farEnd.x() > box->sizeHint().width());
+    QTest::mouseClick(box, Qt::LeftButton, {}, farEnd);
+    QVERIFY(box->isChecked());
+    QVERIFY(Find<QComboBox>(&w, "ComboBox2")->isVisible());
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(!box->isChecked());
+    QVERIFY(!Find<QComboBox>(&w, "ComboBox2")->isVisible());
+  }
+
   void issueReportPurgesEmptyLinesAtEveryOpening() {
     const QSqlDatabase db = store_.db();
     AddGoods(db);

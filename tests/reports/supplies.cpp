@@ -130,6 +130,29 @@ class SuppliesTest : public QObject {
     QVERIFY(box->isEnabled());  // the query unlocks it again
   }
 
+  // A supplier set as the box's current entry, with no activation, is
+  // the user's pick all the same; filling the list is none.
+  void aSupplierSeenOnlyAsChangedTextNarrowsTheQuery() {
+    Receipt(db(), "纱布", "2026-11-03", 10, 2.5, "甲公司", "acc01");
+    Receipt(db(), "棉签", "2026-11-04", 5, 1, "乙公司", "acc02");
+    Issue(db(), "绷带", "2026-11-02", 3, 2, "甲公司", "护士01");
+    Issue(db(), "绷带", "2026-11-03", 1, 2.5, "乙公司", "护士02");
+    TFormhcbb w;
+    QVERIFY(ShowActive(w));
+    receipts(w, "");  // appends the names again: still no pick
+    QCOMPARE(text(w, "Edithj"), QString("30.00"));
+    auto* box = Find<QComboBox>(&w, "ComboBox1");
+    box->setCurrentIndex(box->findText("乙公司"));
+    receipts(w, "");
+    QCOMPARE(Find<DataGrid>(&w, "DBGrid1")->RecordCount(), 1);
+    QCOMPARE(text(w, "Edithj"), QString("5.00"));
+    auto* issueBox = Find<QComboBox>(&w, "ComboBox2");
+    issueBox->setCurrentText("甲公司");
+    issues(w, "");
+    QCOMPARE(Find<DataGrid>(&w, "DBGrid2")->RecordCount(), 1);
+    QCOMPARE(text(w, "Edit4"), QString("6.00"));
+  }
+
   void issuesByRecipientWithTheirThreeTotals() {
     Issue(db(), "绷带", "2026-11-02", 3, 2, "甲公司", "护士01");
     Issue(db(), "绷带", "2026-11-03", 1, 2.5, "乙公司", "护士02");

@@ -1,0 +1,214 @@
+// What each front-desk and dispensary window shows as it opens on an empty
+// store, on both stores: its caption, the titles, order and widths of its
+// grids' columns, and the texts and states of its boxes and buttons.
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "db/clinicdb.h"
+#include "frontdesk/fyt.h"
+#include "frontdesk/hzty.h"
+#include "frontdesk/kccx.h"
+#include "frontdesk/syt.h"
+#include "frontdesk/ypbs.h"
+#include "frontdesk/ypfk.h"
+#include "frontdesk/yxqyj.h"
+#include "frontdesk/zgyy.h"
+#include "platform/clock.h"
+#include "platform/grid.h"
+#include "platform/session.h"
+#include "support/clinicfixture.h"
+#include "support/testkit.h"
+
+namespace {
+// The titles of the grid's shown columns, in their order.
+QStringList Titles(DataGrid* grid) {
+  QStringList titles;
+  for (int i = 0; i < grid->model()->columnCount(); ++i)
+    if (!grid->isColumnHidden(i)) titles << grid->model()->headerData(i, Qt::Horizontal).toString();
+  return titles;
+}
+QList<int> Widths(DataGrid* grid, qsizetype count) {
+  QList<int> widths;
+  for (int i = 0; i < count; ++i) widths << grid->columnWidth(i);
+  return widths;
+}
+}  // namespace
+
+class WindowOpeningsTest : public QObject {
+  Q_OBJECT
+  QLabel account_, userName_;
+  std::unique_ptr<QWidget> window_;
+
+  template <typename T>
+  T* in(const char* name) {
+    return Find<T>(window_.get(), name);
+  }
+  QString text(const char* box) { return in<QLineEdit>(box)->text(); }
+  bool readOnly(const char* box) { return in<QLineEdit>(box)->isReadOnly(); }
+  bool hidden(const char* name) { return in<QWidget>(name)->isHidden(); }
+  // The grid's columns in order with their titles, and the widths set for
+  // the first of them.
+  void columns(const char* name, const QStringList& titles, const QList<int>& widths) {
+    DataGrid* grid = in<DataGrid>(name);
+    QCOMPARE(Titles(grid), titles);
+    QCOMPARE(Widths(grid, widths.size()), widths);
+  }
+  void open(QWidget* window) {
+    window_.reset(window);
+    window_->resize(1400, 1000);
+    window_->show();
+  }
+
+ private slots:
+  void initTestCase_data() { ClinicFixture::AddStoreRows(); }
+  void init() {
+    ClinicFixture::Prepare();
+    Clock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 30)));
+    Session::SetPanels(&account_, &userName_);
+    Session::SetLogin("acc01", "操作员");
+    TestKit::ClearMessages();
+  }
+  void cleanup() {
+    window_.reset();
+    Session::SetPanels(nullptr, nullptr);
+    Clock::Reset();
+  }
+
+  void pricing() {
+    open(new TFormzgyy);
+    QCOMPARE(window_->windowTitle(), QString("职工用药"));
+    columns("DBGrid1", {"编号", "品名", "数量", "单位", "单价(元)", "总价(元)", "规格", "厂商"},
+            {50, 160, 60, 60, 60, 60, 60});
+    columns("DBGrid3", {"编号", "品名", "数量", "单位", "售价(元)", "规格", "厂商"}, {40, 240, 40, 40, 40, 80, 210});
+    QCOMPARE(in<QComboBox>("ComboBox3")->currentText(), QString("请选择收费类别"));
+    QCOMPARE(in<QComboBox>("ComboBoxys")->currentText(), QString("请选择医师"));
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("重新开方"));
+    QCOMPARE(in<QPushButton>("BitBtn3")->text(), QString("药品输入"));
+    QCOMPARE(in<QPushButton>("BitBtn2")->text(), QString("制作开方凭证"));
+    QVERIFY(hidden("BitBtn2"));
+    QVERIFY(!hidden("BitBtn3"));
+    QVERIFY(hidden("Editlsh"));
+    for (const char* box : {"Editkcsl", "Editjj", "Editbh", "Edit3", "Edit2"}) QVERIFY2(readOnly(box), box);
+    for (const char* box : {"Edit1", "Editsl", "Editdj", "Editpysx"}) QVERIFY2(!readOnly(box), box);
+    for (const char* box : {"Editkcsl", "Editsl", "Editdj", "Editjj"}) QCOMPARE(text(box), QString("0"));
+    QCOMPARE(text("Editlsh"), QString("1"));
+    QCOMPARE(text("Edit2"), QString("0.00"));
+  }
+
+  void cashier() {
+    open(new TFormsyt);
+    QCOMPARE(window_->windowTitle(), QString("收银台"));
+    columns("DBGrid1", {"收费类别", "流水号", "姓名", "时间", "药费(元)", "服务费(元)", "划价人帐号"},
+            {80, 60, 80, 60, 60, 60, 80});
+    QCOMPARE(text("Edit1"), QString());
+    QCOMPARE(text("Edit2"), QString("0"));
+    QCOMPARE(text("Edit3"), QString("0.00"));
+    QCOMPARE(text("Editjrzsr"), QString("0.00"));
+    for (const char* box : {"Edit2", "Edit3", "Editjrzsr"}) QVERIFY2(readOnly(box), box);
+    QVERIFY(!readOnly("Edit1"));
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("制作凭证"));
+    QCOMPARE(in<QPushButton>("BitBtn2")->text(), QString("刷新记录"));
+    QVERIFY(hidden("BitBtn1"));
+  }
+
+  void dispensary() {
+    open(new TFormfyt);
+    QCOMPARE(window_->windowTitle(), QString("付药台"));
+    columns("DBGrid1", {"姓名", "流水号", "时间", "划价人帐号", "收银人帐号"}, {120, 120, 120, 120, 120});
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("刷新"));
+  }
+
+  void patientReturns() {
+    open(new TFormhzty);
+    QCOMPARE(window_->windowTitle(), QString("患者退药"));
+    columns("DBGrid2",
+            {"编号", "品名", "时间", "数量", "单价(元)", "总价(元)", "厂商", "流水号", "划价人帐号", "开方医师"},
+            {60, 120, 60, 60, 60, 60, 160, 60, 60, 60});
+    columns("DBGrid4", {"服务类别", "流水号", "时间", "服务费(元)", "开方医师", "服务人", "划价人帐号"},
+            {60, 120, 60, 60, 60, 60, 160});
+    QCOMPARE(in<QDateEdit>("DateTimePicker1")->date(), QDate(2026, 12, 7));
+    QCOMPARE(in<QDateEdit>("DateTimePicker2")->date(), QDate(2026, 12, 7));
+    QVERIFY(hidden("Edit1"));
+    QVERIFY(hidden("Label1"));
+    QCOMPARE(in<QLabel>("Label1")->text(), QString("患者姓名：       "));
+    QCOMPARE(in<QLineEdit>("Edit1")->toolTip(), QString("请先选择时间"));
+    QCOMPARE(in<DataGrid>("DBGrid1")->toolTip(), QString("请选择"));
+    for (const char* box : {"Edit5", "Edit3", "Edit4", "Edit6"}) {
+      QCOMPARE(text(box), QString("0.00"));
+      QVERIFY2(readOnly(box), box);
+    }
+    QVERIFY(readOnly("Editpm"));
+    QCOMPARE(text("Editsl"), QString("0"));
+    QCOMPARE(text("Edityxq"), QString("0"));
+    for (const char* box : {"Edit2", "Editbh", "Editlsh"}) QVERIFY2(hidden(box), box);
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("退药 "));
+    QCOMPARE(in<QPushButton>("BitBtn3")->text(), QString("退费"));
+    QCOMPARE(in<QPushButton>("BitBtn2")->text(), QString("制作退药凭证"));
+    for (const char* button : {"BitBtn1", "BitBtn2", "BitBtn3"}) QVERIFY2(hidden(button), button);
+    QVERIFY(!in<DataGrid>("DBGrid3")->isEnabled());
+  }
+
+  void supplierReturn() {
+    open(new TFormypfk);
+    QCOMPARE(window_->windowTitle(), QString("药品反库"));
+    columns("DBGrid1",
+            {"编号", "品名", "入库时间", "返库时间", "药品批号", "数量", "单位", "单价(元)", "总价(元)", "药品来源",
+             "厂商", "入库人帐号", "返库原因"},
+            {60, 120, 70, 70, 60, 60, 60, 60, 60, 60, 120, 60});
+    columns("DBGrid2",
+            {"编号", "品名", "时间", "药品批号", "数量", "单位", "单价(元)", "总价(元)", "售价(元)", "药品来源", "厂商",
+             "入库人帐号"},
+            {60, 120, 70, 60, 40, 40, 60, 60, 120, 120, 60});
+    QVERIFY(readOnly("Editpysx"));
+    QCOMPARE(in<QLineEdit>("Editpysx")->toolTip(), QString("请先输入药品批号"));
+    for (const char* box : {"Editbh", "Editpm", "Editrksl", "Editxcsl"}) QVERIFY2(readOnly(box), box);
+    QCOMPARE(text("Editrksl"), QString("0"));
+    QCOMPARE(text("Editfksl"), QString("0"));
+    QCOMPARE(text("Editxcsl"), QString("0.00"));
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("药品返库"));
+    QCOMPARE(in<QPushButton>("BitBtn2")->text(), QString("确认返库"));
+  }
+
+  void writeOff() {
+    open(new TFormypbs);
+    QCOMPARE(window_->windowTitle(), QString("药品报损信息"));
+    columns("DBGrid1",
+            {"编号", "品名", "入库时间", "报损时间", "药品批号", "数量", "单位", "单价(元)", "总价(元)", "药品来源",
+             "厂商", "入库人帐号", "报损原因"},
+            {60, 120, 60, 60, 60, 60, 60, 60, 60, 60, 120});
+    columns("DBGrid2",
+            {"编号", "品名", "时间", "药品批号", "数量", "单位", "单价(元)", "总价(元)", "零售单价(元)", "药品来源",
+             "厂商", "入库人帐号"},
+            {60, 120, 60, 60, 40, 40, 60, 60, 120, 120, 60, 60});
+    QVERIFY(readOnly("Editpysx"));
+    for (const char* box : {"Editbh", "Editpm", "Editxcsl"}) QVERIFY2(readOnly(box), box);
+    QCOMPARE(text("Editxcsl"), QString("0"));
+    QCOMPARE(text("Editfksl"), QString("0"));
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("药品报损"));
+    QCOMPARE(in<QPushButton>("BitBtn5")->text(), QString("确认报损"));
+  }
+
+  void warnings() {
+    open(new TFormkccx);
+    QCOMPARE(window_->windowTitle(), QString("低库存报警"));
+    columns("DBGrid1", {"编号", "品名", "下限", "数量", "单位", "类别", "规格", "厂商"},
+            {50, 160, 60, 60, 60, 60, 100, 160});
+    QVERIFY(readOnly("Edit3"));
+    open(new TFormyxqyj);
+    QCOMPARE(window_->windowTitle(), QString("药品过期预警"));
+    for (const char* grid : {"DBGrid1", "DBGrid2"})
+      columns(grid, {"编号", "品名", "药品批号", "数量", "单位", "规格", "厂商", "过期时间"},
+              {60, 120, 60, 60, 60, 60, 60, 60});
+    QCOMPARE(in<QLabel>("Label8")->text(), QString("药品过期预警"));
+    QCOMPARE(in<QLabel>("Label1")->text(), QString("药品过期报警"));
+    QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("药品过期预警报表"));
+    QCOMPARE(in<QPushButton>("BitBtn2")->text(), QString("过期药品报表"));
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+};
+
+BRIMWICK_TEST_MAIN(WindowOpeningsTest)
+#include "openings.moc"
