@@ -1,11 +1,8 @@
 // The four front-desk windows opened from the main window by their
 // commands, on the clinic demo: each shows what the demo and the desks
 // wrote, and the inpatient desk admits and books as a user would.
-#include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTextStream>
 
@@ -33,13 +30,6 @@ class DeskMenuTest : public QObject {
   Q_OBJECT
   LoginFrame frame_;
 
-  QWidget* command(const char* name) {
-    QAction* action = Find<QAction>(frame_.main.get(), name);
-    if (!action || !action->isEnabled() || !action->isVisible()) return nullptr;
-    action->trigger();
-    QMdiSubWindow* frame = frame_.main->MdiArea()->activeSubWindow();
-    return frame ? frame->widget() : nullptr;
-  }
   QString count(const QString& sql) {
     Connection c = OpenClinicDatabase();
     return ScalarText(c.db(), sql);
@@ -70,13 +60,13 @@ class DeskMenuTest : public QObject {
 
   void everyDeskWindowOpensFromItsCommand() {
     QVERIFY(frame_.main->isVisible());
-    QWidget* fees = command("N43");
+    QWidget* fees = frame_.Command("N43");
     QVERIFY(fees);
     QCOMPARE(fees->windowTitle(), QString("今日患者信息报表"));
     QCOMPARE(Find<QLineEdit>(fees, "Editzy")->text(), QString("42.50"));
     QCOMPARE(Find<QLineEdit>(fees, "Edit4")->text(), QString("1"));
 
-    QWidget* lists = command("Nfwlb");
+    QWidget* lists = frame_.Command("Nfwlb");
     QVERIFY(lists);
     QCOMPARE(lists->windowTitle(), QString("服务类别维护"));
     QCOMPARE(QString::number(Find<DataGrid>(lists, "DBGrid1")->RecordCount()), count("select count(*) from 服务项目"));
@@ -84,12 +74,12 @@ class DeskMenuTest : public QObject {
     QCOMPARE(QString::number(Find<DataGrid>(lists, "DBGrid3")->RecordCount()), count("select count(*) from 药品来源"));
     QVERIFY(Find<DataGrid>(lists, "DBGrid1")->RecordCount() > 0);
 
-    QWidget* shares = command("N44");
+    QWidget* shares = frame_.Command("N44");
     QVERIFY(shares);
     QCOMPARE(shares->windowTitle(), QString("财务比例分配设置单"));
     QCOMPARE(QString::number(Find<DataGrid>(shares, "DBGrid1")->RecordCount()), count("select count(*) from 比例分配表"));
 
-    QWidget* inpatients = command("N39");
+    QWidget* inpatients = frame_.Command("N39");
     QVERIFY(inpatients);
     QCOMPARE(inpatients->windowTitle(), QString("住院患者费用管理"));
     TestKit::Type(Find<QLineEdit>(inpatients, "Edit1"), "张三");
