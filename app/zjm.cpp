@@ -19,14 +19,18 @@
 #include "app/program.h"
 #include "app/qxsz.h"
 #include "db/sql.h"
+#include "frontdesk/blfpb.h"
+#include "frontdesk/fwlbwh.h"
+#include "frontdesk/fyt.h"
 #include "frontdesk/hzty.h"
+#include "frontdesk/hzxi.h"
 #include "frontdesk/kccx.h"
+#include "frontdesk/syt.h"
 #include "frontdesk/ypbs.h"
 #include "frontdesk/ypfk.h"
 #include "frontdesk/yxqyj.h"
-#include "frontdesk/fyt.h"
-#include "frontdesk/syt.h"
 #include "frontdesk/zgyy.h"
+#include "frontdesk/zyhzfy.h"
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
@@ -93,13 +97,13 @@ const WindowCommand kCommands[] = {
     {"N25Click", "职工用药", "职工用药", "门诊前台", nullptr, Make<TFormzgyy>},
     {"N26Click", "收银台", "收银台", "门诊前台", nullptr, Make<TFormsyt>},
     {"N10Click", "付药台", "付药台", "门诊前台", nullptr, Make<TFormfyt>},
-    {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, nullptr /* Make<TFormjrhzxi> */},
-    {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, nullptr /* Make<Tzyhzfygl> */},
+    {"N43Click", "今日患者信息报表", "今日患者信息报表", "门诊前台", nullptr, Make<TFormjrhzxi>},
+    {"N39Click", "住院患者费用管理", "住院患者费用管理", "门诊前台", nullptr, Make<Tzyhzfygl>},
     {"N24Click", "患者退药", "患者退药", "门诊前台", nullptr, Make<TFormhzty>},
     {"N23Click", "药品反库", "药品反库", "药房管理", nullptr, Make<TFormypfk>},
     {"N29Click", "药品报损信息", "药品报损信息", "药房管理", nullptr, Make<TFormypbs>},
-    {"NfwlbClick", "服务类别维护", "服务类别维护", "药房管理", nullptr, nullptr /* Make<Tfwlbwh> */},
-    {"N44Click", "财务比例分配设置单", "财务比例分配设置单", "药房管理", nullptr, nullptr /* Make<TFormblfpsz> */},
+    {"NfwlbClick", "服务类别维护", "服务类别维护", "药房管理", nullptr, Make<Tfwlbwh>},
+    {"N44Click", "财务比例分配设置单", "财务比例分配设置单", "药房管理", nullptr, Make<TFormblfpsz>},
     {"N28Click", "低库存报警", "低库存报警", "药房管理", nullptr, Make<TFormkccx>},
     {"N38Click", "药品过期预警", "药品过期预警", "药房管理", nullptr, Make<TFormyxqyj>},
     {"N331Click", "卫材报表", "卫材报表", "统计报表", nullptr, Make<TFormhcbb>},

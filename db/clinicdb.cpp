@@ -167,6 +167,11 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
     statements << QStringLiteral("create unique index if not exists %1 on %2 (%3)")
                       .arg(QuotedName(QStringLiteral("%1_u%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedNames(unique));
+  number = 0;
+  for (const QString& column : table.uniqueNames)
+    statements << QStringLiteral("create unique index if not exists %1 on %2 ((trim(%3)))")
+                      .arg(QuotedName(QStringLiteral("%1_n%2").arg(table.name).arg(++number)), QuotedName(table.name),
+                           QuotedName(column));
   return statements;
 }
 

@@ -91,6 +91,12 @@ ClinicTable Table(const char* name, std::vector<ClinicColumn> columns, QStringLi
   AddIndexes(table, extra, visitRows.contains(table.name));
   return table;
 }
+// A table whose one named column no two rows may share, blanks around it
+// aside.
+ClinicTable UniqueBy(ClinicTable table, const char* column) {
+  table.uniqueNames << QString::fromUtf8(column);
+  return table;
+}
 
 // Indexes over several columns, after those that follow from the columns.
 ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& indexes) {
@@ -121,10 +127,10 @@ std::vector<ClinicTable> MakeTables() {
       Table("药品类别", {Text("药品类别")}),
       Table("药品剂型", {Text("剂型")}),
       Table("服务人", {Text("姓名"), Text("职务")}),
-      Table("药品单位", {Text("药品单位")}),
-      Table("药品来源", {Text("药品来源")}),
-      Table("服务项目", {Text("拼音缩写"), Text("服务项目"), Number("项目单价(元)")}),
-      Table("比例分配表", {Text("拼音缩写"), Text("项目"), Number("医生比例"), Number("服务人比例")}),
+      UniqueBy(Table("药品单位", {Text("药品单位")}), "药品单位"),
+      UniqueBy(Table("药品来源", {Text("药品来源")}), "药品来源"),
+      UniqueBy(Table("服务项目", {Text("拼音缩写"), Text("服务项目"), Number("项目单价(元)")}), "服务项目"),
+      UniqueBy(Table("比例分配表", {Text("拼音缩写"), Text("项目"), Number("医生比例"), Number("服务人比例")}), "项目"),
 
       // Stock.
       Table("库存", {Text("编号"), Number("数量")}, byCode),
@@ -156,7 +162,9 @@ std::vector<ClinicTable> MakeTables() {
       Table("患者信息",
             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
              Text("划价人帐号"), Text("收银人帐号"),
-             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
+             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
+            // The purge of visits without income finds them by it.
+            {}, {QStringLiteral("收入金额(元)")}),
       // The income report reads one person's lines over a date window; the
       // issue report purges the empty lines at every opening.
       WithIndexes(Table("出库信息",
@@ -187,9 +195,10 @@ std::vector<ClinicTable> MakeTables() {
                               Computed("报损总价", ColumnType::Number, R"~("数量" * "报损零售价(元)")~"))),
 
       // Inpatients.
-      Table("入院信息表",
-            {Text("拼音缩写"), Text("姓名"), Text("性别"), Text("年龄"), Text("合作医疗证号"), Text("住址")}, {},
-            byName),
+      UniqueBy(Table("入院信息表",
+                     {Text("拼音缩写"), Text("姓名"), Text("性别"), Text("年龄"), Text("合作医疗证号"), Text("住址")},
+                     {}, byName),
+               "姓名"),
       Table("住院患者押金表", {Text("姓名"), Day("时间"), Text("收费类别"), Number("金额"), Text("操作人帐号")}, {},
             byName),
       Table("住院患者药品统计表",

@@ -42,6 +42,11 @@ struct ClinicTable {
   // Column lists that no two rows may share (rows with an empty value in
   // one of them are exempt).
   std::vector<QStringList> uniques = {};
+  // Text columns whose values, trimmed, no two rows may share: names that
+  // the desks find rows by, so that two desks adding the same name at once
+  // leave one row. Kept on the trimmed text, so that a plain select still
+  // reads the rows in the table's own order.
+  QStringList uniqueNames = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the

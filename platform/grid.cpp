@@ -140,5 +140,6 @@ void DataGrid::focusInEvent(QFocusEvent* event) {
 
 void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   QTableView::mouseDoubleClickEvent(event);
+  dblClickRow_ = indexAt(event->position().toPoint()).row();
   emit DblClick();
 }

@@ -72,6 +72,9 @@ class DataGrid : public QTableView {
   QString Cell(int column) const;
   QVariant CellValue(int column) const;
   FetchedModel* Model() const { return model_; }
+  // The row the last double click landed on, or -1 when it landed below
+  // the last row (where the current row is still the one picked before).
+  int DblClickRow() const { return dblClickRow_; }
 
  signals:
   void CellClick();
@@ -88,4 +91,5 @@ class DataGrid : public QTableView {
 
  private:
   FetchedModel* model_;
+  int dblClickRow_ = -1;
 };

@@ -122,6 +122,24 @@ class ClinicStoreTest : public QObject {
     QVERIFY_THROWS_EXCEPTION(DbError, InsertRow(c.db(), "库存", {{"编号", "00001"}, {"数量", 1}}));
   }
 
+  // The names the desks find rows by are held once, blanks around them
+  // aside, and a plain select still reads a list in the order it was kept.
+  void listNamesAreUniqueAndKeepTheirOrder() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    for (const char* unit : {"瓶", "盒", "包"}) InsertRow(db, "药品单位", {{"药品单位", unit}});
+    QVERIFY_THROWS_EXCEPTION(DbError, InsertRow(db, "药品单位", {{"药品单位", " 盒 "}}));
+    QStringList units;
+    for (const QVariantList& row : ReadAll(db, "select 药品单位 from 药品单位")) units << row[0].toString();
+    QCOMPARE(units, (QStringList{"瓶", "盒", "包"}));
+    const QList<QPair<QString, QString>> keys{
+        {"药品来源", "药品来源"}, {"服务项目", "服务项目"}, {"比例分配表", "项目"}, {"入院信息表", "姓名"}};
+    for (const auto& [table, column] : keys) {
+      InsertRow(db, table, {{column, "甲"}});
+      QVERIFY_THROWS_EXCEPTION(DbError, InsertRow(db, table, {{column, "甲 "}}));
+    }
+  }
+
   void computedColumnsFollowTheirFormulas() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();

@@ -1,5 +1,9 @@
 #include "support/loginframe.h"
 
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 #include "support/testkit.h"
 
 void LoginFrame::Open() {
@@ -14,4 +18,12 @@ void LoginFrame::Open() {
 void LoginFrame::Close() {
   login.reset();
   main.reset();
+}
+
+QWidget* LoginFrame::Command(const char* name) {
+  QAction* action = Find<QAction>(main.get(), name);
+  if (!action || !action->isEnabled() || !action->isVisible()) return nullptr;
+  action->trigger();
+  QMdiSubWindow* frame = main->MdiArea()->activeSubWindow();
+  return frame ? frame->widget() : nullptr;
 }

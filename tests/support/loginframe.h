@@ -12,4 +12,7 @@ struct LoginFrame {
 
   void Open();
   void Close();
+  // Runs a menu command by its component name, as a user picks it; the
+  // window it shows, or nullptr when the command is off or shows none.
+  QWidget* Command(const char* name);
 };

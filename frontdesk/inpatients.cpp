@@ -1,0 +1,83 @@
+#include "frontdesk/inpatients.h"
+
+#include "db/clinicconventions.h"
+#include "db/sql.h"
+#include "platform/numbers.h"
+
+namespace {
+const QString kFindAdmitted = QStringLiteral("select 姓名 from 入院信息表 where 姓名 = ?");
+const QString kInsertAdmission = QStringLiteral(
+    "insert into 入院信息表 (拼音缩写, 姓名, 性别, 年龄, 合作医疗证号, 住址) values (?, ?, ?, ?, ?, ?)");
+// Touching the admission row locks it until the deposit commits: a
+// discharge deleting it meanwhile waits, or has already taken it away and
+// the deposit finds no row to touch.
+const QString kHoldAdmission = QStringLiteral("update 入院信息表 set 拼音缩写 = 拼音缩写 where 姓名 = ?");
+const QString kInsertDeposit =
+    QStringLiteral("insert into 住院患者押金表 (姓名, 时间, 收费类别, 金额, 操作人帐号) values (?, ?, '现金存入', ?, ?)");
+// The admission goes first, so that a deposit racing the discharge waits
+// on its row lock and never books behind the ledger's deletion.
+const QString kDeleteAdmission = QStringLiteral("delete from 入院信息表 where 姓名 = ?");
+const QString kDeleteLedger = QStringLiteral("delete from 住院患者押金表 where 姓名 = ?");
+const QString kSumDeposits =
+    QStringLiteral("select sum(金额) 总价 from 住院患者押金表 where 姓名 = ? and 收费类别 like '%存入'");
+const QString kSumSpending =
+    QStringLiteral("select sum(金额) 总价 from 住院患者押金表 where 姓名 = ? and 收费类别 = '支出'");
+
+const QString kNoSex = QStringLiteral("性别");
+
+bool Admitted(const QSqlDatabase& db, const QString& name) { return !ScalarText(db, kFindAdmitted, {name}).isEmpty(); }
+
+// An empty sum shows "0.0" on this desk.
+QString LedgerSum(const QSqlDatabase& db, const QString& sql, const QString& name) {
+  const QString sum = ScalarText(db, sql, {name});
+  return sum.isEmpty() ? QStringLiteral("0.0") : TwoDecimals(FloatValue(sum));
+}
+}  // namespace
+
+AdmissionOutcome AdmitInpatient(const QSqlDatabase& db, const InpatientAdmission& patient) {
+  const QString name = patient.name.trimmed();
+  const QString sex = patient.sex.trimmed();
+  if (Admitted(db, name)) return AdmissionOutcome::Duplicate;
+  if (name.isEmpty() || sex.isEmpty() || sex == kNoSex) return AdmissionOutcome::Incomplete;
+  try {
+    Exec(db, kInsertAdmission,
+         {patient.pinyin.trimmed(), name, sex, patient.age.trimmed(), patient.card.trimmed(),
+          patient.address.trimmed()});
+  } catch (const DbError&) {
+    // Another desk admitted the same name between the test and the insert.
+    if (Admitted(db, name)) return AdmissionOutcome::Duplicate;
+    throw;
+  }
+  return AdmissionOutcome::Admitted;
+}
+
+DepositOutcome BookDeposit(const QSqlDatabase& db, const QString& name, const QString& amountText, const QDate& day,
+                           const QString& operatorName) {
+  const QString patient = name.trimmed();
+  const std::optional<double> amount = ParseFloat(amountText);
+  if (patient.isEmpty() || !amount || *amount < 0) return DepositOutcome::Incomplete;
+  if (*amount == 0) return DepositOutcome::NothingBooked;
+  bool admitted = false;
+  const bool done = TransactionPosting(db, [&] {
+    admitted = ExecCount(db, kHoldAdmission, {patient}) > 0;
+    if (admitted) Exec(db, kInsertDeposit, {patient, DayText(day), *amount, operatorName.trimmed()});
+  });
+  return done && admitted ? DepositOutcome::Booked : DepositOutcome::Failed;
+}
+
+bool DischargePatient(const QSqlDatabase& db, const QString& name) {
+  const QString patient = name.trimmed();
+  if (patient.isEmpty()) return true;
+  return TransactionPosting(db, [&] {
+    Exec(db, kDeleteAdmission, {patient});
+    Exec(db, kDeleteLedger, {patient});
+  });
+}
+
+DepositTotals DepositBalance(const QSqlDatabase& db, const QString& name) {
+  DepositTotals totals;
+  totals.deposits = LedgerSum(db, kSumDeposits, name);
+  totals.spending = LedgerSum(db, kSumSpending, name);
+  totals.balance = FloatText(FloatValue(totals.deposits) - FloatValue(totals.spending));
+  return totals;
+}

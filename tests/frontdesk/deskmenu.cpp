@@ -1,0 +1,98 @@
+// The four front-desk windows opened from the main window by their
+// commands, on the clinic demo: each shows what the demo and the desks
+// wrote, and the inpatient desk admits and books as a user would.
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTextStream>
+
+#include "app/denglu.h"
+#include "app/zjm.h"
+#include "db/clinicdb.h"
+#include "db/datadir.h"
+#include "db/sql.h"
+#include "platform/clock.h"
+#include "platform/grid.h"
+#include "support/clinicfixture.h"
+#include "support/loginframe.h"
+#include "support/testkit.h"
+#include "tools/lib/loadcommand.h"
+
+using ClinicFixture::InsertRow;
+
+namespace {
+QString DemoFolder() {
+  return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic");
+}
+}  // namespace
+
+class DeskMenuTest : public QObject {
+  Q_OBJECT
+  LoginFrame frame_;
+
+  QString count(const QString& sql) {
+    Connection c = OpenClinicDatabase();
+    return ScalarText(c.db(), sql);
+  }
+
+ private slots:
+  void initTestCase_data() { ClinicFixture::AddStoreRows(); }
+  void init() {
+    ClinicFixture::Prepare();
+    Clock::Set(QDateTime(QDate(2026, 12, 7), QTime(9, 30)));
+    frame_.Open();
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    QCOMPARE(RunClinicLoad({DataDir(), DemoFolder()}, out, err), 0);
+    Connection c = OpenClinicDatabase();
+    InsertRow(c.db(), "患者信息",
+              {{"收费类别", "住院"}, {"流水号", 1}, {"姓名", "张三"}, {"时间", "2026-12-07"}, {"药费(元)", 30},
+               {"服务费(元)", 12.5}, {"划价人帐号", "acc01"}, {"收银人帐号", "收银01"}});
+    TestKit::Type(Find<QLineEdit>(frame_.login.get(), "Edit4"), "admin");
+    TestKit::Type(Find<QLineEdit>(frame_.login.get(), "Edit1"), "管理员");
+    TestKit::Type(Find<QLineEdit>(frame_.login.get(), "Edit3"), "admin");
+    TestKit::PressEnter(Find<QLineEdit>(frame_.login.get(), "Edit3"));
+  }
+  void cleanup() {
+    frame_.Close();
+    Clock::Reset();
+  }
+
+  void everyDeskWindowOpensFromItsCommand() {
+    QVERIFY(frame_.main->isVisible());
+    QWidget* fees = frame_.Command("N43");
+    QVERIFY(fees);
+    QCOMPARE(fees->windowTitle(), QString("今日患者信息报表"));
+    QCOMPARE(Find<QLineEdit>(fees, "Editzy")->text(), QString("42.50"));
+    QCOMPARE(Find<QLineEdit>(fees, "Edit4")->text(), QString("1"));
+
+    QWidget* lists = frame_.Command("Nfwlb");
+    QVERIFY(lists);
+    QCOMPARE(lists->windowTitle(), QString("服务类别维护"));
+    QCOMPARE(QString::number(Find<DataGrid>(lists, "DBGrid1")->RecordCount()), count("select count(*) from 服务项目"));
+    QCOMPARE(QString::number(Find<DataGrid>(lists, "DBGrid2")->RecordCount()), count("select count(*) from 药品单位"));
+    QCOMPARE(QString::number(Find<DataGrid>(lists, "DBGrid3")->RecordCount()), count("select count(*) from 药品来源"));
+    QVERIFY(Find<DataGrid>(lists, "DBGrid1")->RecordCount() > 0);
+
+    QWidget* shares = frame_.Command("N44");
+    QVERIFY(shares);
+    QCOMPARE(shares->windowTitle(), QString("财务比例分配设置单"));
+    QCOMPARE(QString::number(Find<DataGrid>(shares, "DBGrid1")->RecordCount()), count("select count(*) from 比例分配表"));
+
+    QWidget* inpatients = frame_.Command("N39");
+    QVERIFY(inpatients);
+    QCOMPARE(inpatients->windowTitle(), QString("住院患者费用管理"));
+    TestKit::Type(Find<QLineEdit>(inpatients, "Edit1"), "张三");
+    Find<QComboBox>(inpatients, "ComboBox1")->setCurrentIndex(0);
+    TestKit::Click(Find<QPushButton>(inpatients, "BitBtn3"));
+    TestKit::ClickRow(Find<DataGrid>(inpatients, "DBGrid2"), 0);
+    TestKit::Type(Find<QLineEdit>(inpatients, "Edit2"), "500");
+    TestKit::PressEnter(Find<QLineEdit>(inpatients, "Edit2"));
+    TestKit::PressEnter(Find<QPushButton>(inpatients, "BitBtn1"));
+    QCOMPARE(count("select 操作人帐号 from 住院患者押金表 where 姓名 = '张三'"), QString("管理员"));
+    QCOMPARE(Find<QLineEdit>(inpatients, "Edit5")->text(), QString("500"));
+  }
+};
+
+BRIMWICK_TEST_MAIN(DeskMenuTest)
+#include "deskmenu.moc"
