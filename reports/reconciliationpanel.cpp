@@ -45,12 +45,12 @@ const GridSpec kGrids[] = {
 
 ReconciliationPanel::ReconciliationPanel(QWidget* parent, const ReconciliationWidths& widths)
     : QWidget(parent), widths_(widths) {
-  for (const BoxSpec& spec : kBoxes) {
+  for (const BoxSpec& box : kBoxes) {
     // The totals are the store's figures: nobody types over what the
     // sheet will print.
-    boxes_ << NewTotalBox(this, QString::fromUtf8(spec.name), kNoSum);
+    boxes_ << NewTotalBox(this, QString::fromUtf8(box.name), kNoSum);
   }
-  for (const GridSpec& spec : kGrids) grids_ << ReportGrid(this, QString::fromUtf8(spec.name), spec.decimals);
+  for (const GridSpec& grid : kGrids) grids_ << ReportGrid(this, QString::fromUtf8(grid.name), grid.decimals);
 
   QList<QList<Field>> rows;
   for (int i = 0; i < 8; i += 2)
