@@ -126,6 +126,12 @@ class Generator {
   double Between(double low, double high) { return low + random_.generateDouble() * (high - low); }
   QString Day(const QDate& day) const { return DayText(day); }
   QDate RandomDay() { return first_.addDays(Pick(static_cast<int>(first_.daysTo(last_)) + 1)); }
+  // The i-th of count rows that desks wrote one after another over the
+  // history: a store fills in day order, so a month's rows lie together.
+  QDate DayInTurn(int i, int count) const {
+    const qint64 days = first_.daysTo(last_) + 1;
+    return first_.addDays(static_cast<int>(qint64(i) * days / std::max(1, count)));
+  }
   QString Doctor() { return Numbered(QStringLiteral("医师"), Pick(doctors_) + 1); }
   QString Nurse() { return Numbered(QStringLiteral("护士"), Pick(nurses_) + 1); }
 
@@ -293,7 +299,7 @@ class Generator {
                        Columns("服务类别,流水号,服务时间,退还时间,服务费(元),开方医师,服务人,退还人帐号,划价人帐号"));
     for (int i = 0; i < scale_.patientReturns; ++i) {
       const int g = Pick(goods);
-      const QDate priced = RandomDay();
+      const QDate priced = DayInTurn(i, scale_.patientReturns);
       const int item = Pick(items_);
       const double serial = double(1 + Pick(std::max(1, scale_.paidVisits / kPricingAccounts)));
       returns.Add({GoodsCode(g), Day(priced), Day(priced.addDays(Pick(3))), double(1 + Pick(3)),
@@ -307,7 +313,7 @@ class Generator {
       BulkInsert insert(db_, table, columns);
       for (int i = 0; i < count; ++i) {
         const int g = Pick(goods);
-        const QDate received = RandomDay();
+        const QDate received = DayInTurn(i, count);
         insert.Add({GoodsCode(g), Day(received), Day(received.addDays(Pick(60))),
                     Numbered(QStringLiteral("B"), Pick(std::max(1, scale_.batches)) + 1, 7), double(1 + Pick(20)),
                     goods_[g].price, goods_[g].salePrice, Numbered(QStringLiteral("供货商"), i % 10 + 1),
@@ -337,9 +343,9 @@ class Generator {
       const QString name = Numbered(QStringLiteral("卫材"), i % 300 + 1, 3);
       const double quantity = double(1 + Pick(50)), price = Cents(Between(0.2, 30)), sale = Cents(price * 1.3);
       const QString supplier = Numbered(QStringLiteral("供货商"), i % 10 + 1);
-      in.Add({name, Day(RandomDay()), quantity, QStringLiteral("个"), price, Cents(quantity * price), supplier,
+      in.Add({name, Day(DayInTurn(i, scale_.suppliesRows)), quantity, QStringLiteral("个"), price, Cents(quantity * price), supplier,
               QStringLiteral("本地"), Numbered(QStringLiteral("库管"), i % 3 + 1)});
-      out.Add({name, Day(RandomDay()), quantity, QStringLiteral("个"), price, sale, Cents(quantity * price),
+      out.Add({name, Day(DayInTurn(i, scale_.suppliesRows)), quantity, QStringLiteral("个"), price, sale, Cents(quantity * price),
                Cents(quantity * sale), Cents(quantity * (sale - price)), Cents(quantity * sale), supplier,
                QStringLiteral("本地"), Nurse()});
     }
