@@ -59,8 +59,10 @@ DepositOutcome BookDeposit(const QSqlDatabase& db, const QString& name, const QS
                            const QString& operatorName) {
   const QString patient = name.trimmed();
   const std::optional<double> amount = ParseFloat(amountText);
+  // A zero, the box's own "0" above all, books nothing and asks for
+  // nothing, whether or not a patient is chosen.
+  if (amount && *amount == 0) return DepositOutcome::NothingBooked;
   if (patient.isEmpty() || !amount || *amount < 0) return DepositOutcome::Incomplete;
-  if (*amount == 0) return DepositOutcome::NothingBooked;
   bool admitted = false;
   const bool done = TransactionPosting(db, [&] {
     admitted = ExecCount(db, kHoldAdmission, {patient}) > 0;

@@ -34,7 +34,7 @@ bool IsAdmitted(const QSqlDatabase& db, const QString& name);
 
 enum class DepositOutcome {
   Booked,
-  NothingBooked,  // an amount of zero
+  NothingBooked,  // an amount of zero, chosen patient or not
   Incomplete,     // no patient, or an amount that is no number or below zero
   Failed,         // the patient is no longer admitted, or the store failed: nothing booked
 };

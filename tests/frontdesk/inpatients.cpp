@@ -95,6 +95,9 @@ class InpatientsTest : public QObject {
     for (const char* amount : {"", " ", ".", "1..2", "-5", "abc", "12元"})
       QCOMPARE(BookDeposit(db(), "张三", amount, kToday, "王护士"), DepositOutcome::Incomplete);
     QCOMPARE(BookDeposit(db(), "", "100", kToday, "王护士"), DepositOutcome::Incomplete);
+    // The box's own "0" asks for nothing, patient or not.
+    for (const char* patient : {"", "张三"})
+      QCOMPARE(BookDeposit(db(), patient, "0", kToday, "王护士"), DepositOutcome::NothingBooked);
     for (const char* amount : {"0", "0.00", "00", ".0"})
       QCOMPARE(BookDeposit(db(), "张三", amount, kToday, "王护士"), DepositOutcome::NothingBooked);
     QCOMPARE(BookDeposit(db(), "李四", "100", kToday, "王护士"), DepositOutcome::Failed);
@@ -176,7 +179,11 @@ class InpatientsTest : public QObject {
     show(w);
     QCOMPARE(box(w, "Edit7")->text(), QString("2"));
     QCOMPARE(shownTotals(w), (QStringList{"0.0", "0.0", "0.0"}));
-    // No patient chosen yet.
+    // No patient chosen yet: the box's "0" books nothing and says nothing,
+    // an amount is refused.
+    QCOMPARE(box(w, "Edit2")->text(), QString("0"));
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
     TestKit::Type(box(w, "Edit2"), "100");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
     QCOMPARE(TestKit::MessageTexts(), QStringList{"数据不全！"});

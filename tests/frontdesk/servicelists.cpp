@@ -1,6 +1,7 @@
 // Service items with their fee-share rows, units, suppliers and the
 // fee-share percentages on both stores, through the postings and through
 // the two windows.
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -222,6 +223,41 @@ class ServiceListsTest : public QObject {
     doubleClickRow(units, 0);
     QCOMPARE(TableRows(db(), "药品单位"), QStringList());
     QCOMPARE(units->RecordCount(), 0);
+  }
+
+  void listColumnsAreWidenedForSuppliersAtOpeningAndByAnAdd() {
+    InsertRow(db(), "药品单位", {{"药品单位", "盒"}});
+    InsertRow(db(), "药品来源", {{"药品来源", "华北制药"}});
+    Tfwlbwh w;
+    show(w);
+    auto* units = Find<DataGrid>(&w, "DBGrid2");
+    auto* suppliers = Find<DataGrid>(&w, "DBGrid3");
+    const int plain = units->horizontalHeader()->defaultSectionSize();
+    QVERIFY(plain != 130);
+    QCOMPARE(suppliers->columnWidth(0), 130);
+    QCOMPARE(units->columnWidth(0), plain);
+    TestKit::Type(box(w, "Edit4"), "瓶");
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn3"));
+    QCOMPARE(units->columnWidth(0), 130);
+  }
+
+  void aKeyTypedInTheServiceGridCopiesTheCurrentRow() {
+    seedItem("ZS", "注射", 15);
+    seedItem("HL", "护理", 8);
+    Tfwlbwh w;
+    show(w);
+    auto* grid = Find<DataGrid>(&w, "DBGrid1");
+    const int injection = grid->Model()->Value(0, 1).toString() == "注射" ? 0 : 1;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(injection, 0));
+    // "h" starts the other row's code: the row picked stays the one copied.
+    QTest::keyClick(grid, Qt::Key_H);
+    QCOMPARE(grid->CurrentRow(), injection);
+    QCOMPARE(box(w, "Edit1")->text(), QString("注射"));
+    QCOMPARE(box(w, "Edit2")->text(), QString("15"));
+    QCOMPARE(box(w, "Editpysx")->text(), QString("ZS"));
+    TestKit::PressEnter(grid);
+    QVERIFY(box(w, "Edit1")->hasFocus());
   }
 
   void feeShareWindowStoresWhatIsTypedForThePickedRow() {
