@@ -2,13 +2,10 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <functional>
 
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
@@ -38,31 +35,6 @@ const QList<int> kListWidths = {130};
 const int kCodeColumn = 0;
 const int kNameColumn = 1;
 const int kPriceColumn = 2;
-
-// A character typed in the service grid runs the grid's key handler on the
-// row it stands on, and goes no further: the view's search by typing would
-// first move the row to one whose code begins with that letter. Keys that
-// type no visible character (Enter, arrows, Backspace) pass as usual.
-class TypedCharacters : public QObject {
- public:
-  TypedCharacters(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      const QString text = static_cast<QKeyEvent*>(event)->text();
-      const auto control = [](QChar c) { return c.category() == QChar::Other_Control; };
-      if (!text.isEmpty() && std::none_of(text.begin(), text.end(), control)) {
-        action_();
-        return true;
-      }
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  std::function<void()> action_;
-};
 
 QVBoxLayout* Panel(QWidget* parent, const QString& heading, DataGrid* grid, QLayout* boxes) {
   auto* panel = new QVBoxLayout;
@@ -124,7 +96,8 @@ void Tfwlbwh::wireHandlers() {
   connect(Edit1, &QLineEdit::textChanged, this, &Tfwlbwh::Edit1Change);
   connect(DBGrid1, &DataGrid::CellClick, this, &Tfwlbwh::DBGrid1CellClick);
   connect(DBGrid1, &DataGrid::KeyPress, this, &Tfwlbwh::DBGrid1KeyPress);
-  DBGrid1->installEventFilter(new TypedCharacters(DBGrid1, [this] { DBGrid1KeyPress(); }));
+  // A typed letter copies the row the grid stands on, never another.
+  OnTypedCharacter(DBGrid1, [this] { DBGrid1KeyPress(); });
   // Only a double click on a row deletes, and the item of that row.
   connect(DBGrid1, &DataGrid::DblClick, this, &Tfwlbwh::DBGrid1DblClick);
   connect(BitBtn1, &QPushButton::clicked, this, &Tfwlbwh::BitBtn1Click);

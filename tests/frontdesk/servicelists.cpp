@@ -298,6 +298,15 @@ class ServiceListsTest : public QObject {
     QCOMPARE(box(w, "Editysbl")->text(), grid->Model()->Value(1, 2).toString());
     TestKit::PressEnter(grid);
     QVERIFY(box(w, "Editysbl")->hasFocus());
+    // A letter picks the row the grid stands on, not one whose code it begins.
+    const int nursingRow = grid->Model()->Value(0, 1).toString() == "护理" ? 0 : 1;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1 - nursingRow, 0));
+    box(w, "Editysbl")->clear();
+    QTest::keyClick(grid, Qt::Key_H);
+    QCOMPARE(grid->CurrentRow(), 1 - nursingRow);
+    QCOMPARE(box(w, "Editxm")->text(), QString("注射"));
+    QCOMPARE(box(w, "Editysbl")->text(), QString("150"));
   }
 
  private:
