@@ -243,6 +243,50 @@ class InpatientsTest : public QObject {
     QCOMPARE(patients->Cell(0), QString("李四"));
   }
 
+  void enterWalksTheAdmissionAndTheDepositRows() {
+    Admit(db(), "张三", "ZS");
+    Tzyhzfygl w;
+    show(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* sex = Find<QComboBox>(&w, "ComboBox1");
+    const auto enter = [] { TestKit::PressEnter(QApplication::focusWidget()); };
+    const auto focused = [](QWidget* widget) {
+      return QApplication::focusWidget() == widget || QApplication::focusWidget()->focusProxy() == widget ||
+             widget->isAncestorOf(QApplication::focusWidget());
+    };
+    TestKit::Type(box(w, "Edit1"), "李四");
+    enter();
+    QVERIFY(focused(sex));
+    sex->setCurrentIndex(0);
+    enter();
+    QVERIFY(focused(box(w, "Editnl")));
+    TestKit::Type(box(w, "Editnl"), "30");
+    enter();
+    QVERIFY(focused(box(w, "Edithzylzh")));
+    enter();
+    QVERIFY(focused(box(w, "Editzz")));
+    enter();
+    QVERIFY(focused(Find<QPushButton>(&w, "BitBtn3")));
+    enter();
+    QCOMPARE(TableRows(db(), "入院信息表"), (QStringList{"LS|李四|男|30||", "ZS|张三|男|40||"}));
+    QVERIFY(focused(box(w, "Edit1")));
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+    // The deposit row: the list, the amount, the button, back to the list.
+    auto* patients = Find<DataGrid>(&w, "DBGrid2");
+    pickRow(w, 0);
+    const QString chosen = box(w, "Edit6")->text();
+    patients->setFocus();
+    enter();
+    QVERIFY(focused(box(w, "Edit2")));
+    TestKit::Type(box(w, "Edit2"), "25");
+    enter();
+    QVERIFY(focused(Find<QPushButton>(&w, "BitBtn1")));
+    enter();
+    QVERIFY(focused(patients));
+    QCOMPARE(TableRows(db(), "住院患者押金表"), QStringList{chosen + "|2024-06-03|现金存入|25|王护士"});
+  }
+
   void dischargeAsksAndOnYesEmptiesEverything() {
     Admit(db(), "张三", "ZS");
     Ledger(db(), "张三", "现金存入", 500);

@@ -241,6 +241,26 @@ class ServiceListsTest : public QObject {
     QCOMPARE(units->columnWidth(0), 130);
   }
 
+  void enterWalksFromTheNameToThePriceToTheAddButton() {
+    Tfwlbwh w;
+    show(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    TestKit::Type(box(w, "Edit1"), "换药");
+    TestKit::PressEnter(box(w, "Edit1"));
+    QVERIFY(box(w, "Edit2")->hasFocus());
+    TestKit::Type(box(w, "Edit2"), "12.5");
+    TestKit::PressEnter(box(w, "Edit2"));
+    QVERIFY(Find<QPushButton>(&w, "BitBtn1")->hasFocus());
+    TestKit::PressEnter(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(items(), QStringList{"HY|换药|12.5"});
+    QCOMPARE(shares(), QStringList{"HY|换药||"});
+    QVERIFY(box(w, "Edit1")->hasFocus());
+    QCOMPARE(box(w, "Edit1")->text(), QString());
+    QCOMPARE(box(w, "Edit2")->text(), QString());
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+  }
+
   void aKeyTypedInTheServiceGridCopiesTheCurrentRow() {
     seedItem("ZS", "注射", 15);
     seedItem("HL", "护理", 8);
