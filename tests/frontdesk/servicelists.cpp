@@ -93,6 +93,17 @@ class ServiceListsTest : public QObject {
     QCOMPARE(shares(), QStringList());
   }
 
+  void namesStoredWithBlanksStillCountAsTaken() {
+    // Loaded from elsewhere with blanks around them.
+    InsertRow(db(), "服务项目", {{"拼音缩写", "ZS"}, {"服务项目", " 注射 "}, {"项目单价(元)", 15}});
+    InsertRow(db(), "药品单位", {{"药品单位", "盒 "}});
+    QCOMPARE(AddServiceItem(db(), "ZS", "注射", "20"), ListChange::Duplicate);
+    QCOMPARE(AddListEntry(db(), ReferenceList::Units, "盒"), ListChange::Duplicate);
+    QCOMPARE(items().size(), 1);
+    QCOMPARE(shares(), QStringList());
+    QCOMPARE(TableRows(db(), "药品单位").size(), 1);
+  }
+
   void priceChangeNeedsANumberAndActsByName() {
     seedItem("ZS", "注射", 15);
     seedItem("HL", "护理", 8);
