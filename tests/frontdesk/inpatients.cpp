@@ -287,6 +287,22 @@ class InpatientsTest : public QObject {
     QCOMPARE(TableRows(db(), "住院患者押金表"), QStringList{chosen + "|2024-06-03|现金存入|25|王护士"});
   }
 
+  void dischargeWithNoPatientChosenDeletesNothing() {
+    Admit(db(), "张三", "ZS");
+    Ledger(db(), "张三", "现金存入", 500);
+    Ledger(db(), "", "现金存入", 1);
+    Tzyhzfygl w;
+    show(w);
+    TestKit::Type(box(w, "Edit1"), "张三");
+    TestKit::AnswerNext({true});
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
+    QCOMPARE(TestKit::MessageTitles(), QStringList{"患者出院提示"});
+    QCOMPARE(TableRows(db(), "入院信息表").size(), 1);
+    QCOMPARE(TableRows(db(), "住院患者押金表").size(), 2);
+    QCOMPARE(box(w, "Edit1")->text(), QString());
+    QCOMPARE(box(w, "Edit7")->text(), QString("1"));
+  }
+
   void dischargeAsksAndOnYesEmptiesEverything() {
     Admit(db(), "张三", "ZS");
     Ledger(db(), "张三", "现金存入", 500);

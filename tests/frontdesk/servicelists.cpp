@@ -306,6 +306,11 @@ class ServiceListsTest : public QObject {
     QCOMPARE(grid->model()->index(nursing, 2).data().toString(), QString("30.00"));
     QCOMPARE(grid->model()->index(nursing, 3).data().toString(), QString("12.50"));
     QCOMPARE(grid->model()->index(injection, 2).data().toString(), QString());
+    // Nothing picked: the boxes' own "0.0" go to the rows of an empty item
+    // and code, and there are none.
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+    QCOMPARE(shares(), (QStringList{"HL|护理|30|12.5", "ZS|注射||"}));
     // A new item's empty percentages are refused as they stand.
     TestKit::ClickRow(grid, injection);
     QCOMPARE(box(w, "Editxm")->text(), QString("注射"));
