@@ -34,6 +34,8 @@ TFormblfpsz::TFormblfpsz(QWidget* parent) : QWidget(parent) {
   buildLayout();
   connect(DBGrid1, &DataGrid::CellClick, this, &TFormblfpsz::DBGrid1CellClick);
   connect(DBGrid1, &DataGrid::KeyUp, this, &TFormblfpsz::DBGrid1KeyUp);
+  // A typed letter picks the row the grid stands on, never another.
+  OnTypedCharacter(DBGrid1, [this] { DBGrid1KeyUp(); });
   connect(BitBtn1, &QPushButton::clicked, this, &TFormblfpsz::BitBtn1Click);
   AmountKeyFilter(Editysbl);
   AmountKeyFilter(Editfwrbl);

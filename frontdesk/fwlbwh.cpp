@@ -56,6 +56,7 @@ Tfwlbwh::Tfwlbwh(QWidget* parent) : QWidget(parent) {
     openServices();
     openList(ReferenceList::Suppliers);
     openList(ReferenceList::Units);
+    setListWidth(ReferenceList::Suppliers);
   } catch (const DbError& e) {
     ShowError(e.text());
   }
@@ -95,6 +96,8 @@ void Tfwlbwh::wireHandlers() {
   connect(Edit1, &QLineEdit::textChanged, this, &Tfwlbwh::Edit1Change);
   connect(DBGrid1, &DataGrid::CellClick, this, &Tfwlbwh::DBGrid1CellClick);
   connect(DBGrid1, &DataGrid::KeyPress, this, &Tfwlbwh::DBGrid1KeyPress);
+  // A typed letter copies the row the grid stands on, never another.
+  OnTypedCharacter(DBGrid1, [this] { DBGrid1KeyPress(); });
   // Only a double click on a row deletes, and the item of that row.
   connect(DBGrid1, &DataGrid::DblClick, this, &Tfwlbwh::DBGrid1DblClick);
   connect(BitBtn1, &QPushButton::clicked, this, &Tfwlbwh::BitBtn1Click);
@@ -119,11 +122,14 @@ void Tfwlbwh::openServices() {
   DBGrid1->SetColumnWidths(kServiceWidths);
 }
 
+// Reopening a list gives its column the grid's default width again; an
+// add widens it, a delete does not.
 void Tfwlbwh::openList(ReferenceList list) {
   QSqlQuery query = Exec(connection_.db(), kSelectList.arg(ReferenceTable(list)));
   listGrid(list)->Open(query);
-  listGrid(list)->SetColumnWidths(kListWidths);
 }
+
+void Tfwlbwh::setListWidth(ReferenceList list) { listGrid(list)->SetColumnWidths(kListWidths); }
 
 DataGrid* Tfwlbwh::listGrid(ReferenceList list) const { return list == ReferenceList::Units ? DBGrid2 : DBGrid3; }
 QLineEdit* Tfwlbwh::listBox(ReferenceList list) const { return list == ReferenceList::Units ? Edit4 : Edit6; }
@@ -196,6 +202,7 @@ void Tfwlbwh::addEntry(ReferenceList list) {
       case ListChange::Failed: return ShowMessage(kOperationFailed);
     }
     openList(list);
+    setListWidth(list);
   } catch (const DbError& e) {
     return ShowError(e.text());
   }

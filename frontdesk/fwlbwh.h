@@ -32,6 +32,7 @@ class Tfwlbwh : public QWidget {
   void wireHandlers();
   void openServices();
   void openList(ReferenceList list);
+  void setListWidth(ReferenceList list);
   void addEntry(ReferenceList list);
   void deleteEntry(ReferenceList list);
   void clearServiceBoxes();

@@ -42,10 +42,10 @@ const QString kNoFee = QStringLiteral("0");
 const QList<int> kVisitWidths = {80, 80, 80, 80, 80, 80, 80};
 const QList<int> kVisitDecimals = {kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals, kMoneyDecimals,
                                    kMoneyDecimals};
+// The lines show their figures as stored ("3", "12.5"): only the visits
+// have a money format.
 const QList<int> kMedicineWidths = {60, 120, 60, 60, 60, 60, 160, 60, 60};
-const QList<int> kMedicineDecimals = {kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals, kMoneyDecimals};
 const QList<int> kServiceWidths = {60, 60, 60, 60, 60, 60};
-const QList<int> kServiceDecimals = {kGeneral, kGeneral, kMoneyDecimals};
 
 const int kSerialColumn = 0;
 const int kMedicineFeeColumn = 4;
@@ -83,10 +83,8 @@ void TFormjrhzxi::buildLayout() {
   DBGrid1 = NewGrid(this, QStringLiteral("DBGrid1"));
   DBGrid1->SetColumnDecimals(kVisitDecimals);
   DBGrid2 = NewGrid(this, QStringLiteral("DBGrid2"));
-  DBGrid2->SetColumnDecimals(kMedicineDecimals);
   DBGrid2->hide();
   DBGrid3 = NewGrid(this, QStringLiteral("DBGrid3"));
-  DBGrid3->SetColumnDecimals(kServiceDecimals);
   DBGrid3->hide();
   // The day window stays hidden: the window always shows today.
   DateTimePicker1 = new QDateEdit(Clock::today(), this);

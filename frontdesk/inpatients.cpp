@@ -5,9 +5,13 @@
 #include "platform/numbers.h"
 
 namespace {
-const QString kFindAdmitted = QStringLiteral("select 姓名 from 入院信息表 where 姓名 = ?");
+// By the name as the store's key holds it, blanks around it aside.
+const QString kFindAdmitted = QStringLiteral("select 姓名 from 入院信息表 where trim(姓名) = ?");
+// Two desks admitting one name at once: the store's key on the name lets
+// one row in, and the other insert quietly does nothing.
 const QString kInsertAdmission = QStringLiteral(
-    "insert into 入院信息表 (拼音缩写, 姓名, 性别, 年龄, 合作医疗证号, 住址) values (?, ?, ?, ?, ?, ?)");
+    "insert into 入院信息表 (拼音缩写, 姓名, 性别, 年龄, 合作医疗证号, 住址) values (?, ?, ?, ?, ?, ?) "
+    "on conflict do nothing");
 // Touching the admission row locks it until the deposit commits: a
 // discharge deleting it meanwhile waits, or has already taken it away and
 // the deposit finds no row to touch.
@@ -25,8 +29,6 @@ const QString kSumSpending =
 
 const QString kNoSex = QStringLiteral("性别");
 
-bool Admitted(const QSqlDatabase& db, const QString& name) { return !ScalarText(db, kFindAdmitted, {name}).isEmpty(); }
-
 // An empty sum shows "0.0" on this desk.
 QString LedgerSum(const QSqlDatabase& db, const QString& sql, const QString& name) {
   const QString sum = ScalarText(db, sql, {name});
@@ -34,29 +36,33 @@ QString LedgerSum(const QSqlDatabase& db, const QString& sql, const QString& nam
 }
 }  // namespace
 
+bool IsAdmitted(const QSqlDatabase& db, const QString& name) {
+  return !ScalarText(db, kFindAdmitted, {name.trimmed()}).isEmpty();
+}
+
+bool InsertAdmission(const QSqlDatabase& db, const InpatientAdmission& patient) {
+  return ExecCount(db, kInsertAdmission,
+                   {patient.pinyin.trimmed(), patient.name.trimmed(), patient.sex.trimmed(), patient.age.trimmed(),
+                    patient.card.trimmed(), patient.address.trimmed()}) == 1;
+}
+
 AdmissionOutcome AdmitInpatient(const QSqlDatabase& db, const InpatientAdmission& patient) {
   const QString name = patient.name.trimmed();
   const QString sex = patient.sex.trimmed();
-  if (Admitted(db, name)) return AdmissionOutcome::Duplicate;
+  if (IsAdmitted(db, name)) return AdmissionOutcome::Duplicate;
   if (name.isEmpty() || sex.isEmpty() || sex == kNoSex) return AdmissionOutcome::Incomplete;
-  try {
-    Exec(db, kInsertAdmission,
-         {patient.pinyin.trimmed(), name, sex, patient.age.trimmed(), patient.card.trimmed(),
-          patient.address.trimmed()});
-  } catch (const DbError&) {
-    // Another desk admitted the same name between the test and the insert.
-    if (Admitted(db, name)) return AdmissionOutcome::Duplicate;
-    throw;
-  }
-  return AdmissionOutcome::Admitted;
+  // Admitted at another desk between the test and the insert: a duplicate too.
+  return InsertAdmission(db, patient) ? AdmissionOutcome::Admitted : AdmissionOutcome::Duplicate;
 }
 
 DepositOutcome BookDeposit(const QSqlDatabase& db, const QString& name, const QString& amountText, const QDate& day,
                            const QString& operatorName) {
   const QString patient = name.trimmed();
   const std::optional<double> amount = ParseFloat(amountText);
+  // A zero, the box's own "0" above all, books nothing and asks for
+  // nothing, whether or not a patient is chosen.
+  if (amount && *amount == 0) return DepositOutcome::NothingBooked;
   if (patient.isEmpty() || !amount || *amount < 0) return DepositOutcome::Incomplete;
-  if (*amount == 0) return DepositOutcome::NothingBooked;
   bool admitted = false;
   const bool done = TransactionPosting(db, [&] {
     admitted = ExecCount(db, kHoldAdmission, {patient}) > 0;

@@ -24,9 +24,17 @@ enum class AdmissionOutcome {
 // Registers the patient (values trimmed). Store errors throw DbError.
 AdmissionOutcome AdmitInpatient(const QSqlDatabase& db, const InpatientAdmission& patient);
 
+// The one admission statement of every desk: inserts the patient, values
+// trimmed, unless the name is admitted already, perhaps a moment ago at
+// another desk; false then, with nothing changed and no error. Other store
+// errors throw DbError.
+bool InsertAdmission(const QSqlDatabase& db, const InpatientAdmission& patient);
+// Whether a patient of that name (blanks around it aside) is admitted.
+bool IsAdmitted(const QSqlDatabase& db, const QString& name);
+
 enum class DepositOutcome {
   Booked,
-  NothingBooked,  // an amount of zero
+  NothingBooked,  // an amount of zero, chosen patient or not
   Incomplete,     // no patient, or an amount that is no number or below zero
   Failed,         // the patient is no longer admitted, or the store failed: nothing booked
 };

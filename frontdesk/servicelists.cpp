@@ -5,8 +5,10 @@
 #include "platform/numbers.h"
 
 namespace {
+// Names compare as the store's keys hold them, blanks around them aside.
 const QString kCountItem = QStringLiteral(
-    "select (select count(*) from 服务项目 where 服务项目 = ?) + (select count(*) from 比例分配表 where 项目 = ?)");
+    "select (select count(*) from 服务项目 where trim(服务项目) = ?) + "
+    "(select count(*) from 比例分配表 where trim(项目) = ?)");
 const QString kInsertItem =
     QStringLiteral(R"~(insert into 服务项目 (拼音缩写, 服务项目, "项目单价(元)") values (?, ?, ?))~");
 const QString kInsertShares = QStringLiteral("insert into 比例分配表 (拼音缩写, 项目) values (?, ?)");
@@ -16,7 +18,7 @@ const QString kDeleteShares = QStringLiteral("delete from 比例分配表 where 
 const QString kUpdateShares =
     QStringLiteral("update 比例分配表 set 医生比例 = ?, 服务人比例 = ? where 项目 = ? and 拼音缩写 = ?");
 // Table and column share the list's name, a fixed name of the program.
-const QString kFindEntry = QStringLiteral("select %1 from %1 where %1 = ?");
+const QString kFindEntry = QStringLiteral("select %1 from %1 where trim(%1) = ?");
 const QString kInsertEntry = QStringLiteral("insert into %1 (%1) values (?)");
 const QString kDeleteEntry = QStringLiteral("delete from %1 where %1 = ?");
 

@@ -16,11 +16,6 @@ const QString kMoveServices = QStringLiteral(
     "update 服务信息 set 收费类别 = '住院' where 流水号 = ? and 划价人帐号 = ? and 时间 = ? and 收费类别 = '门诊'");
 const QString kBookExpense = QStringLiteral(
     "insert into 住院患者押金表 (姓名, 时间, 收费类别, 金额, 操作人帐号) values (?, ?, '支出', ?, ?)");
-
-const QString kSelectAdmitted = QStringLiteral("select 姓名 from 入院信息表 where 姓名 = ?");
-const QString kAdmit = QStringLiteral(
-    "insert into 入院信息表 (拼音缩写, 姓名, 性别, 年龄, 合作医疗证号, 住址) "
-    "select ?, ?, ?, ?, ?, ? where not exists (select 1 from 入院信息表 where 姓名 = ?)");
 }  // namespace
 
 bool MoveToInpatient(const QSqlDatabase& db, const ListedVisit& visit, const QString& userName, QString* failure) {
@@ -39,13 +34,7 @@ bool MoveToInpatient(const QSqlDatabase& db, const ListedVisit& visit, const QSt
       failure);
 }
 
-bool IsAdmitted(const QSqlDatabase& db, const QString& name) {
-  return !ScalarText(db, kSelectAdmitted, {name}).isEmpty();
-}
-
 bool AdmitPatient(const QSqlDatabase& db, const Admission& a) {
   const QString name = a.name.trimmed();
-  return ExecCount(db, kAdmit,
-                   {PinyinAbbreviation(name), name, a.sex.trimmed(), a.age.trimmed(), a.insuranceCard.trimmed(),
-                    a.address.trimmed(), name}) == 1;
+  return InsertAdmission(db, {PinyinAbbreviation(name), name, a.sex, a.age, a.insuranceCard, a.address});
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "db/clinicconventions.h"
+#include "frontdesk/inpatients.h"
 
 // One visit as the patient information list shows it.
 struct ListedVisit {
@@ -31,9 +32,8 @@ struct Admission {
 };
 
 // Admits the patient with the pinyin code of the name, by which the
-// inpatient window lists its patients, unless the name is admitted
-// already (perhaps a moment ago at another desk). True when it inserted;
-// throws DbError.
+// inpatient window lists its patients, through the inpatient desk's own
+// admission: a name admitted already, perhaps a moment ago at another
+// desk, is no error and stays as it was. True when it inserted; other
+// store errors throw DbError.
 bool AdmitPatient(const QSqlDatabase& db, const Admission& admission);
-// Whether a patient of that name is admitted.
-bool IsAdmitted(const QSqlDatabase& db, const QString& name);

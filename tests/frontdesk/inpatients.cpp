@@ -95,6 +95,9 @@ class InpatientsTest : public QObject {
     for (const char* amount : {"", " ", ".", "1..2", "-5", "abc", "12元"})
       QCOMPARE(BookDeposit(db(), "张三", amount, kToday, "王护士"), DepositOutcome::Incomplete);
     QCOMPARE(BookDeposit(db(), "", "100", kToday, "王护士"), DepositOutcome::Incomplete);
+    // The box's own "0" asks for nothing, patient or not.
+    for (const char* patient : {"", "张三"})
+      QCOMPARE(BookDeposit(db(), patient, "0", kToday, "王护士"), DepositOutcome::NothingBooked);
     for (const char* amount : {"0", "0.00", "00", ".0"})
       QCOMPARE(BookDeposit(db(), "张三", amount, kToday, "王护士"), DepositOutcome::NothingBooked);
     QCOMPARE(BookDeposit(db(), "李四", "100", kToday, "王护士"), DepositOutcome::Failed);
@@ -176,7 +179,11 @@ class InpatientsTest : public QObject {
     show(w);
     QCOMPARE(box(w, "Edit7")->text(), QString("2"));
     QCOMPARE(shownTotals(w), (QStringList{"0.0", "0.0", "0.0"}));
-    // No patient chosen yet.
+    // No patient chosen yet: the box's "0" books nothing and says nothing,
+    // an amount is refused.
+    QCOMPARE(box(w, "Edit2")->text(), QString("0"));
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
     TestKit::Type(box(w, "Edit2"), "100");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
     QCOMPARE(TestKit::MessageTexts(), QStringList{"数据不全！"});
@@ -234,6 +241,66 @@ class InpatientsTest : public QObject {
     TestKit::Type(box(w, "Editpysx"), "l");
     QCOMPARE(patients->RecordCount(), 1);
     QCOMPARE(patients->Cell(0), QString("李四"));
+  }
+
+  void enterWalksTheAdmissionAndTheDepositRows() {
+    Admit(db(), "张三", "ZS");
+    Tzyhzfygl w;
+    show(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* sex = Find<QComboBox>(&w, "ComboBox1");
+    const auto enter = [] { TestKit::PressEnter(QApplication::focusWidget()); };
+    const auto focused = [](QWidget* widget) {
+      return QApplication::focusWidget() == widget || QApplication::focusWidget()->focusProxy() == widget ||
+             widget->isAncestorOf(QApplication::focusWidget());
+    };
+    TestKit::Type(box(w, "Edit1"), "李四");
+    enter();
+    QVERIFY(focused(sex));
+    sex->setCurrentIndex(0);
+    enter();
+    QVERIFY(focused(box(w, "Editnl")));
+    TestKit::Type(box(w, "Editnl"), "30");
+    enter();
+    QVERIFY(focused(box(w, "Edithzylzh")));
+    enter();
+    QVERIFY(focused(box(w, "Editzz")));
+    enter();
+    QVERIFY(focused(Find<QPushButton>(&w, "BitBtn3")));
+    enter();
+    QCOMPARE(TableRows(db(), "入院信息表"), (QStringList{"LS|李四|男|30||", "ZS|张三|男|40||"}));
+    QVERIFY(focused(box(w, "Edit1")));
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+    // The deposit row: the list, the amount, the button, back to the list.
+    auto* patients = Find<DataGrid>(&w, "DBGrid2");
+    pickRow(w, 0);
+    const QString chosen = box(w, "Edit6")->text();
+    patients->setFocus();
+    enter();
+    QVERIFY(focused(box(w, "Edit2")));
+    TestKit::Type(box(w, "Edit2"), "25");
+    enter();
+    QVERIFY(focused(Find<QPushButton>(&w, "BitBtn1")));
+    enter();
+    QVERIFY(focused(patients));
+    QCOMPARE(TableRows(db(), "住院患者押金表"), QStringList{chosen + "|2024-06-03|现金存入|25|王护士"});
+  }
+
+  void dischargeWithNoPatientChosenDeletesNothing() {
+    Admit(db(), "张三", "ZS");
+    Ledger(db(), "张三", "现金存入", 500);
+    Ledger(db(), "", "现金存入", 1);
+    Tzyhzfygl w;
+    show(w);
+    TestKit::Type(box(w, "Edit1"), "张三");
+    TestKit::AnswerNext({true});
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
+    QCOMPARE(TestKit::MessageTitles(), QStringList{"患者出院提示"});
+    QCOMPARE(TableRows(db(), "入院信息表").size(), 1);
+    QCOMPARE(TableRows(db(), "住院患者押金表").size(), 2);
+    QCOMPARE(box(w, "Edit1")->text(), QString());
+    QCOMPARE(box(w, "Edit7")->text(), QString("1"));
   }
 
   void dischargeAsksAndOnYesEmptiesEverything() {

@@ -3,19 +3,24 @@
 // grids' columns, and the texts and states of its boxes and buttons.
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "db/clinicdb.h"
+#include "frontdesk/blfpb.h"
+#include "frontdesk/fwlbwh.h"
 #include "frontdesk/fyt.h"
 #include "frontdesk/hzty.h"
+#include "frontdesk/hzxi.h"
 #include "frontdesk/kccx.h"
 #include "frontdesk/syt.h"
 #include "frontdesk/ypbs.h"
 #include "frontdesk/ypfk.h"
 #include "frontdesk/yxqyj.h"
 #include "frontdesk/zgyy.h"
+#include "frontdesk/zyhzfy.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/session.h"
@@ -55,6 +60,21 @@ class WindowOpeningsTest : public QObject {
     DataGrid* grid = in<DataGrid>(name);
     QCOMPARE(Titles(grid), titles);
     QCOMPARE(Widths(grid, widths.size()), widths);
+  }
+  // Each box with its text and whether only the window writes it.
+  void boxes(const QList<std::tuple<const char*, QString, bool>>& expected) {
+    for (const auto& [name, text, readOnly] : expected) {
+      QCOMPARE(in<QLineEdit>(name)->text(), text);
+      QVERIFY2(in<QLineEdit>(name)->isReadOnly() == readOnly, name);
+    }
+  }
+  void buttons(const QList<std::pair<const char*, QString>>& expected) {
+    for (const auto& [name, caption] : expected) QCOMPARE(in<QPushButton>(name)->text(), caption);
+  }
+  void labels(const QStringList& texts) {
+    QStringList shown;
+    for (const QLabel* label : window_->findChildren<QLabel*>()) shown << label->text();
+    for (const QString& text : texts) QVERIFY2(shown.contains(text), qPrintable(text));
   }
   void open(QWidget* window) {
     window_.reset(window);
@@ -206,6 +226,81 @@ class WindowOpeningsTest : public QObject {
     QCOMPARE(in<QLabel>("Label1")->text(), QString("药品过期报警"));
     QCOMPARE(in<QPushButton>("BitBtn1")->text(), QString("药品过期预警报表"));
     QCOMPARE(in<QPushButton>("BitBtn2")->text(), QString("过期药品报表"));
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+
+  void todaysPatientFees() {
+    open(new TFormjrhzxi);
+    QCOMPARE(window_->windowTitle(), QString("今日患者信息报表"));
+    columns("DBGrid1", {"流水号", "收费类别", "时间", "姓名", "药费(元)", "服务费(元)", "收入金额(元)", "划价人帐号"},
+            {80, 80, 80, 80, 80, 80, 80});
+    boxes({{"Editmz", "0.00", true},
+           {"Edit3", "0", true},
+           {"Editzy", "0.00", true},
+           {"Edit4", "0", true},
+           {"Editzj", "0", false}});
+    QVERIFY(in<DataGrid>("DBGrid2")->isHidden());
+    QVERIFY(in<DataGrid>("DBGrid3")->isHidden());
+    labels({"今日患者费用查询表          ", "门诊合计：", "处方数：", "住院合计：", "总金额：", "元", "份"});
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+
+  void inpatientAccounts() {
+    open(new Tzyhzfygl);
+    QCOMPARE(window_->windowTitle(), QString("住院患者费用管理"));
+    columns("DBGrid2", {"姓名", "性别", "年龄", "合作医疗证号"}, {80, 40, 40, 120});
+    boxes({{"Edit1", "", false},
+           {"Editnl", "", false},
+           {"Edithzylzh", "", false},
+           {"Editzz", "", false},
+           {"Editpysx", "", false},
+           {"Edit7", "0", true},
+           {"Edit6", "", true},
+           {"Edit2", "0", false},
+           {"Edit3", "0.0", true},
+           {"Edit4", "0.0", true},
+           {"Edit5", "0.0", true}});
+    QCOMPARE(in<QLineEdit>("Editnl")->maxLength(), 3);
+    auto* sex = in<QComboBox>("ComboBox1");
+    QCOMPARE(sex->currentText(), QString("性别"));
+    QCOMPARE(sex->count(), 2);
+    QCOMPARE(sex->itemText(0), QString("男"));
+    QCOMPARE(sex->itemText(1), QString("女"));
+    buttons({{"BitBtn3", "制作入院凭证"}, {"BitBtn1", "填入押金"}, {"BitBtn2", "出院单"}});
+    labels({"住     院     登       记       ", "姓名：", "年龄：", "岁", "合作医疗证号：", "住址：", "拼音码：",
+            "今日住院患者信息            ", "今日住院：", "人", "金额：", "元", "存入总金额：", "支出总金额：",
+            "剩余总金额："});
+    // The ledger shows the whole deposit table in its own order once a name is typed.
+    TestKit::Type(in<QLineEdit>("Edit1"), "张三");
+    columns("DBGrid1", {"姓名", "时间", "收费类别", "金额", "操作人帐号"}, {120, 100, 80, 70, 120});
+    QCOMPARE(in<QLineEdit>("Editpysx")->text(), QString("ZS"));
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+
+  void serviceLists() {
+    open(new Tfwlbwh);
+    QCOMPARE(window_->windowTitle(), QString("服务类别维护"));
+    columns("DBGrid1", {"拼音缩写", "服务项目", "项目单价(元)"}, {80, 80, 120});
+    columns("DBGrid2", {"药品单位"}, {});
+    columns("DBGrid3", {"药品来源"}, {130});
+    boxes({{"Edit1", "", false}, {"Editpysx", "", false}, {"Edit2", "", false}, {"Edit4", "", false},
+           {"Edit6", "", false}});
+    buttons({{"BitBtn1", "填加"}, {"BitBtn2", "修改"}, {"BitBtn3", "填加"}, {"BitBtn4", "填加"}});
+    labels({"服 务 类 别 设  置", "服务类别：", "识别码：", "金    额：", "元", "单位信息设置", "供货单位信息设置"});
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+
+  void feeShareRatios() {
+    open(new TFormblfpsz);
+    QCOMPARE(window_->windowTitle(), QString("财务比例分配设置单"));
+    columns("DBGrid1", {"拼音缩写", "项目", "医生比例（%）", "服务人比例（%）"}, {60, 120, 100, 110});
+    boxes({{"Editpysx", "", true}, {"Editxm", "", true}, {"Editysbl", "0.0", false}, {"Editfwrbl", "0.0", false}});
+    buttons({{"BitBtn1", "修改"}});
+    QStringList groups;
+    for (const QGroupBox* group : window_->findChildren<QGroupBox*>()) groups << group->title();
+    groups.sort();
+    QCOMPARE(groups, (QStringList{"项         目", "项目比例分配表"}));
+    labels({"拼音缩写：", "项         目：", "医生比例：    ", "服务人比例：    ", "%"});
     QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 };

@@ -1,6 +1,7 @@
 // Service items with their fee-share rows, units, suppliers and the
 // fee-share percentages on both stores, through the postings and through
 // the two windows.
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -90,6 +91,17 @@ class ServiceListsTest : public QObject {
     QCOMPARE(DeleteServiceItem(db(), "注射"), ListChange::Done);
     QCOMPARE(items(), QStringList());
     QCOMPARE(shares(), QStringList());
+  }
+
+  void namesStoredWithBlanksStillCountAsTaken() {
+    // Loaded from elsewhere with blanks around them.
+    InsertRow(db(), "服务项目", {{"拼音缩写", "ZS"}, {"服务项目", " 注射 "}, {"项目单价(元)", 15}});
+    InsertRow(db(), "药品单位", {{"药品单位", "盒 "}});
+    QCOMPARE(AddServiceItem(db(), "ZS", "注射", "20"), ListChange::Duplicate);
+    QCOMPARE(AddListEntry(db(), ReferenceList::Units, "盒"), ListChange::Duplicate);
+    QCOMPARE(items().size(), 1);
+    QCOMPARE(shares(), QStringList());
+    QCOMPARE(TableRows(db(), "药品单位").size(), 1);
   }
 
   void priceChangeNeedsANumberAndActsByName() {
@@ -224,6 +236,61 @@ class ServiceListsTest : public QObject {
     QCOMPARE(units->RecordCount(), 0);
   }
 
+  void listColumnsAreWidenedForSuppliersAtOpeningAndByAnAdd() {
+    InsertRow(db(), "药品单位", {{"药品单位", "盒"}});
+    InsertRow(db(), "药品来源", {{"药品来源", "华北制药"}});
+    Tfwlbwh w;
+    show(w);
+    auto* units = Find<DataGrid>(&w, "DBGrid2");
+    auto* suppliers = Find<DataGrid>(&w, "DBGrid3");
+    const int plain = units->horizontalHeader()->defaultSectionSize();
+    QVERIFY(plain != 130);
+    QCOMPARE(suppliers->columnWidth(0), 130);
+    QCOMPARE(units->columnWidth(0), plain);
+    TestKit::Type(box(w, "Edit4"), "瓶");
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn3"));
+    QCOMPARE(units->columnWidth(0), 130);
+  }
+
+  void enterWalksFromTheNameToThePriceToTheAddButton() {
+    Tfwlbwh w;
+    show(w);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    TestKit::Type(box(w, "Edit1"), "换药");
+    TestKit::PressEnter(box(w, "Edit1"));
+    QVERIFY(box(w, "Edit2")->hasFocus());
+    TestKit::Type(box(w, "Edit2"), "12.5");
+    TestKit::PressEnter(box(w, "Edit2"));
+    QVERIFY(Find<QPushButton>(&w, "BitBtn1")->hasFocus());
+    TestKit::PressEnter(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(items(), QStringList{"HY|换药|12.5"});
+    QCOMPARE(shares(), QStringList{"HY|换药||"});
+    QVERIFY(box(w, "Edit1")->hasFocus());
+    QCOMPARE(box(w, "Edit1")->text(), QString());
+    QCOMPARE(box(w, "Edit2")->text(), QString());
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+  }
+
+  void aKeyTypedInTheServiceGridCopiesTheCurrentRow() {
+    seedItem("ZS", "注射", 15);
+    seedItem("HL", "护理", 8);
+    Tfwlbwh w;
+    show(w);
+    auto* grid = Find<DataGrid>(&w, "DBGrid1");
+    const int injection = grid->Model()->Value(0, 1).toString() == "注射" ? 0 : 1;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(injection, 0));
+    // "h" starts the other row's code: the row picked stays the one copied.
+    QTest::keyClick(grid, Qt::Key_H);
+    QCOMPARE(grid->CurrentRow(), injection);
+    QCOMPARE(box(w, "Edit1")->text(), QString("注射"));
+    QCOMPARE(box(w, "Edit2")->text(), QString("15"));
+    QCOMPARE(box(w, "Editpysx")->text(), QString("ZS"));
+    TestKit::PressEnter(grid);
+    QVERIFY(box(w, "Edit1")->hasFocus());
+  }
+
   void feeShareWindowStoresWhatIsTypedForThePickedRow() {
     seedItem("ZS", "注射", 15);
     seedItem("HL", "护理", 8);
@@ -239,6 +306,11 @@ class ServiceListsTest : public QObject {
     QCOMPARE(grid->model()->index(nursing, 2).data().toString(), QString("30.00"));
     QCOMPARE(grid->model()->index(nursing, 3).data().toString(), QString("12.50"));
     QCOMPARE(grid->model()->index(injection, 2).data().toString(), QString());
+    // Nothing picked: the boxes' own "0.0" go to the rows of an empty item
+    // and code, and there are none.
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList());
+    QCOMPARE(shares(), (QStringList{"HL|护理|30|12.5", "ZS|注射||"}));
     // A new item's empty percentages are refused as they stand.
     TestKit::ClickRow(grid, injection);
     QCOMPARE(box(w, "Editxm")->text(), QString("注射"));
@@ -262,6 +334,15 @@ class ServiceListsTest : public QObject {
     QCOMPARE(box(w, "Editysbl")->text(), grid->Model()->Value(1, 2).toString());
     TestKit::PressEnter(grid);
     QVERIFY(box(w, "Editysbl")->hasFocus());
+    // A letter picks the row the grid stands on, not one whose code it begins.
+    const int nursingRow = grid->Model()->Value(0, 1).toString() == "护理" ? 0 : 1;
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1 - nursingRow, 0));
+    box(w, "Editysbl")->clear();
+    QTest::keyClick(grid, Qt::Key_H);
+    QCOMPARE(grid->CurrentRow(), 1 - nursingRow);
+    QCOMPARE(box(w, "Editxm")->text(), QString("注射"));
+    QCOMPARE(box(w, "Editysbl")->text(), QString("150"));
   }
 
  private:

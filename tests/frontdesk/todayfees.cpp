@@ -163,7 +163,11 @@ class TodayFeesTest : public QObject {
     QStringList codes{medicine->Model()->Value(0, 0).toString(), medicine->Model()->Value(1, 0).toString()};
     codes.sort();
     QCOMPARE(codes, (QStringList{"00001", "00002"}));
-    QCOMPARE(shownRow(services, 0), (QStringList{"注射", kYesterday, "5.00", "护士01", "医师01", "acc01"}));
+    // The lines show their figures as stored, unlike the visits' money.
+    QCOMPARE(shownRow(services, 0), (QStringList{"注射", kYesterday, "5", "护士01", "医师01", "acc01"}));
+    const int amoxicillin = codes.first() == medicine->Model()->Value(0, 0).toString() ? 0 : 1;
+    QCOMPARE(shownRow(medicine, amoxicillin),
+             (QStringList{"00001", "阿莫西林", kYesterday, "2", "3", "6", "华北制药", "acc01", "医师01"}));
     QCOMPARE(medicine->columnWidth(6), 160);
     TestKit::ClickRow(visits, 1 - first);
     QVERIFY(medicine->isHidden());
