@@ -77,9 +77,11 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("综合报表"));
   DBGrid5 = ReportGrid(this, QStringLiteral("DBGrid5"), {kGeneral, kGeneral, kMoneyDecimals});
-  // Both totals are the store's figures.
+  // Only the outpatient total is locked; nothing here reads either box
+  // back, so a figure typed over the inpatient one goes nowhere.
   Editmz = NewTotalBox(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
-  Editzy = NewTotalBox(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
+  Editzy = NewEdit(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
+  Editzy->setMaximumWidth(Editmz->maximumWidth());
   DBGridcw = ReportGrid(this, QStringLiteral("DBGridcw"),
                            {kGeneral, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals,
                             kMoneyDecimals});

@@ -334,6 +334,12 @@ class ReconciliationWindowsTest : public QObject {
     QCOMPARE(people->isHidden(), !monthShown);
     QCOMPARE(Find<QLabel>(&window, "Label3")->isHidden(), !monthShown);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid6")->isHidden(), !monthShown);
+    // Both totals open on "0.00"; only the outpatient one is read-only.
+    QCOMPARE(Box(&window, "Editmz"), QString("0.00"));
+    QCOMPARE(Box(&window, "Editzy"), QString("0.00"));
+    QVERIFY(Find<QLineEdit>(&window, "Editmz")->isReadOnly());
+    QVERIFY(!Find<QLineEdit>(&window, "Editzy")->isReadOnly());
+    for (const char* hidden : {"Edit1", "Edit2", "Edit3"}) QVERIFY(Find<QLineEdit>(&window, hidden)->isHidden());
 
     auto* first = Find<QDateTimeEdit>(&window, "DateTimePicker1");
     first->setDate(kYesterday);
@@ -355,15 +361,13 @@ class ReconciliationWindowsTest : public QObject {
     QVERIFY(QMetaObject::invokeMethod(&window, "ListBox1Click"));
     QCOMPARE(Find<DataGrid>(&window, "DBGrid1")->RecordCount(), 0);
 
-    people->setCurrentRow(0);
-    QVERIFY(QMetaObject::invokeMethod(&window, "ListBox1Click"));
+    TestKit::ClickRow(people, 0);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid2")), QStringList({"换药|1|4.00", "诊疗费|2|26.00"}));
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid3")), QStringList({"中成药|35.25", "西药|120.50"}));
     QCOMPARE(Find<DataGrid>(&window, "DBGrid3")->columnWidth(0), 50);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid6")->RecordCount(), 0);
 
-    cashiers->setCurrentRow(0);
-    QVERIFY(QMetaObject::invokeMethod(&window, "ListBox3Click"));
+    TestKit::ClickRow(cashiers, 0);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid6")), QStringList({kY + "|100.00", kT + "|50.50"}));
     QCOMPARE(Find<DataGrid>(&window, "DBGrid2")->RecordCount(), 0);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid3")->RecordCount(), 0);
