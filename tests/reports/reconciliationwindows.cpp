@@ -281,6 +281,20 @@ class ReconciliationWindowsTest : public QObject {
     QVERIFY_THROWS_EXCEPTION(AmountOutOfRange, CashIncomeSummaryPrint(db, tooLarge));
   }
 
+  // A price changed in the service lists leaves the items where they were
+  // entered on the sheet.
+  void sheetKeepsServiceItemsInTheOrderEntered() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    ServiceItems(db, 3);
+    Exec(db, "update 服务项目 set \"项目单价(元)\" = 9 where 服务项目 = '项目1'");
+    const CashIncomeSheet sheet{IncomeKind::Outpatient, SheetOrigin::DayClose, kToday, kToday, "0.00", "acc01"};
+    QVERIFY(PrintReport("sheet", CashIncomeSummaryPrint(db, sheet)));
+    QCOMPARE(TextAt(LastSheet(), 1, 110, 200), QString("项目1"));
+    QCOMPARE(TextAt(LastSheet(), 1, 110, 225), QString("项目2"));
+    QCOMPARE(TextAt(LastSheet(), 1, 110, 250), QString("项目3"));
+  }
+
   void sheetPrintsToPdf() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
