@@ -30,8 +30,17 @@ namespace {
 const QDate kDay(2026, 12, 4);
 const QString kStockOf1001 = QStringLiteral("select 数量 from 库存 where 编号 = '1001'");
 
-QString DemoFolder() {
-  return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic");
+// The clinic demo shipped with the sources, loaded into the data folder.
+bool LoadDemo() {
+  QString outText, errText;
+  QTextStream out(&outText), err(&errText);
+  const QString demo = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic");
+  return RunClinicLoad({DataDir(), demo}, out, err) == 0;
+}
+
+QString Scalar(const QString& sql) {
+  Connection c = OpenClinicDatabase();
+  return ScalarText(c.db(), sql);
 }
 
 QString Box(QWidget* w, const char* name) { return Find<QLineEdit>(w, name)->text(); }
@@ -47,26 +56,16 @@ class MoneyMenuTest : public QObject {
   Q_OBJECT
   LoginFrame frame_;
 
-  QString scalar(const QString& sql) {
-    Connection c = OpenClinicDatabase();
-    return ScalarText(c.db(), sql);
-  }
-
  private slots:
   void initTestCase_data() { ClinicFixture::AddStoreRows(); }
   void init() {
     ClinicFixture::Prepare();
     Clock::Set(QDateTime(kDay, QTime(18, 0)));
     frame_.Open();
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
-    QCOMPARE(RunClinicLoad({DataDir(), DemoFolder()}, out, err), 0);
+    QVERIFY(LoadDemo());
     PrintOutput::RecordInstead(100);
     PrintOutput::ClearRecordedJobs();
-    TestKit::Type(Find<QLineEdit>(frame_.login.get(), "Edit4"), "admin");
-    TestKit::Type(Find<QLineEdit>(frame_.login.get(), "Edit1"), "管理员");
-    TestKit::Type(Find<QLineEdit>(frame_.login.get(), "Edit3"), "admin");
-    TestKit::PressEnter(Find<QLineEdit>(frame_.login.get(), "Edit3"));
+    frame_.LogInAsAdmin();
     TestKit::ClearMessages();
   }
   void cleanup() {
@@ -78,7 +77,7 @@ class MoneyMenuTest : public QObject {
   void eveningFromTheMainWindow() {
     // One more visit priced by another account, with the serial of one of
     // the demo's vouchers, left at the cashier.
-    const double before = scalar(kStockOf1001).toDouble();
+    const double before = Scalar(kStockOf1001).toDouble();
     {
       Connection c = OpenClinicDatabase();
       VisitKey key{0, QStringLiteral("acc02")};
@@ -86,7 +85,7 @@ class MoneyMenuTest : public QObject {
       QCOMPARE(MakeVoucher(c.db(), key, "韩磊", "门诊", kDay), PricingResult::Done);
       QCOMPARE(key.serial, 1.0);
     }
-    QCOMPARE(scalar(kStockOf1001).toDouble(), before - 3);
+    QCOMPARE(Scalar(kStockOf1001).toDouble(), before - 3);
 
     QWidget* close = frame_.Command("N35");
     QVERIFY(close);
@@ -106,9 +105,9 @@ class MoneyMenuTest : public QObject {
     QCOMPARE(asked[1].text, QString("此操作后，没收银的处方全部作废。如果确定点击\"是\""));
     QCOMPARE(asked[1].title, QString("对账提示"));
     QCOMPARE(asked[1].icon, MessageIcon::Question);
-    QCOMPARE(scalar(kStockOf1001).toDouble(), before);
-    QCOMPARE(scalar("select count(*) from 收银信息"), QString("0"));
-    QCOMPARE(scalar("select count(*) from 服务信息临时表"), QString("0"));
+    QCOMPARE(Scalar(kStockOf1001).toDouble(), before);
+    QCOMPARE(Scalar("select count(*) from 收银信息"), QString("0"));
+    QCOMPARE(Scalar("select count(*) from 服务信息临时表"), QString("0"));
     QVERIFY(Button(close, "BitBtn4")->isHidden());
     for (const char* shown : {"BitBtn1", "BitBtn2", "BitBtn3"}) QVERIFY(!Button(close, shown)->isHidden());
     // Nothing was paid on the demo's day: every figure is nought.
@@ -123,7 +122,7 @@ class MoneyMenuTest : public QObject {
     TestKit::Click(Button(close, "BitBtn3"));
     QCOMPARE(TestKit::MessageTitles(), QStringList({"未结帐处方作废提示"}));
     QCOMPARE(Messages::Recorded().last().icon, MessageIcon::Question);
-    QCOMPARE(scalar("select count(*) from 时间表"), QString("1"));
+    QCOMPARE(Scalar("select count(*) from 时间表"), QString("1"));
     for (const char* hidden : {"BitBtn1", "BitBtn2", "BitBtn4"}) QVERIFY(Button(close, hidden)->isHidden());
 
     QWidget* period = frame_.Command("N36");
@@ -145,7 +144,7 @@ class MoneyMenuTest : public QObject {
     QCOMPARE(Find<QLabel>(finance, "Label9")->text(), QString("综   合   报    表"));
     QVERIFY(!Find<QListWidget>(finance, "ListBox1")->isHidden());
     QCOMPARE(QString::number(Find<QListWidget>(finance, "ListBox1")->count()),
-             scalar("select count(*) from 服务人 where 职务 = '医师' or 职务 = '化验师'"));
+             Scalar("select count(*) from 服务人 where 职务 = '医师' or 职务 = '化验师'"));
     TestKit::Click(Button(finance, "BitBtn1"));
     QCOMPARE(Box(finance, "Edit2"), QString("2026-11-25"));
     QCOMPARE(Box(finance, "Edit3"), QString("2026-12-24"));
