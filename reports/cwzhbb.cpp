@@ -1,6 +1,7 @@
 #include "reports/cwzhbb.h"
 
 #include <QDateEdit>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,6 +56,17 @@ QLabel* Label(QWidget* parent, const char* name, const char* text) {
   auto* label = new QLabel(QString::fromUtf8(text), parent);
   label->setObjectName(QString::fromUtf8(name));
   return label;
+}
+
+// A month list acts on a click and, as a list does for a user at the keys,
+// on a choice moved with the arrow keys; a mouse press that moves the
+// choice leaves it to the click that follows.
+void OnChoice(QListWidget* list, TFormcwzhbb* window, void (TFormcwzhbb::*handler)()) {
+  QObject::connect(list, &QListWidget::itemClicked, window, handler);
+  QObject::connect(list, &QListWidget::itemSelectionChanged, window, [list, window, handler] {
+    if (!list->selectedItems().isEmpty() && list->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton)
+      (window->*handler)();
+  });
 }
 
 QString SelectedName(const QListWidget* list) {
@@ -134,8 +146,8 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   page->addLayout(month, 2);
 
   connect(BitBtn1, &QPushButton::clicked, this, &TFormcwzhbb::BitBtn1Click);
-  connect(ListBox3, &QListWidget::itemClicked, this, &TFormcwzhbb::ListBox3Click);
-  connect(ListBox1, &QListWidget::itemClicked, this, &TFormcwzhbb::ListBox1Click);
+  OnChoice(ListBox3, this, &TFormcwzhbb::ListBox3Click);
+  OnChoice(ListBox1, this, &TFormcwzhbb::ListBox1Click);
 
   // The month is decided once, by the day the window opens on.
   month_ = ReconciliationMonth(Clock::today());

@@ -74,6 +74,31 @@ class ReconciliationWindowsTest : public QObject {
     PrintOutput::PrintNormally();
   }
 
+  // A month list answers the arrow keys as it answers a click.
+  void financeMonthListsFollowTheArrowKeys() {
+    Clock::Set(QDateTime(QDate(2026, 3, 25), QTime(9, 0)));
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+    for (const char* doctor : {"医师02", "医师01"}) InsertRow(db, "服务人", {{"姓名", doctor}, {"职务", "医师"}});
+    for (const char* cashier : {"收银02", "收银01"}) InsertRow(db, "服务人", {{"姓名", cashier}, {"职务", "收银员"}});
+    TFormcwzhbb window;
+    window.resize(1200, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // The focus comes to the first name; the arrow moves on to the second.
+    auto* people = Find<QListWidget>(&window, "ListBox1");
+    people->setFocus();
+    QTest::keyClick(people, Qt::Key_Down);
+    QCOMPARE(people->currentItem()->text(), QString("医师01"));
+    QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid2")), QStringList({"换药|1|4.00", "诊疗费|2|26.00"}));
+    auto* cashiers = Find<QListWidget>(&window, "ListBox3");
+    cashiers->setFocus();
+    QTest::keyClick(cashiers, Qt::Key_Down);
+    QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid6")), QStringList({kY + "|100.00", kT + "|50.50"}));
+    QCOMPARE(Find<DataGrid>(&window, "DBGrid2")->RecordCount(), 0);
+  }
+
   void dayCloseRoad() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
