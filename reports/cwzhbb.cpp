@@ -1,8 +1,8 @@
 #include "reports/cwzhbb.h"
 
 #include <QDateEdit>
-#include <QGuiApplication>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
