@@ -129,7 +129,10 @@ std::vector<ClinicTable> MakeTables() {
       Table("服务人", {Text("姓名"), Text("职务")}),
       UniqueBy(Table("药品单位", {Text("药品单位")}), "药品单位"),
       UniqueBy(Table("药品来源", {Text("药品来源")}), "药品来源"),
-      UniqueBy(Table("服务项目", {Text("拼音缩写"), Text("服务项目"), Number("项目单价(元)")}), "服务项目"),
+      // 行号 keeps the items in the order they were entered, which the cash
+      // income sheet lists them in: PostgreSQL moves a row whose price
+      // changes to the end of a plain scan.
+      UniqueBy(Table("服务项目", {Text("拼音缩写"), Text("服务项目"), Number("项目单价(元)"), RowId()}), "服务项目"),
       UniqueBy(Table("比例分配表", {Text("拼音缩写"), Text("项目"), Number("医生比例"), Number("服务人比例")}), "项目"),
 
       // Stock.

@@ -2,6 +2,7 @@
 
 #include <QDateEdit>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,17 @@ QLabel* Label(QWidget* parent, const char* name, const char* text) {
   return label;
 }
 
+// A month list acts on a click and, as a list does for a user at the keys,
+// on a choice moved with the arrow keys; a mouse press that moves the
+// choice leaves it to the click that follows.
+void OnChoice(QListWidget* list, TFormcwzhbb* window, void (TFormcwzhbb::*handler)()) {
+  QObject::connect(list, &QListWidget::itemClicked, window, handler);
+  QObject::connect(list, &QListWidget::itemSelectionChanged, window, [list, window, handler] {
+    if (!list->selectedItems().isEmpty() && list->hasFocus() && QGuiApplication::mouseButtons() == Qt::NoButton)
+      (window->*handler)();
+  });
+}
+
 QString SelectedName(const QListWidget* list) {
   const QList<QListWidgetItem*> selected = list->selectedItems();
   return selected.isEmpty() ? QString() : selected.first()->text().trimmed();
@@ -77,9 +89,11 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   DateTimePicker2 = NewDatePicker(this, QStringLiteral("DateTimePicker2"));
   BitBtn1 = NewButton(this, QStringLiteral("BitBtn1"), QStringLiteral("综合报表"));
   DBGrid5 = ReportGrid(this, QStringLiteral("DBGrid5"), {kGeneral, kGeneral, kMoneyDecimals});
-  // Both totals are the store's figures.
+  // Only the outpatient total is locked; nothing here reads either box
+  // back, so a figure typed over the inpatient one goes nowhere.
   Editmz = NewTotalBox(this, QStringLiteral("Editmz"), QStringLiteral("0.00"));
-  Editzy = NewTotalBox(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
+  Editzy = NewEdit(this, QStringLiteral("Editzy"), QStringLiteral("0.00"));
+  Editzy->setMaximumWidth(Editmz->maximumWidth());
   DBGridcw = ReportGrid(this, QStringLiteral("DBGridcw"),
                            {kGeneral, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals, kMoneyDecimals,
                             kMoneyDecimals});
@@ -132,8 +146,8 @@ TFormcwzhbb::TFormcwzhbb(QWidget* parent) : QWidget(parent) {
   page->addLayout(month, 2);
 
   connect(BitBtn1, &QPushButton::clicked, this, &TFormcwzhbb::BitBtn1Click);
-  connect(ListBox3, &QListWidget::itemClicked, this, &TFormcwzhbb::ListBox3Click);
-  connect(ListBox1, &QListWidget::itemClicked, this, &TFormcwzhbb::ListBox1Click);
+  OnChoice(ListBox3, this, &TFormcwzhbb::ListBox3Click);
+  OnChoice(ListBox1, this, &TFormcwzhbb::ListBox1Click);
 
   // The month is decided once, by the day the window opens on.
   month_ = ReconciliationMonth(Clock::today());

@@ -23,7 +23,12 @@ class ServiceListsTest : public QObject {
   Connection store_;
 
   QSqlDatabase db() const { return store_.db(); }
-  QStringList items() { return TableRows(db(), "服务项目"); }
+  // The items without their row id.
+  QStringList items() {
+    QStringList rows;
+    for (const QString& row : TableRows(db(), "服务项目")) rows << row.section('|', 0, 2);
+    return rows;
+  }
   QStringList shares() { return TableRows(db(), "比例分配表"); }
   void seedItem(const QString& code, const QString& name, double price) {
     InsertRow(db(), "服务项目", {{"拼音缩写", code}, {"服务项目", name}, {"项目单价(元)", price}});

@@ -203,12 +203,34 @@ class DemoWalkTest : public QObject {
     QCOMPARE(MakeVoucher(db(), key, "韩磊", "门诊", kDay), PricingResult::Done);
     QCOMPARE(ScalarText(db(), stockOf1001).toDouble(), before - 3);
 
+    const QString withoutBatches =
+        "select 编号, 数量 from 库存 where 编号 not in (select 编号 from 药品过期表) order by 编号";
+    const QList<QVariantList> countsWithoutBatches = ReadAll(db(), withoutBatches);
+    QVERIFY(!countsWithoutBatches.isEmpty());
+
+    // The void alone (the close itself answered No) already gives the
+    // medicine back.
     TFormdzbb close;
     QVERIFY(ShowActive(close));
-    TestKit::AnswerNext({true, true});
+    TestKit::AnswerNext({true, false});
     Press(&close, "BitBtn4");
     QCOMPARE(TestKit::MessageTitles(), QStringList({"对账提示", "对账提示"}));
-    QCOMPARE(ScalarText(db(), "select count(*) from 收银信息"), QString("0"));
+    QCOMPARE(TestKit::MessageTexts().first(),
+             QString("还有1张处方没收银，是否要作废。如果确定作废点击\"是\"，不作废点击\"否\",去收银"));
+    for (const char* table : {"收银信息", "临时出库信息", "服务信息临时表"})
+      QCOMPARE(ScalarText(db(), QString("select count(*) from ") + table), QString("0"));
+    QCOMPARE(ScalarText(db(), stockOf1001).toDouble(), before);
+    QVERIFY(Find<QPushButton>(&close, "BitBtn1")->isHidden());
+
+    // The close: every goods with batches counts what its batches hold, the
+    // others keep their counts.
+    TestKit::AnswerNext({true});
+    Press(&close, "BitBtn4");
+    QCOMPARE(TestKit::MessageTitles(), QStringList({"对账提示", "对账提示", "对账提示"}));
+    QCOMPARE(ScalarText(db(), "select count(*) from 库存 as k where k.编号 in (select 编号 from 药品过期表) and "
+                              "abs(k.数量 - (select sum(p.数量) from 药品过期表 as p where p.编号 = k.编号)) > 0.0001"),
+             QString("0"));
+    QCOMPARE(ReadAll(db(), withoutBatches), countsWithoutBatches);
     QCOMPARE(ScalarText(db(), stockOf1001), ScalarText(db(), "select sum(数量) from 药品过期表 where 编号 = '1001'"));
     QCOMPARE(Box(&close, "Editmz"),
              MoneyText(db(), "select sum(\"收入金额(元)\") from 患者信息 where 收费类别 = '门诊' and 时间 = ?",
@@ -236,7 +258,7 @@ class DemoWalkTest : public QObject {
     Press(&finance, "BitBtn1");
     QCOMPARE(Box(&finance, "Editmz"), MoneyText(db(), "select sum(\"收入金额(元)\") from 患者信息 where 收费类别 = '门诊'"));
     QVERIFY(Grid(&finance, "DBGridcw")->RecordCount() > 0);
-    QCOMPARE(TestKit::MessageTexts().size(), 2);
+    QCOMPARE(TestKit::MessageTexts().size(), 3);
   }
 
   void stockReportsOnTheDemo() {

@@ -74,6 +74,31 @@ class ReconciliationWindowsTest : public QObject {
     PrintOutput::PrintNormally();
   }
 
+  // A month list answers the arrow keys as it answers a click.
+  void financeMonthListsFollowTheArrowKeys() {
+    Clock::Set(QDateTime(QDate(2026, 3, 25), QTime(9, 0)));
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    SeedDay(db);
+    for (const char* doctor : {"医师02", "医师01"}) InsertRow(db, "服务人", {{"姓名", doctor}, {"职务", "医师"}});
+    for (const char* cashier : {"收银02", "收银01"}) InsertRow(db, "服务人", {{"姓名", cashier}, {"职务", "收银员"}});
+    TFormcwzhbb window;
+    window.resize(1200, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // The focus comes to the first name; the arrow moves on to the second.
+    auto* people = Find<QListWidget>(&window, "ListBox1");
+    people->setFocus();
+    QTest::keyClick(people, Qt::Key_Down);
+    QCOMPARE(people->currentItem()->text(), QString("医师01"));
+    QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid2")), QStringList({"换药|1|4.00", "诊疗费|2|26.00"}));
+    auto* cashiers = Find<QListWidget>(&window, "ListBox3");
+    cashiers->setFocus();
+    QTest::keyClick(cashiers, Qt::Key_Down);
+    QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid6")), QStringList({kY + "|100.00", kT + "|50.50"}));
+    QCOMPARE(Find<DataGrid>(&window, "DBGrid2")->RecordCount(), 0);
+  }
+
   void dayCloseRoad() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
@@ -281,6 +306,20 @@ class ReconciliationWindowsTest : public QObject {
     QVERIFY_THROWS_EXCEPTION(AmountOutOfRange, CashIncomeSummaryPrint(db, tooLarge));
   }
 
+  // A price changed in the service lists leaves the items where they were
+  // entered on the sheet.
+  void sheetKeepsServiceItemsInTheOrderEntered() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    ServiceItems(db, 3);
+    Exec(db, "update 服务项目 set \"项目单价(元)\" = 9 where 服务项目 = '项目1'");
+    const CashIncomeSheet sheet{IncomeKind::Outpatient, SheetOrigin::DayClose, kToday, kToday, "0.00", "acc01"};
+    QVERIFY(PrintReport("sheet", CashIncomeSummaryPrint(db, sheet)));
+    QCOMPARE(TextAt(LastSheet(), 1, 110, 200), QString("项目1"));
+    QCOMPARE(TextAt(LastSheet(), 1, 110, 225), QString("项目2"));
+    QCOMPARE(TextAt(LastSheet(), 1, 110, 250), QString("项目3"));
+  }
+
   void sheetPrintsToPdf() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
@@ -334,6 +373,12 @@ class ReconciliationWindowsTest : public QObject {
     QCOMPARE(people->isHidden(), !monthShown);
     QCOMPARE(Find<QLabel>(&window, "Label3")->isHidden(), !monthShown);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid6")->isHidden(), !monthShown);
+    // Both totals open on "0.00"; only the outpatient one is read-only.
+    QCOMPARE(Box(&window, "Editmz"), QString("0.00"));
+    QCOMPARE(Box(&window, "Editzy"), QString("0.00"));
+    QVERIFY(Find<QLineEdit>(&window, "Editmz")->isReadOnly());
+    QVERIFY(!Find<QLineEdit>(&window, "Editzy")->isReadOnly());
+    for (const char* hidden : {"Edit1", "Edit2", "Edit3"}) QVERIFY(Find<QLineEdit>(&window, hidden)->isHidden());
 
     auto* first = Find<QDateTimeEdit>(&window, "DateTimePicker1");
     first->setDate(kYesterday);
@@ -355,15 +400,13 @@ class ReconciliationWindowsTest : public QObject {
     QVERIFY(QMetaObject::invokeMethod(&window, "ListBox1Click"));
     QCOMPARE(Find<DataGrid>(&window, "DBGrid1")->RecordCount(), 0);
 
-    people->setCurrentRow(0);
-    QVERIFY(QMetaObject::invokeMethod(&window, "ListBox1Click"));
+    TestKit::ClickRow(people, 0);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid2")), QStringList({"换药|1|4.00", "诊疗费|2|26.00"}));
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid3")), QStringList({"中成药|35.25", "西药|120.50"}));
     QCOMPARE(Find<DataGrid>(&window, "DBGrid3")->columnWidth(0), 50);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid6")->RecordCount(), 0);
 
-    cashiers->setCurrentRow(0);
-    QVERIFY(QMetaObject::invokeMethod(&window, "ListBox3Click"));
+    TestKit::ClickRow(cashiers, 0);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid6")), QStringList({kY + "|100.00", kT + "|50.50"}));
     QCOMPARE(Find<DataGrid>(&window, "DBGrid2")->RecordCount(), 0);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid3")->RecordCount(), 0);

@@ -15,6 +15,13 @@ void LoginFrame::Open() {
   TestKit::ClearMessages();
 }
 
+void LoginFrame::LogInAsAdmin() {
+  TestKit::Type(Find<QLineEdit>(login.get(), "Edit4"), "admin");
+  TestKit::Type(Find<QLineEdit>(login.get(), "Edit1"), "管理员");
+  TestKit::Type(Find<QLineEdit>(login.get(), "Edit3"), "admin");
+  TestKit::PressEnter(Find<QLineEdit>(login.get(), "Edit3"));
+}
+
 void LoginFrame::Close() {
   login.reset();
   main.reset();

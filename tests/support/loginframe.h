@@ -12,6 +12,8 @@ struct LoginFrame {
 
   void Open();
   void Close();
+  // The administrator types the login and presses Enter.
+  void LogInAsAdmin();
   // Runs a menu command by its component name, as a user picks it; the
   // window it shows, or nullptr when the command is off or shows none.
   QWidget* Command(const char* name);
