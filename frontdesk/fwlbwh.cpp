@@ -20,7 +20,8 @@
 #include "stock/pinyin.h"
 
 namespace {
-const QString kSelectServices = QStringLiteral(R"~(select 拼音缩写, 服务项目, "项目单价(元)" from 服务项目)~");
+const QString kSelectServices =
+    QStringLiteral(R"~(select 拼音缩写, 服务项目, "项目单价(元)" from 服务项目 order by 行号)~");
 // The list's whole table; its name is a fixed name of the program.
 const QString kSelectList = QStringLiteral("select * from %1");
 

@@ -14,7 +14,7 @@ namespace CrossTableSql {
 const QString kSelectDoctors = QStringLiteral("select 姓名 from 服务人 where 职务 = '医师'");
 const QString kSelectServiceStaff =
     QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师' or 职务 = '护士'");
-const QString kSelectItems = QStringLiteral("select 服务项目 from 服务项目");
+const QString kSelectItems = QStringLiteral("select 服务项目 from 服务项目 order by 行号");
 // Values: d1, d2 and the three categories.
 const QString kSumMedicineByDoctor = QStringLiteral(
     R"~(select ckxx.开方医师, ypxx.类别, sum(ckxx."总价(元)") from 药品信息 as ypxx, 出库信息 as ckxx )~"
