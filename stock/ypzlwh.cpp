@@ -32,9 +32,6 @@ constexpr int kMakerLength = 150;
 
 Typzl::Typzl(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("商品资料维护"));
-  // Like the password window, the catalogue fills the main window with no
-  // border of its own.
-  setWindowFlags(Qt::FramelessWindowHint);
   resize(900, 600);
 
   DBGrid1 = new DataGrid(this);

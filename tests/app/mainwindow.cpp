@@ -119,18 +119,6 @@ class MainWindowTest : public QObject {
     QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 
-  void theCatalogueAndPasswordWindowsHaveNoBorder() {
-    main_->N4Click();
-    main_->N15Click();
-    main_->N40Click();
-    QCOMPARE(captions(), QStringList({"商品资料维护", "密码修改", "商品入库"}));
-    for (QMdiSubWindow* frame : frames()) {
-      QVERIFY(frame->isMaximized());
-      const bool borderless = frame->windowFlags().testFlag(Qt::FramelessWindowHint);
-      QCOMPARE(borderless, frame->windowTitle() != "商品入库");
-    }
-  }
-
   void closingTheFrameDestroysTheWindow() {
     main_->N42Click();
     QPointer<QMdiSubWindow> frame = frames()[0];
