@@ -1,4 +1,5 @@
 #include <QAction>
+#include <algorithm>
 #include <QCalendarWidget>
 #include <QColorDialog>
 #include <QDateEdit>
@@ -117,6 +118,26 @@ class MainWindowTest : public QObject {
     frame->close();
     QTRY_VERIFY(frame.isNull());
     QVERIFY(TestKit::MessageTexts().isEmpty());
+  }
+
+  void windowsWithoutALeaveButtonKeepTheirCloseCommand() {
+    // A borderless frame loses every frame command, close included: only a
+    // window with a leave button of its own may go without a border.
+    main_->N4Click();
+    main_->N40Click();
+    main_->N41Click();
+    main_->N33Click();
+    main_->N42Click();
+    main_->N15Click();
+    for (QMdiSubWindow* frame : frames()) {
+      QVERIFY(frame->isMaximized());
+      const QList<QAction*> commands = frame->systemMenu()->actions();
+      const bool canClose = std::any_of(commands.begin(), commands.end(), [](const QAction* action) {
+        return action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_F4) && action->isEnabled();
+      });
+      QVERIFY2(canClose || frame->widget()->findChild<QPushButton*>("BitBtn2")->text() == "离开",
+               qPrintable(frame->windowTitle()));
+    }
   }
 
   void closingTheFrameDestroysTheWindow() {
