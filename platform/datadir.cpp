@@ -10,3 +10,8 @@ QString DataDir() {
   if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
   return dir;
 }
+
+QString WorkbookFolder() {
+  const QString folder = DataDir() + QStringLiteral("workbooks");
+  return QDir().mkpath(folder) ? folder : DataDir();
+}

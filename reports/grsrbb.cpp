@@ -435,7 +435,7 @@ void TFormgrsrbb::exportCrossTable(CrossTable table) {
   const QDate from = d1();
   const QDate to = d2();
   const QString path = AskSaveFileName(
-      this, {CrossTableTitle(table), DataDir(), CrossTableFileName(table, from, to), kWorkbookFilter});
+      this, {CrossTableTitle(table), WorkbookFolder(), CrossTableFileName(table, from, to), kWorkbookFilter});
   if (path.isEmpty()) return;
   QString failure;
   try {

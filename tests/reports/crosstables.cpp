@@ -190,7 +190,9 @@ class CrossTablesTest : public QObject {
     TestKit::Click(Find<QPushButton>(&window, "BitBtn3"));
     QCOMPARE(SaveDialog::Recorded().size(), 1);
     QCOMPARE(SaveDialog::Recorded().first().fileName, QString("医生销售统计表 2026-12-01-2026-12-31.xlsx"));
-    QCOMPARE(QDir(SaveDialog::Recorded().first().folder), QDir(DataDir()));
+    // A folder of its own, away from the stores' files.
+    QCOMPARE(SaveDialog::Recorded().first().folder, DataDir() + "workbooks");
+    QVERIFY(QFileInfo(DataDir() + "workbooks").isDir());
     QVERIFY(TestKit::MessageTexts().isEmpty());
     QVERIFY(QDir(DataDir()).entryList({"*.xlsx"}).isEmpty());
 
