@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cmath>
 
 #include "app/accounts.h"
 #include "platform/formevents.h"
@@ -20,6 +21,10 @@
 namespace {
 const QString kSelectName = QStringLiteral("select 姓名 from 用户 where 账号 = ? order by rowid");
 
+// The row of the three labelled boxes.
+constexpr int kRowTop = 344;
+constexpr int kBoxHeight = 21;
+
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int x, int pixels, bool bold) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
@@ -30,15 +35,18 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, Qt::yellow);
   label->setPalette(palette);
-  label->move(x, 344);
   label->adjustSize();
+  // Centred on its box: the stand-in face is taller than the one the row
+  // was laid out for, and the labels differ in size.
+  // An odd pixel goes above: the faces draw a little below their line's middle.
+  label->move(x, kRowTop + static_cast<int>(std::floor((kBoxHeight - label->height()) / 2.0)));
   return label;
 }
 
 QLineEdit* MakeBox(QWidget* parent, const QString& name, int x) {
   auto* box = new QLineEdit(parent);
   box->setObjectName(name);
-  box->setGeometry(x, 344, 121, 21);
+  box->setGeometry(x, kRowTop, 121, kBoxHeight);
   return box;
 }
 

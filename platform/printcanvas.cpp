@@ -396,7 +396,6 @@ QString PrintedAmount(const QString& fieldText) {
 }
 
 QString DrawOn(Canvas& canvas, const DrawDocument& draw) {
-  SubstitutePrintFont();
   try {
     PrinterCanvasReport report(canvas);
     draw(report);
@@ -422,7 +421,9 @@ class PainterCanvas : public Canvas {
   int Dpi() const override { return printer_.logicalDpiX(); }
   QSize PageSize() const override { return printer_.pageRect(QPrinter::DevicePixel).size().toSize(); }
   void SetFont(const QString& name, int pointSize) override {
-    QFont font(name);
+    // Named here rather than through the font substitutions, which give
+    // the screen a face of its own for the same name.
+    QFont font(name == kFontName ? kPrintFace : name);
     font.setPointSize(pointSize);
     painter_.setFont(font);
   }
@@ -503,13 +504,6 @@ PrintResult Failed(const QString& error, const QString& partFile) {
 }
 }  // namespace
 
-void SubstitutePrintFont() {
-  // Part of printing itself, so that a document prints in the same face
-  // whether or not the windows' setup ran first.
-  if (!QFont::substitutes(kFontName).contains(kPrintFace, Qt::CaseInsensitive))
-    QFont::insertSubstitution(kFontName, kPrintFace);
-}
-
 QString PrintFolder() {
   const QString data = DataDir();
   QString folder = qEnvironmentVariable("BRIMWICK_PRINT_DIR").trimmed();
@@ -534,7 +528,6 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
     return {};
   }
 
-  SubstitutePrintFont();
   const QString folder = PrintFolder();
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(title);

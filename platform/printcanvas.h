@@ -303,9 +303,6 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw);
 // printer.
 QString PrintFolder();
 
-// "宋体" printed in its stand-in face; PrintReport and DrawOn see to it.
-void SubstitutePrintFont();
-
 // Test seam: window tests record the documents a window prints instead of
 // printing them.
 namespace PrintOutput {

@@ -55,10 +55,11 @@ void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> c) 
 QColor DesktopColor() { return QColor(0x3A, 0x6E, 0xA5); }
 
 void InstallPlatformDefaults() {
-  // The windows name Windows fonts; these stand-ins carry Chinese text, and
-  // AR PL UMing gives PDFs whose text extracts back exactly.
-  QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"));
-  QFont::insertSubstitution(QStringLiteral("新宋体"), QStringLiteral("AR PL UMing CN"));
+  // The windows name Windows fonts; these stand-ins carry Chinese text.
+  // Noto Serif is hinted for the small sizes the windows use; printing
+  // names its own face for "宋体".
+  QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+  QFont::insertSubstitution(QStringLiteral("新宋体"), QStringLiteral("Noto Serif CJK SC"));
   QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Noto Sans CJK SC"));
   // Chinese whatever the machine's own language: calendars, date pickers,
   // numbers and every standard dialog.

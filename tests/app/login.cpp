@@ -146,6 +146,33 @@ class LoginTest : public QObject {
     QCOMPARE(order, QStringList({"BitBtn1", "BitBtn2", "Edit4", "Edit1", "Edit3", "BitBtn1"}));
   }
 
+  void eachLabelsTextStandsLevelWithItsBox() {
+    const QImage shown = login_->grab().toImage();
+    const QList<std::tuple<const char*, const char*, int>> rows{
+        {"Label1", "Edit4", 40}, {"Label2", "Edit1", 200}, {"Label3", "Edit3", 392}};
+    for (const auto& [labelName, boxName, left] : rows) {
+      const QLabel* label = Find<QLabel>(login_.get(), labelName);
+      // The rows of the label that hold yellow text, as drawn.
+      int top = -1, bottom = -1;
+      const QRect r = label->geometry();
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+          const QColor c = shown.pixelColor(x, y);
+          if (c.red() < 160 || c.green() < 160 || c.blue() > 100) continue;
+          if (top < 0) top = y;
+          bottom = y;
+          break;
+        }
+      QVERIFY2(top >= 0, labelName);
+      const QRect b = box(boxName)->geometry();
+      // Within a pixel of the box's middle.
+      const QString where =
+          QString("%1: text %2-%3, box %4-%5").arg(labelName).arg(top).arg(bottom).arg(b.top()).arg(b.bottom());
+      QVERIFY2(std::abs((top + bottom) - (b.top() + b.bottom())) <= 2, qPrintable(where));
+      QCOMPARE(r.left(), left);
+    }
+  }
+
   void reloginClosesOnlyWindowsOfLostRights() {
     AddUser("clerk", "小李", "pw", {"产品入库"});
     logIn("admin", "管理员", "admin");
