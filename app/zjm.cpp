@@ -4,13 +4,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
+#include <QPointer>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/help.h"
@@ -32,6 +35,7 @@
 #include "frontdesk/zgyy.h"
 #include "frontdesk/zyhzfy.h"
 #include "platform/messages.h"
+#include "platform/pdfnotice.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
 #include "reports/cwzhbb.h"
@@ -293,6 +297,24 @@ void Tzhjiemian::BuildStatusBar() {
     StatusBar1->addWidget(panels[i]);
   }
   Session::SetPanels(panels[1], panels[3]);
+
+  // Without a printer a document becomes a file: the status bar names it
+  // for a minute after each print, so the user knows where to find it.
+  auto* printed = new QLabel(StatusBar1);
+  printed->setObjectName(QStringLiteral("PrintedFile"));
+  printed->setTextFormat(Qt::PlainText);
+  StatusBar1->addPermanentWidget(printed);
+  auto* fade = new QTimer(printed);
+  fade->setSingleShot(true);
+  fade->setInterval(60 * 1000);
+  connect(fade, &QTimer::timeout, printed, &QLabel::clear);
+  OnPdfWritten([printed = QPointer<QLabel>(printed), fade](const QString& file) {
+    QMetaObject::invokeMethod(qApp, [printed, fade, file] {
+      if (!printed) return;
+      printed->setText(QStringLiteral("打印文件：") + QDir::toNativeSeparators(file));
+      fade->start();
+    });
+  });
 }
 
 void Tzhjiemian::SetLoginWindow(QWidget* login) { dl_ = login; }

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QMutex>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -21,6 +22,7 @@
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/numbers.h"
+#include "platform/pdfnotice.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -494,6 +496,13 @@ Seam& seam() {
   return s;
 }
 
+// Desks may print from threads of their own.
+QMutex pdfListenerLock;
+std::function<void(const QString&)>& pdfListener() {
+  static std::function<void(const QString&)> listener;
+  return listener;
+}
+
 PrintResult Failed(const QString& error, const QString& partFile) {
   if (!partFile.isEmpty()) {
     QFile::remove(partFile);
@@ -572,7 +581,16 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
   if (!pdf.isEmpty() &&
       (!WholePdfOnDisk(part) || std::rename(QFile::encodeName(part).constData(), QFile::encodeName(pdf).constData()) != 0))
     return Failed(QStringLiteral("对不起，无法写入打印文件“%1”").arg(pdf), part);
+  if (!pdf.isEmpty()) {
+    const QMutexLocker locked(&pdfListenerLock);
+    if (pdfListener()) pdfListener()(pdf);
+  }
   return {QString(), pdf};
+}
+
+void OnPdfWritten(std::function<void(const QString&)> listener) {
+  const QMutexLocker locked(&pdfListenerLock);
+  pdfListener() = std::move(listener);
 }
 
 namespace PrintOutput {

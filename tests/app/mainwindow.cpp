@@ -5,7 +5,9 @@
 #include <QDateEdit>
 #include <QMessageBox>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,6 +19,7 @@
 #include "app/program.h"
 #include "app/zjm.h"
 #include "platform/grid.h"
+#include "platform/printcanvas.h"
 #include "platform/widgets.h"
 #include "support/testkit.h"
 
@@ -285,6 +288,24 @@ class MainWindowTest : public QObject {
     InstallColorChooser([](const QColor&) { return std::optional<QColor>(); });
     main_->N16Click();
     QCOMPARE(main_->GradientStartColor, QColor(0, 0, 255));
+  }
+
+  void theStatusBarNamesTheFileEachPrintWentTo() {
+    QTemporaryDir folder;
+    qputenv("BRIMWICK_PRINT_DIR", folder.path().toUtf8());
+    const DrawDocument slip = [](PrinterCanvasReport& doc) { doc.Text(1_in, 1_in, "退药"); };
+    const QLabel* named = Find<QLabel>(main_.get(), "PrintedFile");
+    const PrintResult first = PrintReport("患者退药凭证", slip);
+    QVERIFY2(first, qPrintable(first.error));
+    QCOMPARE(named->text(), "打印文件：" + first.file);
+    // A print from a thread of its own is named too, and replaces the first.
+    PrintResult second;
+    std::unique_ptr<QThread> desk(QThread::create([&] { second = PrintReport("患者退药凭证", slip); }));
+    desk->start();
+    desk->wait();
+    QVERIFY2(second && second.file != first.file, qPrintable(second.error));
+    QTRY_COMPARE(named->text(), "打印文件：" + second.file);
+    qunsetenv("BRIMWICK_PRINT_DIR");
   }
 
   void doubleClickOnTheBackgroundReturnsToLogin() {
