@@ -84,6 +84,8 @@ class StoreFilesTest : public QObject {
       if (dialog && !shown) {
         shown = true;
         waited.restart();
+        // The details show each file's type as well as its icon.
+        dialog->setViewMode(QFileDialog::Detail);
       }
       if (dialog && waited.elapsed() > 2000) dialog->reject();
       if (!dialog && waited.elapsed() > 10000) poll.stop();
