@@ -2,6 +2,9 @@
 // naming file, line and column while the tables stay as they were.
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QThread>
 #include <QtTest>
 
 #include "db/clinicdb.h"
@@ -181,6 +184,41 @@ class CsvLoadTest : public QObject {
                QStringLiteral("0"));
     }
     store_ = OpenClinicDatabase();
+  }
+
+  void aRefusedLoadLeavesTheFilesOfADeskThatOpenedTheStoreMeanwhile() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("files of the embedded store");
+    // The store is idle: its last user closed it, and SQLite took its -wal
+    // and -shm away.
+    store_ = Connection();
+    const QString db = ClinicDatabasePath();
+    QVERIFY(!QFile::exists(db + "-wal"));
+    // A long load, refused at its last row, and a desk that opens the store
+    // while it runs.
+    QString text = "编号,数量\n";
+    for (int i = 0; i < 300000; ++i) text += QString("%1,1\n").arg(100000 + i);
+    const QString stock = WriteFile(dir_, "stock.csv", text + "1002,五\n");
+    int loaded = -1;
+    std::unique_ptr<QThread> loader(QThread::create([&] {
+      QString said;
+      QTextStream out(&said), err(&said);
+      loaded = RunClinicLoad({dir_, "库存=" + stock}, out, err);
+    }));
+    loader->start();
+    const auto joined = qScopeGuard([&] { loader->wait(); });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(db + "-wal"), 20000);
+    Connection desk = OpenClinicStore();
+    QCOMPARE(Rows(desk.db(), "药品单位"), 0);
+    QVERIFY2(loader->isRunning(), "the load ended before the desk opened the store");
+    loader->wait();
+    QCOMPARE(loaded, 1);
+    QVERIFY(QFile::exists(db + "-wal") && QFile::exists(db + "-shm"));
+    // The desk's writes reach every other program.
+    ClinicFixture::InsertRow(desk.db(), "药品单位", {{"药品单位", "盒"}});
+    QProcess outside;
+    outside.start("sqlite3", {db, "select count(*) from 药品单位"});
+    QVERIFY(outside.waitForFinished(20000));
+    QCOMPARE(QString::fromUtf8(outside.readAllStandardOutput()).trimmed(), QString("1"));
   }
 
   void aLargeFileLoadsInTurnsOfRows() {

@@ -41,6 +41,12 @@ QStringList NewStoreFiles() {
   return files;
 }
 
+// Whether a program has the SQLite store open.
+bool StoreInUse() {
+  const QString store = ClinicDatabasePath();
+  return QFileInfo::exists(store + QStringLiteral("-wal")) || QFileInfo::exists(store + QStringLiteral("-shm"));
+}
+
 }  // namespace
 
 int RunClinicLoad(const QStringList& arguments, QTextStream& out, QTextStream& err) {
@@ -88,8 +94,11 @@ int RunClinicLoad(const QStringList& arguments, QTextStream& out, QTextStream& e
         }
         result = LoadCsvFiles(store.db(), files);
       }
-      // A file the refused load brought into being goes again.
-      if (!result.ok())
+      // A file the refused load brought into being goes again, unless
+      // another program opened the store meanwhile: SQLite takes the -wal
+      // and -shm away when the store's last user closes it, so while they
+      // stay they hold that program's writes, and the store is its too.
+      if (!result.ok() && !StoreInUse())
         for (const QString& file : created) QFile::remove(file);
     } catch (const DbError& e) {
       result.problems.push_back({dataDir, 0, {}, e.text()});
