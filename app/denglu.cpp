@@ -37,8 +37,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
   label->setPalette(palette);
   label->adjustSize();
   // Centred on its box: the stand-in face is taller than the one the row
-  // was laid out for, and the labels differ in size.
-  // An odd pixel goes above: the faces draw a little below their line's middle.
+  // was laid out for, and the labels differ in size. An odd pixel goes
+  // above, as the faces draw a little below their line's middle.
   label->move(x, kRowTop + static_cast<int>(std::floor((kBoxHeight - label->height()) / 2.0)));
   return label;
 }

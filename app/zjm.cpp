@@ -10,8 +10,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
