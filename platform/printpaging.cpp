@@ -26,6 +26,21 @@ bool PrinterCanvasReport::HasRoom(int top, int height) const {
   return top + needed <= PageHeight();
 }
 
+int PrinterCanvasReport::KeepOnPage(const Inches& y, int height) {
+  const int top = At(y);
+  if (top + height <= PageHeight()) return top;
+  BreakPage();
+  return At(continuationTop_);
+}
+
+int PrinterCanvasReport::RowsThatFit(const PrintTable& table) const {
+  const int height = At(table.rowHeight);
+  int rows = 0;
+  for (int top = lastBottom_; HasRoom(top, height); top += height) ++rows;
+  if (rowsPerPage_ > 0) rows = std::min(rows, std::max(0, rowsPerPage_ - rowsOnPage_));
+  return rows;
+}
+
 int PrinterCanvasReport::HeadRow(const PrintTable& table, const Inches& top) {
   int y = At(top);
   const int height = At(table.headHeight);
