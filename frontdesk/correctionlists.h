@@ -10,7 +10,7 @@ class DataGrid;
 
 // Columns of the receipts grids, read by index; the receipt row's id rides
 // along last, hidden.
-enum ReceiptColumn { kReceiptCode = 0, kReceiptName = 1, kReceiptQuantity = 4, kReceiptRowId = 12 };
+enum ReceiptColumn { kReceiptCode = 0, kReceiptName = 1, kReceiptBatch = 3, kReceiptQuantity = 4, kReceiptRowId = 12 };
 
 enum class ReceiptList {
   ByPinyinPrefix,  // the receipt's own quantity, pinyin code from its start
@@ -27,7 +27,8 @@ void OpenReceipts(DataGrid* grid, QSqlQuery& query, const QList<int>& widths);
 
 // The batch's present quantity as text, "0" without such a batch.
 QString BatchQuantityText(const QSqlDatabase& db, const QString& code, const QString& batch);
-// Whether the goods code has a batch of that number.
+// Whether the goods code has a batch of that number. The windows ask it of
+// the receipt row picked, as that row's batch is the one a staging lowers.
 bool BatchExists(const QSqlDatabase& db, const QString& code, const QString& batch);
 
 // The message when the picked goods have no such batch here.

@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,6 +59,9 @@ const QString kZeroMoney = QStringLiteral("0.00");
 const QList<int> kVisitWidths = {120, 120, 120, 120, 120, 120};
 const QList<int> kLineWidths = {60, 120, 60, 60, 60, 60, 160, 60, 60, 60};
 const QList<int> kStagedWidths = {50, 120, 60, 60, 60, 60, 60};
+// After a commit the list shows every operator's rows, one width fewer set.
+const QList<int> kCommittedWidths = {50, 120, 60, 60, 60, 60};
+// The service list's widths; the dispensed lines take them after a return.
 const QList<int> kServiceWidths = {60, 120, 60, 60, 60, 60, 160};
 const int kServiceRowId = 7;
 
@@ -119,6 +123,13 @@ QList<QStringList> Texts(const QList<QVariantList>& rows) {
   }
   return texts;
 }
+// The widths given, the columns past them back at the plain width: a list
+// reloaded after a return or a commit is laid out as one opened anew.
+void SetWidthsRestPlain(DataGrid* grid, const QList<int>& widths) {
+  grid->SetColumnWidths(widths);
+  for (int c = static_cast<int>(widths.size()); c < grid->model()->columnCount(); ++c)
+    grid->setColumnWidth(c, grid->horizontalHeader()->defaultSectionSize());
+}
 }  // namespace
 
 TFormhzty::TFormhzty(QWidget* parent) : QWidget(parent) {
@@ -128,7 +139,7 @@ TFormhzty::TFormhzty(QWidget* parent) : QWidget(parent) {
   try {
     connection_ = OpenClinicDatabase();
     loadVisits();
-    loadLines();
+    loadLines(kLineWidths);
     loadServices();
   } catch (const DbError& e) {
     ShowError(e.text());
@@ -322,7 +333,10 @@ void TFormhzty::DBGrid4CellClick() {
   keepFee();
 }
 
-void TFormhzty::DBGrid4KeyUp() { keepFee(); }
+void TFormhzty::DBGrid4KeyUp() {
+  DBGrid1->setEnabled(false);
+  keepFee();
+}
 
 void TFormhzty::Edit6KeyUp() {
   const std::optional<double> typed = ParseFloat(Edit6->text());
@@ -350,7 +364,7 @@ void TFormhzty::BitBtn1Click() {
       case ReturnOutcome::BadShelfLife: ShowMessage(kBadShelfLife); break;
       case ReturnOutcome::Failed: ShowMessage(kOperationFailed); break;
     }
-    loadLines();
+    loadLines(kServiceWidths);
     loadStaged(false);
     DBGrid1->SetColumnWidths(kVisitWidths);
     readRefundSums();
@@ -422,7 +436,7 @@ bool TFormhzty::selectVisit() {
     Edit1->setEnabled(false);
     BitBtn1->show();
     BitBtn3->show();
-    loadLines();
+    loadLines(kLineWidths);
     loadServices();
     loadStaged(false);
     DBGrid1->SetColumnWidths(kVisitWidths);
@@ -460,11 +474,11 @@ void TFormhzty::loadVisits() {
   DBGrid1->Open(query);
 }
 
-void TFormhzty::loadLines() {
+void TFormhzty::loadLines(const QList<int>& widths) {
   const VisitKey key = visitChosen_ ? visit_ : VisitKey{0, QStringLiteral("0")};
   QSqlQuery query = Exec(connection_.db(), kSelectLines, key.Values());
   DBGrid2->Open(query);
-  DBGrid2->SetColumnWidths(kLineWidths);
+  SetWidthsRestPlain(DBGrid2, widths);
 }
 
 void TFormhzty::loadServices() {
@@ -480,7 +494,7 @@ void TFormhzty::loadStaged(bool everyOperator) {
                                   : Exec(connection_.db(), kSelectStaged + kOfOperatorAndVisit,
                                          QVariantList{CurrentUserName()} + visit_.Values());
   DBGrid3->Open(query);
-  DBGrid3->SetColumnWidths(kStagedWidths);
+  SetWidthsRestPlain(DBGrid3, everyOperator ? kCommittedWidths : kStagedWidths);
 }
 
 void TFormhzty::readRefundSums() {

@@ -48,7 +48,7 @@ class TFormhzty : public QWidget {
   void pickLine();
   bool batchFound();
   void loadVisits();
-  void loadLines();
+  void loadLines(const QList<int>& widths);
   void loadServices();
   void loadStaged(bool everyOperator);
   void readRefundSums();

@@ -120,6 +120,7 @@ void TFormypbs::EditpysxEnter() {
 
 void TFormypbs::DBGrid2CellClick() {
   showReceipt();
+  if (DBGrid2->CurrentRow() >= 0) Editbh->setText(DBGrid2->Cell(kReceiptCode).trimmed());
   try {
     Editxcsl->setText(BatchQuantityText(connection_.db(), DBGrid2->Cell(kReceiptCode), Editph->text()));
   } catch (const DbError& e) {
@@ -146,7 +147,8 @@ void TFormypbs::BitBtn1Click() {
   Editpysx->setReadOnly(true);
   const QSqlDatabase db = connection_.db();
   try {
-    if (DBGrid2->CurrentRow() < 0 || !BatchExists(db, DBGrid2->Cell(kReceiptCode), Editph->text())) {
+    if (DBGrid2->CurrentRow() < 0 ||
+        !BatchExists(db, DBGrid2->Cell(kReceiptCode), DBGrid2->Cell(kReceiptBatch))) {
       ShowMessage(kNotOurBatch);
     } else if (!ParsePositive(Editfksl->text())) {
       ShowMessage(kNoQuantity);

@@ -155,7 +155,7 @@ void TFormypfk::BitBtn1Click() {
   const QSqlDatabase db = connection_.db();
   try {
     const QString code = DBGrid2->Cell(kReceiptCode);
-    if (DBGrid2->CurrentRow() < 0 || !BatchExists(db, code, Editph->text())) {
+    if (DBGrid2->CurrentRow() < 0 || !BatchExists(db, code, DBGrid2->Cell(kReceiptBatch))) {
       ShowMessage(kNotOurBatch);
     } else if (!ParsePositive(Editfksl->text())) {
       ShowMessage(kNoQuantity);

@@ -18,6 +18,7 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     case MessageIcon::Warning:
     case MessageIcon::Exclamation: return QMessageBox::Warning;
     case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Information: return QMessageBox::Information;
     case MessageIcon::None: break;
   }
   return QMessageBox::NoIcon;
@@ -80,6 +81,10 @@ bool AskYesNo(const QString& text, const QString& title) {
 
 void ShowExclamation(const QString& text, const QString& title) {
   deliver({title, text, false, MessageIcon::Exclamation});
+}
+
+void ShowInformation(const QString& text, const QString& title) {
+  deliver({title, text, false, MessageIcon::Information});
 }
 
 bool AskYesNoExclamation(const QString& text, const QString& title) {

@@ -7,7 +7,7 @@
 
 // The icon a box shows; the exclamation mark warns before a step that
 // cannot be undone or explains why one was refused.
-enum class MessageIcon { None, Warning, Question, Exclamation };
+enum class MessageIcon { None, Warning, Question, Exclamation, Information };
 
 struct MessageRecord {
   QString title;
@@ -26,6 +26,8 @@ void ShowError(const QString& text);
 bool AskYesNo(const QString& text, const QString& title);
 // An OK box with the exclamation icon under a title of its own.
 void ShowExclamation(const QString& text, const QString& title);
+// An OK box with the information icon under a title of its own.
+void ShowInformation(const QString& text, const QString& title);
 // Yes/No question with the exclamation icon; true when the user says Yes.
 bool AskYesNoExclamation(const QString& text, const QString& title);
 

@@ -231,6 +231,16 @@ class PrinterCanvasReport {
   // The head row with its top at top; it becomes the last row drawn. A head
   // that would leave no room for a row starts a new page. Returns its bottom.
   int HeadRow(const PrintTable& table, const Inches& top);
+  // The top for a block this high meant to stand at y: y when it fits on
+  // the page, otherwise the continuation top of a new page (after the
+  // footer, when the document has one). A section title and its head row
+  // go over as one block, so that no title stays alone at a page's foot.
+  int KeepOnPage(const Inches& y, int height);
+  // How many data rows fit below the last row drawn before the foot of the
+  // page (no break counted).
+  int RowsThatFit(const PrintTable& table) const;
+  // The height of a text line in this font size, in device units.
+  int TextHeight(int points) const { return LineHeight(points); }
   // One data row below the last row drawn, after a page break when the page
   // has its rows or no room is left. Returns the row's bottom.
   int Row(const PrintTable& table, const QStringList& fields);
@@ -302,6 +312,10 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw);
 // Where PrintReport puts its PDF files; empty when it prints on the default
 // printer.
 QString PrintFolder();
+
+// The face a document's font name prints in: "宋体" prints in a face whose
+// text reads back exactly from our PDFs, whatever the screen shows for it.
+QString PrintFace(const QString& name);
 
 // Test seam: window tests record the documents a window prints instead of
 // printing them.

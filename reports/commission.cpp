@@ -20,24 +20,25 @@ const QString kDeletePerformed = QStringLiteral("delete from 服务费提成统�
 const QString kDeleteMedicine = QStringLiteral("delete from 医生药品提成统计表 where 统计人 = ?");
 const QString kDeletePrescribed = QStringLiteral("delete from 医生处方提成统计表 where 统计人 = ?");
 
-// An item without a share row drops out here (inner join). Values: person,
-// user, d1, d2, person.
+// An item without a share row drops out here (inner join). Names are
+// written trimmed, as a share is looked up by its trimmed item. Values:
+// person, user, d1, d2, person.
 const QString kInsertPerformed = QStringLiteral(
     "insert into 服务费提成统计表 (服务项目, 服务数目, 总金额, 服务人, 统计人, 提成比例) "
-    R"~(select fwxi.服务类别, count(fwxi.服务类别), sum(fwxi."服务费(元)"), ?, ?, blfpb.服务人比例 )~"
+    R"~(select trim(fwxi.服务类别), count(fwxi.服务类别), sum(fwxi."服务费(元)"), ?, ?, blfpb.服务人比例 )~"
     "from 服务信息 as fwxi, 比例分配表 as blfpb "
     "where fwxi.时间 between ? and ? and fwxi.服务人 = ? and fwxi.服务类别 = blfpb.项目 "
     "group by fwxi.服务类别, blfpb.服务人比例");
 const QString kInsertPrescribed = QStringLiteral(
     "insert into 医生处方提成统计表 (服务项目, 服务数目, 总金额, 开方医师, 统计人, 提成比例) "
-    R"~(select fwxi.服务类别, count(fwxi.服务类别), sum(fwxi."服务费(元)"), ?, ?, blfpb.医生比例 )~"
+    R"~(select trim(fwxi.服务类别), count(fwxi.服务类别), sum(fwxi."服务费(元)"), ?, ?, blfpb.医生比例 )~"
     "from 服务信息 as fwxi, 比例分配表 as blfpb "
     "where fwxi.时间 between ? and ? and fwxi.开方医师 = ? and fwxi.服务类别 = blfpb.项目 "
     "group by fwxi.服务类别, blfpb.医生比例");
 // A category keeps its row without a share: its ratio stays empty.
 const QString kInsertMedicine = QStringLiteral(
     "insert into 医生药品提成统计表 (服务项目, 总金额, 开方医师, 统计人) "
-    R"~(select ypxx.类别, sum(ckxx."总价(元)"), ?, ? )~"
+    R"~(select trim(ypxx.类别), sum(ckxx."总价(元)"), ?, ? )~"
     "from 药品信息 as ypxx, 出库信息 as ckxx "
     "where ckxx.时间 between ? and ? and ckxx.开方医师 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别");

@@ -230,7 +230,7 @@ class Export {
       sheet_.Cells(row, c).SetValue(cashier.at(0).toString().trimmed());
       ++c;
       sheet_.Cells(row, c).SetNumberFormat(kCrossTableMoneyFormat);
-      if (!cashier.at(1).isNull()) sheet_.Cells(row, c).SetValue(cashier.at(1).toDouble());
+      if (!cashier.at(1).isNull()) sheet_.Cells(row, c).SetValue(Cents(cashier.at(1).toDouble()));
       c += 2;
     }
   }

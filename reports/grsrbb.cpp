@@ -188,8 +188,10 @@ void TFormgrsrbb::wireHandlers() {
   OnFocusEnter(ComboBoxys, [this] { ComboBoxysEnter(); });
   connect(ComboBoxys, &QComboBox::currentTextChanged, this, [this] {
     changeRan_ = true;
-    QTimer::singleShot(0, this, [this] { changeRan_ = false; });
     ComboBoxysChange();
+    // Cleared only once the change has run: a box it shows turns the event
+    // loop, and the pick's activated signal still comes after it.
+    QTimer::singleShot(0, this, [this] { changeRan_ = false; });
   });
   // Picking the name already shown changes no text but counts again.
   connect(ComboBoxys, &QComboBox::activated, this, [this] {
@@ -445,10 +447,10 @@ void TFormgrsrbb::exportCrossTable(CrossTable table) {
   }
   if (!failure.isEmpty()) {
     qWarning("workbook not written: %s", qPrintable(failure));
-    ShowMessage(kExportFailed, kExportFailedTitle);
+    ShowInformation(kExportFailed, kExportFailedTitle);
     return;
   }
-  ShowMessage(kExported, kExportedTitle);
+  ShowExclamation(kExported, kExportedTitle);
   OpenWithDesktop(path);
 }
 

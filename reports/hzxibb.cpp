@@ -239,7 +239,9 @@ void TFormhzxibb::BitBtn2Click() {
     const ListedVisit visit{{DBGrid1->CellValue(kSerial).toDouble(), DBGrid1->Cell(kAccount).trimmed()},
                             DBGrid1->Cell(kDay).trimmed(),
                             visitName()};
-    if (!MoveToInpatient(db, visit, CurrentUserName())) ShowMessage(kOperationFailed);
+    // Refused, the clerk learns why: most often the visit moved meanwhile.
+    if (QString failure; !MoveToInpatient(db, visit, CurrentUserName(), &failure))
+      ShowMessage(kOperationFailed + QLatin1Char('\n') + failure);
   }
   BitBtn1Click();
   BitBtn2->hide();

@@ -14,6 +14,18 @@ const QString kMoveMedicine = QStringLiteral(
     "update 出库信息 set 收费类别 = '住院' where 流水号 = ? and 划价人帐号 = ? and 时间 = ? and 收费类别 = '门诊'");
 const QString kMoveServices = QStringLiteral(
     "update 服务信息 set 收费类别 = '住院' where 流水号 = ? and 划价人帐号 = ? and 时间 = ? and 收费类别 = '门诊'");
+const QString kVisitCategory =
+    QStringLiteral("select 收费类别 from 患者信息 where 流水号 = ? and 划价人帐号 = ? and 时间 = ?");
+const QString kNotOutpatient = QStringLiteral("这次就诊已转入住院，不再是门诊就诊");
+const QString kVisitGone = QStringLiteral("这次就诊的记录已不存在");
+const QString kSeveralRows = QStringLiteral("这次就诊有%1条门诊记录，无法确定转入哪一条");
+
+// Why a visit matched no single outpatient row, in the clerk's words.
+QString WhyNotMoved(const QSqlDatabase& db, const QVariantList& where, qsizetype outpatientRows) {
+  if (outpatientRows > 1) return kSeveralRows.arg(outpatientRows);
+  return ReadAll(db, kVisitCategory, where).isEmpty() ? kVisitGone : kNotOutpatient;
+}
+
 const QString kBookExpense = QStringLiteral(
     "insert into 住院患者押金表 (姓名, 时间, 收费类别, 金额, 操作人帐号) values (?, ?, '支出', ?, ?)");
 }  // namespace
@@ -24,8 +36,7 @@ bool MoveToInpatient(const QSqlDatabase& db, const ListedVisit& visit, const QSt
       [&] {
         const QVariantList where{visit.key.serial, visit.key.account, visit.day};
         const QList<QVariantList> moved = ReadAll(db, kMoveVisit, where);
-        if (moved.size() != 1)
-          throw DbError(QStringLiteral("门诊就诊记录应为一条，现有 %1 条").arg(moved.size()));
+        if (moved.size() != 1) throw DbError(WhyNotMoved(db, where, moved.size()));
         const QVariant amount = moved.first().first();
         Exec(db, kMoveMedicine, where);
         Exec(db, kMoveServices, where);

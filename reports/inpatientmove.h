@@ -19,7 +19,8 @@ struct ListedVisit {
 // stored when the move runs, as a '支出' of its day in the deposit ledger,
 // by userName. One transaction: a visit that is not exactly one '门诊' row
 // (already moved, moved meanwhile at another desk, gone) moves nothing.
-// Returns false when everything was rolled back (failure: the reason).
+// Returns false when everything was rolled back (failure: the reason, for
+// a visit no longer one outpatient row in words a clerk reads).
 bool MoveToInpatient(const QSqlDatabase& db, const ListedVisit& visit, const QString& userName,
                      QString* failure = nullptr);
 

@@ -11,6 +11,7 @@ class QDateEdit;
 class QLabel;
 class QPushButton;
 class ReconciliationPanel;
+enum class IncomeKind;
 
 class TFormdzbb : public QWidget {
   Q_OBJECT
@@ -26,6 +27,7 @@ class TFormdzbb : public QWidget {
  private:
   bool voidOrWait();
   void showClosed();
+  void printSheet(IncomeKind kind);
 
   Connection connection_;
   QLabel* Label3;

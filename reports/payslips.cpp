@@ -87,6 +87,40 @@ void CloseTable(PrinterCanvasReport& doc, const PrintTable& table) {
   doc.Line(table.left, bottom, table.right, bottom);
 }
 
+struct Half {
+  PrintTable table;
+  QList<QStringList> rows;
+  Inches headTop;
+};
+
+// Tables side by side, each running down its own part of the page and
+// going on in the same part of the next page, head row first, until every
+// one has its rows. The last table's closing rules follow its last row.
+void SideBySide(PrinterCanvasReport& doc, QList<Half> halves) {
+  QList<qsizetype> next(halves.size(), 0);
+  for (bool firstPage = true;; firstPage = false) {
+    bool more = false;
+    for (qsizetype i = 0; i < halves.size(); ++i) {
+      const Half& half = halves.at(i);
+      const qsizetype left = half.rows.size() - next.at(i);
+      if (!firstPage && left == 0) continue;
+      doc.HeadRow(half.table, half.headTop);
+      // At least one row a page, so that a page too short for any still
+      // ends.
+      const qsizetype n = std::min<qsizetype>(left, std::max(1, doc.RowsThatFit(half.table)));
+      doc.Rows(half.table, half.rows.mid(next.at(i), n));
+      next[i] += n;
+      if (next.at(i) < half.rows.size())
+        more = true;
+      else if (i == halves.size() - 1)
+        CloseTable(doc, half.table);
+    }
+    if (!more) return;
+    doc.NewPage();
+    for (Half& half : halves) half.headTop = Units(doc.LastRowTop());
+  }
+}
+
 void Header(PrinterCanvasReport& doc, const SlipContent& c, const QString& title, const QStringList& amounts) {
   doc.SetFontSize(18);
   doc.Text(2, 1_in / 2, title);
@@ -101,6 +135,13 @@ void Header(PrinterCanvasReport& doc, const SlipContent& c, const QString& title
   const Inches rule = 4_in / 5 + 1_in / 15;
   doc.Line(3_in / 2, rule, 7, rule);
   doc.Line(3_in / 2, rule + 1_in / 50, 7, rule + 1_in / 50);
+}
+
+// How far a section moves down: nothing, or to the top of the next page
+// when its head row and a first row would not fit below its title here.
+Inches SectionShift(PrinterCanvasReport& doc, const PrintTable& table, const Inches& titleY, const Inches& headTop) {
+  const int drop = doc.At(headTop) - doc.At(titleY);
+  return Units(doc.KeepOnPage(titleY, drop + doc.At(table.headHeight) + doc.At(table.rowHeight)) - doc.At(titleY));
 }
 
 Inches MedicineSection(PrinterCanvasReport& doc, const PrintTable& table, const QList<QStringList>& rows) {
@@ -126,15 +167,17 @@ void DrawPaySlip(PrinterCanvasReport& doc, const SlipContent& c) {
 
   const PrintTable services = PayServiceTable();
   for (const auto& [title, rows] : {std::pair{kPrescribedTitle, &c.prescribed}, std::pair{kPerformedTitle, &c.performed}}) {
+    const Inches shift = SectionShift(doc, services, line + 2_in / 3, line + 1);
     doc.SetFontSize(12);
-    doc.Text(3, line + 2_in / 3, title);
-    line = DrawTable(doc, services, line + 1, *rows);
+    doc.Text(3, line + 2_in / 3 + shift, title);
+    line = DrawTable(doc, services, line + 1 + shift, *rows);
   }
   CloseTable(doc, services);
 
-  // The slip's own footer: the user's name and the time, no page number.
+  // The slip's own footer: the user's name and the time, no page number;
+  // the whole line on a page of its own when the last row left no room.
   doc.SetFontSize(8);
-  const Inches footer = Units(doc.LastRowTop()) + 1_in / 3;
+  const Inches footer = Units(doc.KeepOnPage(Units(doc.LastRowTop()) + 1_in / 3, doc.TextHeight(8)));
   doc.Text(1, footer, QStringLiteral("打印制表人姓名"));
   doc.Text(2, footer, c.user);
   doc.Text(3, footer, QStringLiteral("打印制表时间"));
@@ -157,20 +200,18 @@ void DrawSalesSlip(PrinterCanvasReport& doc, const SlipContent& c) {
 
   // Prescribed services on the left half, performed ones beside them.
   const Inches titleLine = line + 2_in / 3;
+  const Inches shift = SectionShift(doc, PayServiceTable(), titleLine, line + 1);
   doc.SetFontSize(12);
-  doc.Text(1, titleLine, kPrescribedTitle);
+  doc.Text(1, titleLine + shift, kPrescribedTitle);
+  doc.Text(5, titleLine + shift, kPerformedTitle);
   const PrintTable left = Table({{"服务项目", 1, {}, 2_in / 5},
                                  {"服务数目", 1 + 13_in / 10, {}, 2_in / 5 + 9_in / 5},
                                  {"总金额(元)", 1 + 1_in + 13_in / 10, {}, 1 + 2_in / 5 + 9_in / 5}},
                                 {1_in / 3 + 9_in / 5, 1_in / 3 + 9_in / 5 + 1}, 1_in / 3, 4);
-  DrawTable(doc, left, line + 1, Columns(c.prescribed, {0, 1, 2}));
-
-  doc.SetFontSize(12);
-  doc.Text(5, titleLine, kPerformedTitle);
   const PrintTable right = Table({{"服务项目", 9_in / 2, {}, 9_in / 2},
                                   {"服务数目", 3_in / 2 + 9_in / 2, {}, 3_in / 2 + 9_in / 2},
                                   {"总金额(元)", 1 + 3_in / 2 + 9_in / 2, {}, 1 + 3_in / 2 + 9_in / 2}},
                                  {22_in / 5 + 3_in / 2, 22_in / 5 + 3_in / 2 + 1}, 22_in / 5, 8);
-  DrawTable(doc, right, titleLine + 1_in / 3, Columns(c.performed, {0, 1, 2}));
-  CloseTable(doc, right);
+  SideBySide(doc, {{left, Columns(c.prescribed, {0, 1, 2}), line + 1 + shift},
+                   {right, Columns(c.performed, {0, 1, 2}), titleLine + 1_in / 3 + shift}});
 }

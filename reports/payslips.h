@@ -1,5 +1,5 @@
 #pragma once
-// The two one-page slips of the personal income window: the pay slip with
+// The two slips of the personal income window: the pay slip with
 // the three commissions and their results, and the sales slip with the
 // amounts sold only.
 #include <QList>

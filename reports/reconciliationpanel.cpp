@@ -90,9 +90,11 @@ bool ReconciliationPanel::Reconcile(const QSqlDatabase& db, const QDate& first, 
   try {
     ReconciliationSums(db, first, last, order, *this);
   } catch (const DbError& e) {
+    lastFailure_ = e.text();
     ShowError(e.text());
     return false;
   }
+  lastFailure_.clear();
   reconciled_ = true;
   first_ = first;
   last_ = last;

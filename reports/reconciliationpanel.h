@@ -29,6 +29,9 @@ class ReconciliationPanel : public QWidget, public ReconciliationTargets {
   // prints the reconciliation before.
   bool Reconcile(const QSqlDatabase& db, const QDate& first, const QDate& last, CashierOrder order);
   bool HasReconciled() const { return reconciled_; }
+  // The engine's text of the last reconciliation that failed; empty once
+  // one completes.
+  const QString& LastFailure() const { return lastFailure_; }
   // Prints the sheet of a kind for the last completed reconciliation; a
   // total the capitals cannot take or a failed print shows its message.
   void PrintSheet(const QSqlDatabase& db, IncomeKind kind, SheetOrigin origin) const;
@@ -45,6 +48,7 @@ class ReconciliationPanel : public QWidget, public ReconciliationTargets {
   QList<QLineEdit*> boxes_;  // by ReconciliationSum
   QList<DataGrid*> grids_;   // by ReconciliationGrid
   bool reconciled_ = false;
+  QString lastFailure_;
   QDate first_;
   QDate last_;
   QString outpatient_;

@@ -168,6 +168,28 @@ class CorrectionWindowsTest : public QObject {
     QVERIFY(find<QLineEdit>("Editpysx")->hasFocus());
   }
 
+  // The check goes by the batch of the receipt row picked, which is the
+  // one lowered, whatever the batch box was changed to since.
+  void theCheckedBatchIsThePickedRows() {
+    for (const bool writeOff : {false, true}) {
+      open(writeOff ? static_cast<QWidget*>(new TFormypbs) : new TFormypfk);
+      pick("B1", "amx");
+      TestKit::Type(find<QLineEdit>("Editfksl"), "1");
+      TestKit::Type(find<QLineEdit>("Editph"), "ZZ9");
+      TestKit::ClearMessages();
+      TestKit::Click(find<QPushButton>("BitBtn1"));
+      QCOMPARE(TestKit::MessageTexts().size(), 1);  // the question only
+      QCOMPARE(number("select 数量 from 药品过期表 where 编号 = '00001'"), writeOff ? 8.0 : 9.0);
+    }
+    // A click puts the code in trimmed.
+    Goods(db(), "00003  ", "甘草片", "GCP", 5);
+    Receipt(db(), "00003  ", kBatch, 5);
+    TestKit::Type(find<QLineEdit>("Editph"), kBatch);
+    TestKit::Type(find<QLineEdit>("Editpysx"), "GCP");
+    TestKit::ClickRow(find<DataGrid>("DBGrid2"), 0);
+    QCOMPARE(find<QLineEdit>("Editbh")->text(), QString("00003"));
+  }
+
   void batchNotHereIsRefused() {
     open(new TFormypbs);
     pick("B1", "WSSC");

@@ -2,6 +2,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QPushButton>
 
 #include "clinicseed.h"
@@ -34,6 +35,13 @@ class PatientReturnsWindowTest : public QObject {
   template <typename T>
   T* find(const char* name) {
     return Find<T>(window_.get(), name);
+  }
+
+  // Every column's width, in order.
+  static QList<int> Widths(DataGrid* grid) {
+    QList<int> widths;
+    for (int c = 0; c < grid->model()->columnCount(); ++c) widths << grid->columnWidth(c);
+    return widths;
   }
 
   void open() {
@@ -102,9 +110,17 @@ class PatientReturnsWindowTest : public QObject {
     TestKit::Click(find<QPushButton>("BitBtn1"));
     QCOMPARE(find<DataGrid>("DBGrid3")->RecordCount(), 1);
     QCOMPARE(find<QLineEdit>("Edit3")->text(), QString("12.00"));
+    // Reloaded after the return with seven widths; the rest as opened anew.
+    const int plain = lines->horizontalHeader()->defaultSectionSize();
+    QCOMPARE(Widths(lines), (QList<int>{60, 120, 60, 60, 60, 60, 160, plain, plain, plain}));
 
     auto* services = find<DataGrid>("DBGrid4");
     QCOMPARE(services->RecordCount(), 2);
+    // A key in the service list locks the visits as a click does.
+    find<DataGrid>("DBGrid1")->setEnabled(true);
+    services->setFocus();
+    QTest::keyClick(services, Qt::Key_Down);
+    QVERIFY(!find<DataGrid>("DBGrid1")->isEnabled());
     TestKit::ClickRow(services, 1);
     QCOMPARE(find<QLineEdit>("Edit6")->text(), QString("15.00"));
     QVERIFY(!find<QLineEdit>("Edit6")->isReadOnly());
@@ -146,6 +162,7 @@ class PatientReturnsWindowTest : public QObject {
     QVERIFY(find<QDateEdit>("DateTimePicker1")->isEnabled());
     QVERIFY(!find<QPushButton>("BitBtn2")->isVisible());
     QCOMPARE(find<DataGrid>("DBGrid3")->RecordCount(), 1);  // every operator's staged rows
+    QCOMPARE(Widths(find<DataGrid>("DBGrid3")).mid(0, 7), (QList<int>{50, 120, 60, 60, 60, 60, plain}));
   }
 
   void failedPrintAsksNothingAndCommitsNothing() {

@@ -256,6 +256,24 @@ class PrintCanvasTest : public QObject {
     QCOMPARE(FooterPageTexts(canvas, 2).value(0).text, QString("2"));
   }
 
+  // A block kept whole: where it fits it stays, otherwise it opens the
+  // next page after the page's footer; the rows that fit are counted with
+  // the footer's room kept.
+  void aBlockKeptOnOnePage() {
+    RecordingCanvas canvas(100, QSize(850, 300));
+    QVERIFY(DrawOn(canvas, [&](PrinterCanvasReport& doc) {
+              doc.SetFooter("zhang");
+              const PrintTable table = ListTable();
+              doc.HeadRow(table, 1_in / 2);
+              // Rows from 75, each top leaving 25 + 14 for the footer above 300: 10.
+              QCOMPARE(doc.RowsThatFit(table), 10);
+              QCOMPARE(doc.KeepOnPage(2, 100), 200);
+              QCOMPARE(doc.KeepOnPage(2, 101), 50);
+            }).isEmpty());
+    QCOMPARE(canvas.PageCount(), 2);
+    QCOMPARE(FooterPageTexts(canvas, 1).value(0).text, QString("1"));
+  }
+
   void aContinuationHeadOfItsOwn() {
     RecordingCanvas canvas(100);
     PrintTable rows = ListTable();

@@ -48,6 +48,23 @@ class CommissionTest : public QObject {
     QCOMPARE(t.performedAmount, QString("30.00"));
   }
 
+  // Names padded in the store are written trimmed, so the medicine share
+  // (matched on the trimmed item) finds its row.
+  void PaddedNamesAreWrittenTrimmed() {
+    Connection c = OpenClinicDatabase();
+    Goods(c.db(), "00009", "黄芪", "中药  ");
+    Share(c.db(), "中药  ", 5.0, 0.0);
+    Share(c.db(), "推拿  ", 10.0, 20.0);
+    Medicine(c.db(), 9, "00009", kInside, 1, 10, "医师01");
+    Service(c.db(), 9, "推拿  ", kInside, 50, "医师01", "医师01");
+    ComputeCommission(c.db(), "医师01", kFrom, kTo, kUser);
+    QCOMPARE(Rows(c.db(), "医生药品提成统计表"), QStringList{"中药|10|5|0.5|医师01|张会计"});
+    QCOMPARE(Rows(c.db(), "医生处方提成统计表"), QStringList{"推拿|1|50|10|5|医师01|张会计"});
+    QCOMPARE(Rows(c.db(), "服务费提成统计表"), QStringList{"推拿|1|50|20|10|医师01|张会计"});
+    for (const char* table : {"医生药品提成统计表", "医生处方提成统计表", "服务费提成统计表"})
+      QCOMPARE(ReadAll(c.db(), QString("select 服务项目 from %1").arg(table)).first().first().toString().size(), 2);
+  }
+
   void ANewComputationReplacesAllOfTheUsersRowsOnly() {
     Connection c = OpenClinicDatabase();
     Seed(c.db());

@@ -10,6 +10,7 @@
 #include "db/clinicdb.h"
 #include "platform/datadir.h"
 #include "platform/desktopopen.h"
+#include "platform/messages.h"
 #include "platform/savedialog.h"
 #include "platform/session.h"
 #include "reports/crosstable.h"
@@ -54,6 +55,8 @@ class CrossTablesTest : public QObject {
       Seed(c.db());
       // Prescribed by a nurse: counted in the totals, in no doctor's column.
       Service(c.db(), 5, "注射", kInside, 7, "护士01", "护士01");
+      // 0.4 + 0.2 is 0.6000000000000001 as a sum of doubles.
+      Visit(c.db(), 6, "钱七", kInside, 0.4, 0.2, "acc01", "收银03");
     }
     const WorkbookFile f = Written(CrossTable::DoctorSales);
     QCOMPARE(f.Value("A1"), QVariant("2026-12-01-----2026-12-31医生销售统计表"));
@@ -105,6 +108,7 @@ class CrossTablesTest : public QObject {
     QCOMPARE(f.Cell("H9").numberFormat, kMoney);
     QVERIFY(!f.Cell("H9").bordered);
     QVERIFY(!f.Has("I9"));
+    QCOMPARE(f.Value("N9"), Number(0.6));
   }
 
   void ServiceDetailCountsPerformers() {
@@ -201,6 +205,7 @@ class CrossTablesTest : public QObject {
     TestKit::Click(Find<QPushButton>(&window, "Button1"));
     QCOMPARE(TestKit::MessageTexts(), QStringList{"数据导出成功!"});
     QCOMPARE(TestKit::MessageTitles(), QStringList{"提示"});
+    QCOMPARE(Messages::Recorded().last().icon, MessageIcon::Exclamation);
     QCOMPARE(DesktopOpen::Recorded(), QStringList{path});
     WorkbookFile f;
     QVERIFY(f.Load(path));
@@ -213,6 +218,7 @@ class CrossTablesTest : public QObject {
     TestKit::Click(Find<QPushButton>(&window, "BitBtn3"));
     QCOMPARE(TestKit::MessageTexts(), QStringList{"导入数据出错！请检查文件的格式是否正确！"});
     QCOMPARE(TestKit::MessageTitles(), QStringList{"提示信息"});
+    QCOMPARE(Messages::Recorded().last().icon, MessageIcon::Information);
     QVERIFY(!QFile::exists(nowhere));
     QCOMPARE(DesktopOpen::Recorded().size(), 1);
 

@@ -77,13 +77,15 @@ class InpatientMoveTest : public QObject {
   void visitThatIsNotOneOutpatientRowMovesNothing_data() {
     QTest::addColumn<QString>("category");
     QTest::addColumn<int>("copies");
-    QTest::newRow("already inpatient") << "住院" << 1;
-    QTest::newRow("gone") << "门诊" << 0;
-    QTest::newRow("twice") << "门诊" << 2;
+    QTest::addColumn<QString>("why");
+    QTest::newRow("already inpatient") << "住院" << 1 << "这次就诊已转入住院，不再是门诊就诊";
+    QTest::newRow("gone") << "门诊" << 0 << "这次就诊的记录已不存在";
+    QTest::newRow("twice") << "门诊" << 2 << "这次就诊有2条门诊记录，无法确定转入哪一条";
   }
   void visitThatIsNotOneOutpatientRowMovesNothing() {
     QFETCH(QString, category);
     QFETCH(int, copies);
+    QFETCH(QString, why);
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
     SeedVisit(db, category);
@@ -92,7 +94,7 @@ class InpatientMoveTest : public QObject {
     const auto before = Snapshot(db);
     QString failure;
     QVERIFY(!MoveToInpatient(db, kVisit, "收银01", &failure));
-    QVERIFY(!failure.isEmpty());
+    QCOMPARE(failure, why);
     QCOMPARE(Snapshot(db), before);
   }
 

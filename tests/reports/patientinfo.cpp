@@ -164,7 +164,7 @@ class PatientInfoTest : public QObject {
     clickVisit(w, "张三");
     TestKit::AnswerNext({true});
     TestKit::Click(Find<QPushButton>(&w, "BitBtn2"));
-    QCOMPARE(TestKit::MessageTexts().last(), QString("对不起，操作失败"));
+    QCOMPARE(TestKit::MessageTexts().last(), QString("对不起，操作失败\n这次就诊已转入住院，不再是门诊就诊"));
     QCOMPARE(TableRows(db(), "住院患者押金表").size(), 1);
   }
 

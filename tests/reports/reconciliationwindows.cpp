@@ -207,6 +207,21 @@ class ReconciliationWindowsTest : public QObject {
     QCOMPARE(Stock(db, "A"), 100.0);
   }
 
+  // The day closed but its reconciliation failed: a print button says why.
+  void dayClosePrintAfterAFailedReconciliation() {
+    Connection c = OpenClinicDatabase();
+    TFormdzbb window;
+    ExecDirect(c.db(), "alter table 服务信息 rename to 服务信息旧");
+    TestKit::AnswerNext({true});
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn4"));
+    QCOMPARE(TestKit::MessageTexts().size(), 2);
+    const QString error = TestKit::MessageTexts().last();
+    TestKit::ClearMessages();
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，对账没有完成，不能打印报表：" + error});
+    QCOMPARE(PrintOutput::RecordedJobs().size(), 0);
+  }
+
   void dayCloseAnsweredNoChangesNothing() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();

@@ -12,6 +12,10 @@ QQueue<bool>& answers() {
   static QQueue<bool> queue;
   return queue;
 }
+bool& boxesTurnTheLoop() {
+  static bool on = false;
+  return on;
+}
 std::unique_ptr<QTemporaryDir>& dataDir() {
   static std::unique_ptr<QTemporaryDir> dir;
   return dir;
@@ -44,9 +48,12 @@ QStringList MessageTitles() {
 
 void ClearMessages() { Messages::ClearRecorded(); }
 
+void BoxesTurnTheEventLoop(bool on) { boxesTurnTheLoop() = on; }
+
 void Start() {
   InstallPlatformDefaults();
   Messages::InstallResponder([](const MessageRecord& record) {
+    if (boxesTurnTheLoop()) QTest::qWait(10);
     if (!record.question) return true;
     return answers().isEmpty() ? true : answers().dequeue();
   });

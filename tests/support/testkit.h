@@ -22,6 +22,9 @@ void AnswerNext(std::initializer_list<bool> answers);
 QStringList MessageTexts();
 QStringList MessageTitles();
 void ClearMessages();
+// Boxes turn the event loop while they are answered, as a real box's own
+// loop does: timers fire and posted events arrive before the box returns.
+void BoxesTurnTheEventLoop(bool on);
 // Sets up the process: offscreen platform, defaults, recorder.
 void Start();
 
