@@ -31,6 +31,7 @@
 #include "frontdesk/yxqyj.h"
 #include "frontdesk/zgyy.h"
 #include "frontdesk/zyhzfy.h"
+#include "platform/formevents.h"
 #include "platform/messages.h"
 #include "platform/session.h"
 #include "platform/widgets.h"
@@ -298,6 +299,9 @@ void Tzhjiemian::BuildStatusBar() {
 void Tzhjiemian::SetLoginWindow(QWidget* login) { dl_ = login; }
 
 QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const WindowFactory& factory) {
+  // Making, showing and raising a window runs none of its entry or exit
+  // handlers, whatever controls Qt passes the focus through meanwhile.
+  const WindowOpening opening;
   const QList<QMdiSubWindow*> frames = mdiArea_->subWindowList(QMdiArea::CreationOrder);
   for (QMdiSubWindow* frame : frames) {
     const QString current = frame->widget() ? frame->widget()->windowTitle() : frame->windowTitle();

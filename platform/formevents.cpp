@@ -23,15 +23,20 @@ class EventHook : public QObject {
   std::function<void(QEvent*)> action_;
 };
 
-bool WindowSwitch(QEvent* event) {
-  const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-  return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-}
+int openingWindows = 0;
 }  // namespace
+
+WindowOpening::WindowOpening() { ++openingWindows; }
+WindowOpening::~WindowOpening() { --openingWindows; }
+
+bool CountsAsFocusMove(const QEvent* event) {
+  const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+  return openingWindows == 0 && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
 
 void OnFocusEnter(QWidget* control, std::function<void()> action) {
   control->installEventFilter(new EventHook(control, QEvent::FocusIn, [action](QEvent* event) {
-    if (!WindowSwitch(event)) action();
+    if (CountsAsFocusMove(event)) action();
   }));
 }
 
@@ -40,7 +45,7 @@ void OnFocusExit(QWidget* control, QWidget* form, std::function<void(QWidget*)> 
     // By the time the box hears of it, the focus already sits on its new
     // owner.
     QWidget* next = QApplication::focusWidget();
-    if (!WindowSwitch(event) && next && next != control && form->isVisible() && form->isAncestorOf(next))
+    if (CountsAsFocusMove(event) && next && next != control && form->isVisible() && form->isAncestorOf(next))
       action(next);
   }));
 }

@@ -5,6 +5,23 @@
 #include <QWidget>
 #include <functional>
 
+// While one lives, a work window is being made, shown and activated (or
+// brought back): Qt passes the focus along its controls on its own before
+// the window stands open, and none of those moves is an entry or an exit.
+// Only moves after the window stands open count, by the user's keys and
+// clicks or by the window's own code.
+class WindowOpening {
+ public:
+  WindowOpening();
+  ~WindowOpening();
+  WindowOpening(const WindowOpening&) = delete;
+  WindowOpening& operator=(const WindowOpening&) = delete;
+};
+// Whether a focus event is the user's (or the window's own) move within a
+// window that stands open, rather than the window becoming active again, a
+// menu or message closing, or a window opening.
+bool CountsAsFocusMove(const QEvent* event);
+
 // Runs action when control gains the focus, except when its window merely
 // becomes active again.
 void OnFocusEnter(QWidget* control, std::function<void()> action);

@@ -135,7 +135,7 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
 
 void DataGrid::focusInEvent(QFocusEvent* event) {
   QTableView::focusInEvent(event);
-  emit Enter();
+  if (CountsAsFocusMove(event)) emit Enter();
 }
 
 void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
