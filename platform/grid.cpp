@@ -132,6 +132,7 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
   if (!event->text().isEmpty()) emit KeyPress(event->text());
 }
 
+void DataGrid::keyboardSearch(const QString&) {}
 
 void DataGrid::focusInEvent(QFocusEvent* event) {
   QTableView::focusInEvent(event);
