@@ -2,11 +2,16 @@
 // meets them: opened from the main window's commands, they show their boxes
 // as they were made (Qt passing the focus along the controls on the way to
 // the first one runs no entry or exit handler).
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
 #include <functional>
 
 #include "db/clinicdb.h"
+#include "db/sql.h"
 #include "frontdesk/blfpb.h"
 #include "frontdesk/fwlbwh.h"
 #include "frontdesk/fyt.h"
@@ -71,6 +76,30 @@ QStringList Boxes(QWidget* window) {
       shown << QStringLiteral("%1 \"%2\" %3").arg(box->objectName(), box->text(), box->isEnabled() ? "on" : "off");
   return shown;
 }
+// Tries every way of writing into a choice box but a pick: typing,
+// Backspace, Delete, cut and paste by keys and by its context menu, the
+// middle button's paste of the selection, and a drop.
+void TryToWriteInto(QComboBox* box) {
+  const QString pasted = QStringLiteral("未知abc");
+  QGuiApplication::clipboard()->setText(pasted);
+  QGuiApplication::clipboard()->setText(pasted, QClipboard::Selection);
+  QTest::keyClicks(box, "x");
+  for (const int key : {Qt::Key_Backspace, Qt::Key_Delete}) QTest::keyClick(box, Qt::Key(key));
+  QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+  QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+  const std::unique_ptr<QMenu> menu(box->lineEdit()->createStandardContextMenu());
+  for (QAction* action : menu->actions())
+    if (action->isEnabled() && action->objectName().contains(QRegularExpression("paste|cut|delete"))) action->trigger();
+  QTest::mouseClick(box->lineEdit(), Qt::MiddleButton);
+  QMimeData dragged;
+  dragged.setText(pasted);
+  const QPointF middle = box->lineEdit()->rect().center();
+  QDragEnterEvent enter(middle.toPoint(), Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(box->lineEdit(), &enter);
+  QDropEvent drop(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(box->lineEdit(), &drop);
+}
 }  // namespace
 
 class ClinicWindowsTest : public QObject {
@@ -128,6 +157,33 @@ class ClinicWindowsTest : public QObject {
       QCOMPARE(listed, items);
       QVERIFY2(box->isEnabled(), name);
     }
+  }
+
+  // The pricing window's category and doctor and the admission's sex are
+  // picks from their lists: nothing else gets in, and the store gets the
+  // sex picked.
+  void choiceBoxesTakeOnlyAPick() {
+    for (const auto& [command, name, shown] : {std::tuple{"N25", "ComboBox3", "请选择收费类别"},
+                                               std::tuple{"N25", "ComboBoxys", "请选择医师"},
+                                               std::tuple{"N39", "ComboBox1", "性别"}}) {
+      auto* box = Find<QComboBox>(frame_.Command(command), name);
+      box->setFocus(Qt::TabFocusReason);
+      TryToWriteInto(box);
+      QCOMPARE(box->currentText(), QString(shown));
+    }
+    QWidget* admission = frame_.Command("N39");
+    TestKit::Type(Find<QLineEdit>(admission, "Edit1"), "王五");
+    auto* sex = Find<QComboBox>(admission, "ComboBox1");
+    sex->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sex, Qt::Key_Down);
+    TryToWriteInto(sex);
+    QTest::keyClick(sex, Qt::Key_Return);
+    QVERIFY(Find<QLineEdit>(admission, "Editnl")->hasFocus());
+    TestKit::Type(Find<QLineEdit>(admission, "Editnl"), "30");
+    TestKit::Click(Find<QPushButton>(admission, "BitBtn3"));
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(ScalarText(c.db(), "select count(*) from 入院信息表"), QString("1"));
+    QCOMPARE(ScalarText(c.db(), "select 性别 from 入院信息表 where 姓名 = ?", {"王五"}), QString("男"));
   }
 };
 
