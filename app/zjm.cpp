@@ -142,12 +142,12 @@ class Canvas : public QMdiArea {
     owner_->Draw(painter, event->rect());
   }
   // Only a double click on the background itself, not one that a work
-  // window left unhandled.
+  // window left unhandled nor one on the pictures standing on it.
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     for (QWidget* hit = viewport()->childAt(event->position().toPoint()); hit && hit != viewport();
          hit = hit->parentWidget())
       if (qobject_cast<QMdiSubWindow*>(hit)) return QMdiArea::mouseDoubleClickEvent(event);
-    owner_->FormDblClick();
+    if (OnOwnBackground(viewport(), event->position())) owner_->FormDblClick();
   }
 
  private:
@@ -218,6 +218,9 @@ Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   Image1 = new QLabel(mdiArea_->viewport());
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, 105, 105);
+  // Empty and transparent, it shows nothing: a double click there lands on
+  // the background the clerk sees.
+  Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));

@@ -80,6 +80,11 @@ void OnKeyUp(QWidget* control, std::function<void(int)> action) {
   control->installEventFilter(new KeyUpHook(control, std::move(action)));
 }
 
+bool OnOwnBackground(const QWidget* window, const QPointF& position) {
+  const QWidget* hit = window->childAt(position.toPoint());
+  return !hit || hit->metaObject() == &QWidget::staticMetaObject;
+}
+
 void OnClick(QWidget* widget, std::function<void()> action) {
   widget->installEventFilter(new EventHook(widget, QEvent::MouseButtonRelease, [widget, action](QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);

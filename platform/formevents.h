@@ -35,6 +35,11 @@ void OnFocusExit(QWidget* control, QWidget* form, std::function<void(QWidget* ne
 // message is gone; it never pressed here, so it runs nothing, and a
 // keyboard-only user is never caught in a loop of the same message.
 void OnKeyUp(QWidget* control, std::function<void(int key)> action);
+// Whether a double click that reached window (in its coordinates) landed
+// on the window's own background, or on a bare container of its layout,
+// rather than on a title, label, picture, box or other control that passed
+// it on.
+bool OnOwnBackground(const QWidget* window, const QPointF& position);
 // Runs action on a left click on the widget (pictures have no click of
 // their own).
 void OnClick(QWidget* widget, std::function<void()> action);

@@ -4,7 +4,9 @@
 // the first one runs no entry or exit handler).
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -100,6 +102,13 @@ void TryToWriteInto(QComboBox* box) {
   QDropEvent drop(middle, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(box->lineEdit(), &drop);
 }
+// A point of the widget where no control stands.
+QPoint BarePoint(QWidget* widget) {
+  for (int y = 5; y < widget->height(); y += 10)
+    for (int x = 5; x < widget->width(); x += 10)
+      if (!widget->childAt(x, y)) return {x, y};
+  return {};
+}
 }  // namespace
 
 class ClinicWindowsTest : public QObject {
@@ -184,6 +193,31 @@ class ClinicWindowsTest : public QObject {
     Connection c = OpenClinicDatabase();
     QCOMPARE(ScalarText(c.db(), "select count(*) from 入院信息表"), QString("1"));
     QCOMPARE(ScalarText(c.db(), "select 性别 from 入院信息表 where 姓名 = ?", {"王五"}), QString("男"));
+  }
+
+  // A double click goes back to the login only on the window's own
+  // background: not on its titles, labels, pictures or boxes.
+  void doubleClickLeavesOnlyFromTheBackground() {
+    for (const char* command : {"", "N26", "N10", "N13"}) {
+      QWidget* window = *command ? frame_.Command(command) : frame_.main->MdiArea()->viewport();
+      QVERIFY2(window, command);
+      QList<QWidget*> controls;
+      for (QLabel* label : window->findChildren<QLabel*>()) controls << label;
+      for (QLineEdit* box : window->findChildren<QLineEdit*>()) controls << box;
+      QVERIFY(!controls.isEmpty());
+      for (QWidget* control : controls) {
+        if (!control->isVisible() || control->testAttribute(Qt::WA_TransparentForMouseEvents)) continue;
+        QTest::mouseDClick(control, Qt::LeftButton, {}, control->rect().center());
+        QVERIFY2(frame_.main->isVisible(), qPrintable(command + (" " + control->objectName())));
+      }
+      const QPoint bare = BarePoint(window);
+      QVERIFY(!bare.isNull());
+      QTest::mouseDClick(window, Qt::LeftButton, {}, bare);
+      QVERIFY2(!frame_.main->isVisible(), command);
+      QVERIFY(frame_.login->isVisible());
+      frame_.LogInAsAdmin();
+      QVERIFY(QTest::qWaitForWindowActive(frame_.main.get()));
+    }
   }
 };
 
