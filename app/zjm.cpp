@@ -334,6 +334,7 @@ QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const Wind
   frame->setFont(QApplication::font());
   frame->setPalette(PlainPalette());
   new FrameCloser(window, frame);
+  SettleFocusOnClose(frame);
   connect(frame, &QMdiSubWindow::windowStateChanged, this, &Tzhjiemian::UpdateTitle);
   connect(frame, &QObject::destroyed, this, &Tzhjiemian::UpdateTitle, Qt::QueuedConnection);
   if (maximised) {

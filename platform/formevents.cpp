@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSet>
+#include <QTimer>
 #include <QMouseEvent>
 
 namespace {
@@ -23,15 +24,22 @@ class EventHook : public QObject {
   std::function<void(QEvent*)> action_;
 };
 
-int openingWindows = 0;
+int windowsSettling = 0;
 }  // namespace
 
-WindowOpening::WindowOpening() { ++openingWindows; }
-WindowOpening::~WindowOpening() { --openingWindows; }
+WindowOpening::WindowOpening() { ++windowsSettling; }
+WindowOpening::~WindowOpening() { --windowsSettling; }
+
+void SettleFocusOnClose(QWidget* frame) {
+  frame->installEventFilter(new EventHook(frame, QEvent::Close, [](QEvent*) {
+    ++windowsSettling;
+    QTimer::singleShot(0, [] { --windowsSettling; });
+  }));
+}
 
 bool CountsAsFocusMove(const QEvent* event) {
   const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
-  return openingWindows == 0 && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+  return windowsSettling == 0 && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 void OnFocusEnter(QWidget* control, std::function<void()> action) {

@@ -17,9 +17,13 @@ class WindowOpening {
   WindowOpening(const WindowOpening&) = delete;
   WindowOpening& operator=(const WindowOpening&) = delete;
 };
+// A work window's frame whose closing hands the focus to the window left
+// on top: that is no entry either, nor anything else until the program
+// waits for the user again.
+void SettleFocusOnClose(QWidget* frame);
 // Whether a focus event is the user's (or the window's own) move within a
 // window that stands open, rather than the window becoming active again, a
-// menu or message closing, or a window opening.
+// menu or message closing, or a window opening or closing.
 bool CountsAsFocusMove(const QEvent* event);
 
 // Runs action when control gains the focus, except when its window merely

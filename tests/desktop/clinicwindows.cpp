@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -166,6 +167,25 @@ class ClinicWindowsTest : public QObject {
       QCOMPARE(listed, items);
       QVERIFY2(box->isEnabled(), name);
     }
+  }
+
+  // Closing the window above hands the focus back to the category box, and
+  // that is no entry: its list is not offered twice, no serial is drawn.
+  void closingAWindowAboveEntersNothing() {
+    QWidget* pricing = frame_.Command("N25");
+    auto* name = Find<QLineEdit>(pricing, "Edit1");
+    name->setFocus(Qt::MouseFocusReason);
+    TestKit::Type(name, "张三");
+    QTest::keyClick(name, Qt::Key_Return);
+    auto* category = Find<QComboBox>(pricing, "ComboBox3");
+    QVERIFY(category->hasFocus());
+    const QString serial = Find<QLineEdit>(pricing, "Editlsh")->text();
+    QCOMPARE(category->count(), 1);
+    frame_.Command("N331");
+    frame_.main->MdiArea()->activeSubWindow()->close();
+    QTRY_VERIFY(category->hasFocus());
+    QCOMPARE(category->count(), 1);
+    QCOMPARE(Find<QLineEdit>(pricing, "Editlsh")->text(), serial);
   }
 
   // The pricing window's category and doctor and the admission's sex are
