@@ -34,6 +34,7 @@
 #include "frontdesk/yxqyj.h"
 #include "frontdesk/zgyy.h"
 #include "frontdesk/zyhzfy.h"
+#include "platform/formevents.h"
 #include "platform/messages.h"
 #include "platform/pdfnotice.h"
 #include "platform/session.h"
@@ -145,12 +146,12 @@ class Canvas : public QMdiArea {
     owner_->Draw(painter, event->rect());
   }
   // Only a double click on the background itself, not one that a work
-  // window left unhandled.
+  // window left unhandled nor one on the pictures standing on it.
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     for (QWidget* hit = viewport()->childAt(event->position().toPoint()); hit && hit != viewport();
          hit = hit->parentWidget())
       if (qobject_cast<QMdiSubWindow*>(hit)) return QMdiArea::mouseDoubleClickEvent(event);
-    owner_->FormDblClick();
+    if (OnOwnBackground(viewport(), event->position())) owner_->FormDblClick();
   }
 
  private:
@@ -221,6 +222,9 @@ Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   Image1 = new QLabel(mdiArea_->viewport());
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(0, 0, 105, 105);
+  // Empty and transparent, it shows nothing: a double click there lands on
+  // the background the clerk sees.
+  Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
 
   ColorDialog1 = new QColorDialog(this);
   ColorDialog1->setObjectName(QStringLiteral("ColorDialog1"));
@@ -320,6 +324,9 @@ void Tzhjiemian::BuildStatusBar() {
 void Tzhjiemian::SetLoginWindow(QWidget* login) { dl_ = login; }
 
 QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const WindowFactory& factory) {
+  // Making, showing and raising a window runs none of its entry or exit
+  // handlers, whatever controls Qt passes the focus through meanwhile.
+  const WindowOpening opening;
   const QList<QMdiSubWindow*> frames = mdiArea_->subWindowList(QMdiArea::CreationOrder);
   for (QMdiSubWindow* frame : frames) {
     const QString current = frame->widget() ? frame->widget()->windowTitle() : frame->windowTitle();
@@ -349,6 +356,7 @@ QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const Wind
   frame->setFont(QApplication::font());
   frame->setPalette(PlainPalette());
   new FrameCloser(window, frame);
+  SettleFocusOnClose(frame);
   connect(frame, &QMdiSubWindow::windowStateChanged, this, &Tzhjiemian::UpdateTitle);
   connect(frame, &QObject::destroyed, this, &Tzhjiemian::UpdateTitle, Qt::QueuedConnection);
   if (maximised) {

@@ -1,6 +1,7 @@
 #include "frontdesk/fyt.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QVBoxLayout>
@@ -10,6 +11,7 @@
 #include "db/sql.h"
 #include "frontdesk/dispensing.h"
 #include "frontdesk/zgyy.h"
+#include "platform/formevents.h"
 #include "platform/grid.h"
 #include "platform/messages.h"
 #include "platform/session.h"
@@ -116,7 +118,7 @@ void TFormfyt::BitBtn1Click() {
 
 void TFormfyt::mouseDoubleClickEvent(QMouseEvent* event) {
   QWidget::mouseDoubleClickEvent(event);
-  ReturnToLogin();
+  if (OnOwnBackground(this, event->position())) ReturnToLogin();
 }
 
 void TFormfyt::openQueue() {

@@ -171,7 +171,7 @@ void TFormsyt::BitBtn2Click() {
 
 void TFormsyt::mouseDoubleClickEvent(QMouseEvent* event) {
   QWidget::mouseDoubleClickEvent(event);
-  ReturnToLogin();
+  if (OnOwnBackground(this, event->position())) ReturnToLogin();
 }
 
 void TFormsyt::openVouchers() {

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSqlQuery>
 #include <QVBoxLayout>
 
@@ -17,6 +16,7 @@
 #include "frontdesk/visitserial.h"
 #include "platform/amountkeys.h"
 #include "platform/clock.h"
+#include "platform/combolist.h"
 #include "platform/formevents.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
@@ -74,27 +74,6 @@ QString& LastDoctor() {
   return text;
 }
 
-QComboBox* NewChoice(QWidget* parent, const QString& name, const QString& prompt) {
-  auto* combo = new QComboBox(parent);
-  combo->setObjectName(name);
-  combo->setEditable(true);
-  combo->setInsertPolicy(QComboBox::NoInsert);
-  combo->setEditText(prompt);
-  // Picked from the list only: no typed character reaches it.
-  FilterKeys(combo, QString());
-  return combo;
-}
-
-// Offers one more item without changing what the box shows; the first
-// item of an empty list becomes current by itself, which is no choice.
-void AppendItem(QComboBox* combo, const QString& item) {
-  const QSignalBlocker quiet(combo);
-  const QString shown = combo->currentText();
-  combo->addItem(item);
-  combo->setCurrentIndex(-1);
-  combo->setEditText(shown);
-}
-
 void ShowFailure(const DbError& error) { ShowError(error.text()); }
 }  // namespace
 
@@ -116,8 +95,8 @@ void TFormzgyy::buildLayout() {
   Edit1 = NewEdit(this, QStringLiteral("Edit1"));
   Editlsh = NewEdit(this, QStringLiteral("Editlsh"), QStringLiteral("0"));
   Editlsh->hide();
-  ComboBox3 = NewChoice(this, QStringLiteral("ComboBox3"), kCategoryPrompt);
-  ComboBoxys = NewChoice(this, QStringLiteral("ComboBoxys"), kDoctorPrompt);
+  ComboBox3 = NewPickCombo(this, QStringLiteral("ComboBox3"), kCategoryPrompt);
+  ComboBoxys = NewPickCombo(this, QStringLiteral("ComboBoxys"), kDoctorPrompt);
   DBGrid1 = new DataGrid(this);
   DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
   DBGrid1->SetStripes(RowStripes::YellowAqua);
@@ -226,25 +205,17 @@ void TFormzgyy::Edit1KeyPress() {
 
 void TFormzgyy::Edit1Exit() { Edit1->setReadOnly(true); }
 
-void TFormzgyy::ComboBox3Enter() { AppendItem(ComboBox3, kStaffCategory); }
+void TFormzgyy::ComboBox3Enter() { AppendItems(ComboBox3, {kStaffCategory}); }
 void TFormzgyy::ComboBox3Change() { LastCategory() = ComboBox3->currentText().trimmed(); }
-void TFormzgyy::ComboBox3Exit() {
-  const QSignalBlocker quiet(ComboBox3);
-  ComboBox3->clear();
-  ComboBox3->setEditText(LastCategory());
-}
+void TFormzgyy::ComboBox3Exit() { ResetCombo(ComboBox3, LastCategory()); }
 void TFormzgyy::ComboBox3KeyPress() {
   ComboBox3->setEnabled(false);
   ComboBoxys->setFocus(Qt::TabFocusReason);
 }
 
-void TFormzgyy::ComboBoxysEnter() { AppendItem(ComboBoxys, kDirector); }
+void TFormzgyy::ComboBoxysEnter() { AppendItems(ComboBoxys, {kDirector}); }
 void TFormzgyy::ComboBoxysChange() { LastDoctor() = ComboBoxys->currentText().trimmed(); }
-void TFormzgyy::ComboBoxysExit() {
-  const QSignalBlocker quiet(ComboBoxys);
-  ComboBoxys->clear();
-  ComboBoxys->setEditText(LastDoctor());
-}
+void TFormzgyy::ComboBoxysExit() { ResetCombo(ComboBoxys, LastDoctor()); }
 void TFormzgyy::ComboBoxysKeyPress() {
   ComboBoxys->setEnabled(false);
   Editpysx->setFocus(Qt::TabFocusReason);

@@ -14,6 +14,7 @@
 #include "frontdesk/inpatients.h"
 #include "platform/amountkeys.h"
 #include "platform/clock.h"
+#include "platform/combolist.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
@@ -58,12 +59,9 @@ Tzyhzfygl::Tzyhzfygl(QWidget* parent) : QWidget(parent) {
 
 void Tzyhzfygl::buildLayout() {
   Edit1 = NewEdit(this, QStringLiteral("Edit1"));
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox1->setEditable(true);
-  ComboBox1->addItems({QStringLiteral("男"), QStringLiteral("女")});
-  ComboBox1->setCurrentIndex(-1);
-  ComboBox1->setEditText(QStringLiteral("性别"));
+  // The sex is picked from the list, never typed or pasted.
+  ComboBox1 = NewPickCombo(this, QStringLiteral("ComboBox1"), QStringLiteral("性别"));
+  AppendItems(ComboBox1, {QStringLiteral("男"), QStringLiteral("女")});
   Editnl = NewEdit(this, QStringLiteral("Editnl"));
   Editnl->setMaxLength(3);
   Edithzylzh = NewEdit(this, QStringLiteral("Edithzylzh"));
@@ -113,8 +111,6 @@ void Tzyhzfygl::wireHandlers() {
   connect(BitBtn2, &QPushButton::clicked, this, &Tzyhzfygl::BitBtn2Click);
   connect(DBGrid2, &DataGrid::CellClick, this, &Tzyhzfygl::DBGrid2CellClick);
   connect(DBGrid2, &DataGrid::KeyUp, this, &Tzyhzfygl::DBGrid2KeyUp);
-  // The sex is picked from the list, never typed.
-  FilterKeys(ComboBox1, QString());
   AgeKeyFilter(Editnl);
   AmountKeyFilter(Edit2);
   ChainEnter({Edit1, ComboBox1, Editnl, Edithzylzh, Editzz, BitBtn3});

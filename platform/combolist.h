@@ -1,13 +1,16 @@
 #pragma once
-// Combo boxes whose text only the user changes: the pick lists of the
-// report windows show a prompt ("供货商", "请选择患者姓名") or the last pick,
-// and filling or refilling their lists must leave that text alone.
+// Choice boxes, whose text only the user changes and only by a pick: they
+// show a prompt ("供货商", "性别", "请选择收费类别") or the last pick, and
+// filling or refilling their lists must leave that text alone.
 #include <QComboBox>
 #include <QStringList>
 #include <functional>
 
-// An editable combo whose text can be picked from its list but never typed;
-// Enter runs onEnter (and goes no further). Starts with the given text.
+// A choice box: its text is a pick from its list (or what the window
+// shows in it), never typed, pasted or dropped; every key but Enter and
+// the keys that open and walk the list is swallowed, Backspace and Delete
+// included. Enter runs onEnter (and goes no further). Starts with the
+// given text.
 QComboBox* NewPickCombo(QWidget* parent, const QString& name, const QString& text,
                         std::function<void()> onEnter = {});
 // Appends items, keeping the text shown and picking nothing, so that the

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSet>
+#include <QTimer>
 #include <QMouseEvent>
 
 namespace {
@@ -23,15 +24,27 @@ class EventHook : public QObject {
   std::function<void(QEvent*)> action_;
 };
 
-bool WindowSwitch(QEvent* event) {
-  const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-  return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
-}
+int windowsSettling = 0;
 }  // namespace
+
+WindowOpening::WindowOpening() { ++windowsSettling; }
+WindowOpening::~WindowOpening() { --windowsSettling; }
+
+void SettleFocusOnClose(QWidget* frame) {
+  frame->installEventFilter(new EventHook(frame, QEvent::Close, [](QEvent*) {
+    ++windowsSettling;
+    QTimer::singleShot(0, [] { --windowsSettling; });
+  }));
+}
+
+bool CountsAsFocusMove(const QEvent* event) {
+  const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+  return windowsSettling == 0 && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
 
 void OnFocusEnter(QWidget* control, std::function<void()> action) {
   control->installEventFilter(new EventHook(control, QEvent::FocusIn, [action](QEvent* event) {
-    if (!WindowSwitch(event)) action();
+    if (CountsAsFocusMove(event)) action();
   }));
 }
 
@@ -40,7 +53,7 @@ void OnFocusExit(QWidget* control, QWidget* form, std::function<void(QWidget*)> 
     // By the time the box hears of it, the focus already sits on its new
     // owner.
     QWidget* next = QApplication::focusWidget();
-    if (!WindowSwitch(event) && next && next != control && form->isVisible() && form->isAncestorOf(next))
+    if (CountsAsFocusMove(event) && next && next != control && form->isVisible() && form->isAncestorOf(next))
       action(next);
   }));
 }
@@ -73,6 +86,11 @@ class KeyUpHook : public QObject {
 
 void OnKeyUp(QWidget* control, std::function<void(int)> action) {
   control->installEventFilter(new KeyUpHook(control, std::move(action)));
+}
+
+bool OnOwnBackground(const QWidget* window, const QPointF& position) {
+  const QWidget* hit = window->childAt(position.toPoint());
+  return !hit || hit->metaObject() == &QWidget::staticMetaObject;
 }
 
 void OnClick(QWidget* widget, std::function<void()> action) {

@@ -5,6 +5,27 @@
 #include <QWidget>
 #include <functional>
 
+// While one lives, a work window is being made, shown and activated (or
+// brought back): Qt passes the focus along its controls on its own before
+// the window stands open, and none of those moves is an entry or an exit.
+// Only moves after the window stands open count, by the user's keys and
+// clicks or by the window's own code.
+class WindowOpening {
+ public:
+  WindowOpening();
+  ~WindowOpening();
+  WindowOpening(const WindowOpening&) = delete;
+  WindowOpening& operator=(const WindowOpening&) = delete;
+};
+// A work window's frame whose closing hands the focus to the window left
+// on top: that is no entry either, nor anything else until the program
+// waits for the user again.
+void SettleFocusOnClose(QWidget* frame);
+// Whether a focus event is the user's (or the window's own) move within a
+// window that stands open, rather than the window becoming active again, a
+// menu or message closing, or a window opening or closing.
+bool CountsAsFocusMove(const QEvent* event);
+
 // Runs action when control gains the focus, except when its window merely
 // becomes active again.
 void OnFocusEnter(QWidget* control, std::function<void()> action);
@@ -18,6 +39,11 @@ void OnFocusExit(QWidget* control, QWidget* form, std::function<void(QWidget* ne
 // message is gone; it never pressed here, so it runs nothing, and a
 // keyboard-only user is never caught in a loop of the same message.
 void OnKeyUp(QWidget* control, std::function<void(int key)> action);
+// Whether a double click that reached window (in its coordinates) landed
+// on the window's own background, or on a bare container of its layout,
+// rather than on a title, label, picture, box or other control that passed
+// it on.
+bool OnOwnBackground(const QWidget* window, const QPointF& position);
 // Runs action on a left click on the widget (pictures have no click of
 // their own).
 void OnClick(QWidget* widget, std::function<void()> action);

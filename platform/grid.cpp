@@ -132,10 +132,11 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
   if (!event->text().isEmpty()) emit KeyPress(event->text());
 }
 
+void DataGrid::keyboardSearch(const QString&) {}
 
 void DataGrid::focusInEvent(QFocusEvent* event) {
   QTableView::focusInEvent(event);
-  emit Enter();
+  if (CountsAsFocusMove(event)) emit Enter();
 }
 
 void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {

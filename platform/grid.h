@@ -75,6 +75,9 @@ class DataGrid : public QTableView {
   // The row the last double click landed on, or -1 when it landed below
   // the last row (where the current row is still the one picked before).
   int DblClickRow() const { return dblClickRow_; }
+  // Typing never moves the current row: a clerk's quantity typed into a
+  // list would otherwise jump the pick to a row beginning with its digits.
+  void keyboardSearch(const QString& search) override;
 
  signals:
   void CellClick();

@@ -255,11 +255,7 @@ void TFormhjt::Button1MouseUp() { Button1->setText(QStringLiteral("显示")); }
 
 void TFormhjt::mouseDoubleClickEvent(QMouseEvent* event) {
   QWidget::mouseDoubleClickEvent(event);
-  // The window's own background only: a label or a box passes its double
-  // click on here, and it means nothing there.
-  const QWidget* hit = childAt(event->position().toPoint());
-  if (hit && hit->metaObject() != &QWidget::staticMetaObject) return;
-  ReturnToLogin();
+  if (OnOwnBackground(this, event->position())) ReturnToLogin();
 }
 
 void TFormhjt::openStock() {

@@ -277,6 +277,21 @@ class PricingWindowTest : public QObject {
     QVERIFY(box("Editpysx")->hasFocus());
   }
 
+  // Digits typed while the goods list holds the focus leave its pick
+  // alone: the line prices the goods picked, not a row the digits begin.
+  void typingInTheGoodsListKeepsThePick() {
+    startVisit("张三");
+    QTest::keyClick(box("Editpysx"), Qt::Key_Return);
+    auto* goods = in<DataGrid>("DBGrid3");
+    QVERIFY(goods->hasFocus());
+    QTest::keyClicks(goods, "10");
+    QCOMPARE(goods->CurrentRow(), 0);
+    QTest::keyClick(goods, Qt::Key_Return);
+    TestKit::Type(box("Editsl"), "2");
+    click("BitBtn3");
+    QCOMPARE(ScalarText(db(), "select 编号 from 临时出库信息"), QString("1001"));
+  }
+
   // Two pricing desks of one account drew the same serial: the second to
   // price moves on to the next, and each visit keeps its own lines.
   void sameSerialOnTwoDesksIsDrawnAgain() {
