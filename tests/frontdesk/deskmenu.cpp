@@ -22,7 +22,7 @@ using ClinicFixture::InsertRow;
 
 namespace {
 QString DemoFolder() {
-  return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic");
+  return TestKit::DemoFolder();
 }
 }  // namespace
 

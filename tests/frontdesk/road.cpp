@@ -142,7 +142,7 @@ class ClinicRoadTest : public QObject {
   void demoDataWalksTheWholeRoad() {
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    const QString demo = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../tools/demo/clinic";
+    const QString demo = TestKit::DemoFolder();
     QCOMPARE(RunClinicLoad({DataDir(), demo}, out, err), 0);
     Connection store = OpenClinicDatabase();
     const QSqlDatabase db = store.db();

@@ -45,7 +45,7 @@ const QDate kLast(2026, 12, 31);
 const QString kDoctor = QStringLiteral("周文涛");
 
 QString DemoFolder() {
-  return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic");
+  return TestKit::DemoFolder();
 }
 
 // One visit of medicine by the demo's doctor, priced, settled, dispensed.

@@ -34,7 +34,7 @@ const QString kStockOf1001 = QStringLiteral("select 数量 from 库存 where 编
 bool LoadDemo() {
   QString outText, errText;
   QTextStream out(&outText), err(&errText);
-  const QString demo = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic");
+  const QString demo = TestKit::DemoFolder();
   return RunClinicLoad({DataDir(), demo}, out, err) == 0;
 }
 

@@ -103,7 +103,7 @@ class StockReportsTest : public QObject {
     store_ = Connection();
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    const QString demo = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../../tools/demo/clinic";
+    const QString demo = TestKit::DemoFolder();
     QCOMPARE(RunClinicLoad({DataDir(), demo}, out, err), 0);
     store_ = OpenClinicDatabase();
     TFormrkbb w;

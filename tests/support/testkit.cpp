@@ -86,4 +86,7 @@ void ClickRow(QAbstractItemView* grid, int row) {
 void PressEnter(QWidget* widget) { QTest::keyClick(widget, Qt::Key_Return); }
 
 void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+QString SourceFolder() { return QStringLiteral(BRIMWICK_SOURCE_DIR); }
+QString DemoFolder() { return SourceFolder() + QStringLiteral("/tools/demo/clinic"); }
+
 }  // namespace TestKit

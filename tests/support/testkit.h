@@ -34,6 +34,10 @@ void Type(QLineEdit* edit, const QString& text);
 void ClickRow(QAbstractItemView* grid, int row);
 void PressEnter(QWidget* widget);
 void Click(QAbstractButton* button);
+// The source tree, and the demo data shipped in it, wherever the tests
+// were built from.
+QString SourceFolder();
+QString DemoFolder();
 }  // namespace TestKit
 
 // Finds a component by its name below root; fails the test when missing.

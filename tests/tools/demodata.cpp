@@ -15,8 +15,8 @@
 #include "tools/lib/loadcommand.h"
 
 namespace {
-QString DemoFolder() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../tools/demo/clinic"); }
-QString RepoFolder() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../.."); }
+QString DemoFolder() { return TestKit::DemoFolder(); }
+QString RepoFolder() { return TestKit::SourceFolder(); }
 
 int Count(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
   return ScalarText(db, sql, values).toInt();
