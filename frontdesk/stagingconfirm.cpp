@@ -75,7 +75,7 @@ void PurgeEmptyRows(const QSqlDatabase& db) {
 }  // namespace
 
 StagingOutcome StageCorrection(const QSqlDatabase& db, const CorrectionRequest& request, QString* failure) {
-  const std::optional<double> quantity = ParsePositive(request.quantityText);
+  const std::optional<double> quantity = ParsePositiveAmount(request.quantityText);
   if (!quantity) return StagingOutcome::BadQuantity;
   const double floor = *quantity - kQuantityTolerance;
   StagingOutcome refusal = StagingOutcome::Failed;

@@ -134,7 +134,7 @@ void TFormsyt::BitBtn1Click() {
   if (!picked_) return;
   const QString serial = DBGrid1->Cell(kSerial).trimmed();
   if (!serial.isEmpty()) {
-    const std::optional<double> paid = ParseFloat(Edit1->text());
+    const std::optional<double> paid = ParseAmount(Edit1->text());
     if (Edit1->text().isEmpty()) {
       ShowMessage(kNotEnough);
     } else if (!paid) {

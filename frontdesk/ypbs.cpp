@@ -148,7 +148,7 @@ void TFormypbs::BitBtn1Click() {
   try {
     if (DBGrid2->CurrentRow() < 0 || !BatchExists(db, DBGrid2->Cell(kReceiptCode), Editph->text())) {
       ShowMessage(kNotOurBatch);
-    } else if (!ParsePositive(Editfksl->text())) {
+    } else if (!ParsePositiveAmount(Editfksl->text())) {
       ShowMessage(kNoQuantity);
     } else if (AskYesNo(kQuestion, kQuestionTitle)) {
       const CorrectionRequest request{Correction::WriteOff, DBGrid2->CellValue(kReceiptRowId).toLongLong(),

@@ -314,7 +314,7 @@ void TFormzgyy::BitBtn3Click() {
   try {
     [&] {
       const QString quantityText = Editsl->text().trimmed();
-      const std::optional<double> quantity = ParseFloat(quantityText);
+      const std::optional<double> quantity = ParseAmount(quantityText);
       if (quantityText.isEmpty() || quantityText == QLatin1String("0") || (quantity && *quantity <= 0)) {
         ShowMessage(kEnterQuantity);
         Editsl->setFocus(Qt::OtherFocusReason);
@@ -342,7 +342,7 @@ void TFormzgyy::BitBtn3Click() {
       }
       // The line keeps the price shown, whether or not the goods are on
       // the visit already.
-      const std::optional<double> price = ParseFloat(Editdj->text());
+      const std::optional<double> price = ParseAmount(Editdj->text());
       if (!price || *price < 0) {
         ShowMessage(kPriceNoNumber);
         Editdj->setFocus(Qt::OtherFocusReason);
