@@ -101,6 +101,8 @@ class DesksAtOnceTest : public QObject {
     QCOMPARE(total.failed, 0);
     QCOMPARE(closes.failures, QStringList());
     QCOMPARE(total.shortBatches, 0);
+    // No serial was handed to two visits.
+    QCOMPARE(total.sharedSerials, 0);
 
     const QStringList broken = BrokenRules(db) + VisitFaults(db, total);
     QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));

@@ -28,7 +28,7 @@ inline QList<Goods> BusyGoods() {
 struct Tally {
   QMap<QString, double> priced;  // quantity per goods, priced and not removed
   int postings = 0, visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0,
-      shortBatches = 0, visitTaken = 0;
+      shortBatches = 0, visitTaken = 0, sharedSerials = 0;
   QStringList failures;
   // Each visit a desk started, by "serial|account": the patient's name and
   // its lines as the desk priced them, by "code|price shown".
@@ -53,6 +53,9 @@ struct Tally {
     postings += other.postings;
     visitTaken += other.visitTaken;
     failures << other.failures;
+    sharedSerials += other.sharedSerials;
+    for (auto it = other.names.cbegin(); it != other.names.cend(); ++it)
+      if (names.contains(it.key())) ++sharedSerials;
     names.insert(other.names);
     lines.insert(other.lines);
     picks << other.picks;
@@ -79,7 +82,8 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
     return;
   }
   const QString visit = KeyText(key);
-  const QString name = QStringLiteral("患者") + visit;
+  if (tally.names.contains(visit)) ++tally.sharedSerials;
+  const QString name = QStringLiteral("患者%1-%2").arg(desk.cashier).arg(tally.names.size());
   tally.names[visit] = name;
   QMap<QString, double>& recorded = tally.lines[visit];
   QMap<QString, double> lines;
