@@ -76,6 +76,8 @@ PricingResult RemovePricedLine(const QSqlDatabase& db, const VisitKey& key, cons
   return Run(
       db,
       [&] {
+        // A line of a voucher already made stays: the voucher carries it.
+        RequireOpenVisit(db, key, true, PricingResult::NoLine);
         const QList<QVariantList> removed = ReadAll(db, kDeleteLine, {key.serial, key.account, code});
         if (removed.isEmpty()) throw Refusal(PricingResult::NoLine);
         double quantity = 0;

@@ -39,7 +39,8 @@ PricingResult AddPricedLine(const QSqlDatabase& db, const VisitKey& key, const P
                             QString* failure = nullptr);
 
 // Deletes the visit's unpaid line of the goods and raises the stock by the
-// quantity deleted, together.
+// quantity deleted, together. VisitTaken once the visit has a voucher or
+// was settled; NoLine when it has no such line (or none at all).
 PricingResult RemovePricedLine(const QSqlDatabase& db, const VisitKey& key, const QString& code,
                                QString* failure = nullptr);
 

@@ -386,6 +386,7 @@ void TFormzgyy::DBGrid1DblClick() {
       case PricingResult::Done: break;
       // The line was settled or voided elsewhere, with its visit.
       case PricingResult::NoLine:
+      case PricingResult::VisitTaken:
         ShowMessage(kVisitTaken);
         dropVisitKey();
         break;

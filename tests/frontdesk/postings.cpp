@@ -151,6 +151,7 @@ class FrontDeskPostingsTest : public QObject {
     // A waiting or paid visit takes no more lines: they would ride on
     // another patient's voucher.
     QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), false), PricingResult::VisitTaken);
+    QCOMPARE(RemovePricedLine(db, key, "1001"), PricingResult::VisitTaken);
     QCOMPARE(SettleVoucher(db, key, "收银01", kDay, 100), SettlementResult::Settled);
     QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), false), PricingResult::VisitTaken);
     QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), true), PricingResult::VisitTaken);
