@@ -91,7 +91,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
       InWrite(db, [&] {
         if (i == 0) Bare(db, kLargestSerial, accountTimes);
         Bare(db, kLowerStock, {1.0, kQuantityTolerance, 1.0, goods[i], kQuantityTolerance, 1.0});
-        Bare(db, kAddToLine, {1.0, serial, kAccount, goods[i]});
+        Bare(db, kAddToLine, {1.0, serial, kAccount, goods[i], 2.5});
         Bare(db, kInsertLine, {serial, goods[i], day, 1.0, 2.5, "医师01", kAccount, "门诊"});
       });
     InWrite(db, [&] {

@@ -236,6 +236,11 @@ std::vector<ClinicTable> MakeTables() {
                        Number("总价(元)"), Text("供货商"), Text("产地"), Text("领取人")}),
                 {"时间", "供货商", "领取人"}),
       Table("时间表", {Day("时间")}),
+
+      // The last serial each pricing account has handed out. A new visit
+      // takes its serial from here, never from the visit rows: a serial
+      // whose rows a day close voided is not handed out again.
+      Table("流水号计数", {Text("划价人帐号"), Number("流水号")}, {QStringLiteral("划价人帐号")}),
   };
 }
 std::vector<ClinicTable> MakeScratchTables() {

@@ -15,6 +15,20 @@ const QString kLargestSerial = QStringLiteral(
     "union all select max(流水号) from 退药信息 where 划价人帐号 = ? "
     "union all select max(流水号) from 服务费退还信息 where 划价人帐号 = ?) as 各表流水号");
 
+const QString kStartSerialCounter =
+    QStringLiteral("insert into 流水号计数 (划价人帐号, 流水号) values (?, 0) on conflict (划价人帐号) do nothing");
+const QString kAdvanceSerialCounter = QStringLiteral(
+    "update 流水号计数 set 流水号 = case when 流水号 > ? then 流水号 else ? end + 1 where 划价人帐号 = ? "
+    "returning 流水号");
+const QString kOpenVisitLines =
+    QStringLiteral("select count(*) from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'");
+const QString kClosedVisitRows = QStringLiteral(
+    "select count(*) from ("
+    "select 流水号 from 收银信息 where 流水号 = ? and 划价人帐号 = ? "
+    "union all select 流水号 from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 收银标志 <> '否' "
+    "union all select 流水号 from 患者信息 where 流水号 = ? and 划价人帐号 = ? "
+    "union all select 流水号 from 出库信息 where 流水号 = ? and 划价人帐号 = ?) as 已结");
+
 // Lowered in place, never set from what a screen showed; the test against
 // zero is part of the statement, so two desks cannot both take the last.
 const QString kLowerStock = QStringLiteral(
@@ -22,7 +36,8 @@ const QString kLowerStock = QStringLiteral(
     "where 编号 = ? and 数量 + ? >= ?");
 const QString kRaiseStock = QStringLiteral("update 库存 set 数量 = 数量 + ? where 编号 = ?");
 const QString kAddToLine = QStringLiteral(
-    "update 临时出库信息 set 数量 = 数量 + ? where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否'");
+    "update 临时出库信息 set 数量 = 数量 + ? where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否' "
+    "and \"单价(元)\" = ?");
 const QString kInsertLine = QStringLiteral(
     "insert into 临时出库信息 (流水号, 编号, 时间, 数量, \"单价(元)\", 开方医师, 划价人帐号, 收银标志, 收费类别) "
     "values (?, ?, ?, ?, ?, ?, ?, '否', ?)");

@@ -9,6 +9,16 @@ namespace DeskStatements {
 // A visit's serial; the account is bound once per table read.
 extern const QString kLargestSerial;
 inline constexpr int kSerialTables = 9;
+// The account's serial counter: made at 0 when missing, then raised past
+// the larger of itself and the largest stored serial (bound twice), read
+// back.
+extern const QString kStartSerialCounter;
+extern const QString kAdvanceSerialCounter;
+// Whether a visit is still open at its pricing desk: its unpaid lines,
+// and the rows that show it settled or taken (a voucher, paid or
+// dispensed lines, the paid visit). Values: the visit key.
+extern const QString kOpenVisitLines;
+extern const QString kClosedVisitRows;
 // Pricing.
 extern const QString kLowerStock;
 extern const QString kRaiseStock;

@@ -317,7 +317,7 @@ void TFormhzty::DBGrid2Enter() {
 void TFormhzty::EditphChange() { DBGrid3->setEnabled(true); }
 
 void TFormhzty::EditslKeyUp() {
-  const std::optional<double> typed = ParseFloat(Editsl->text());
+  const std::optional<double> typed = ParseAmount(Editsl->text());
   const std::optional<double> dispensed = ParseFloat(Edit2->text());
   if (typed && dispensed && *typed > *dispensed) Editsl->setText(Edit2->text());
 }
@@ -339,7 +339,7 @@ void TFormhzty::DBGrid4KeyUp() {
 }
 
 void TFormhzty::Edit6KeyUp() {
-  const std::optional<double> typed = ParseFloat(Edit6->text());
+  const std::optional<double> typed = ParseAmount(Edit6->text());
   const std::optional<double> fee = ParseFloat(keptFee_);
   if (typed && fee && *typed > *fee) Edit6->setText(keptFee_);
 }

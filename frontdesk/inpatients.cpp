@@ -58,7 +58,7 @@ AdmissionOutcome AdmitInpatient(const QSqlDatabase& db, const InpatientAdmission
 DepositOutcome BookDeposit(const QSqlDatabase& db, const QString& name, const QString& amountText, const QDate& day,
                            const QString& operatorName) {
   const QString patient = name.trimmed();
-  const std::optional<double> amount = ParseFloat(amountText);
+  const std::optional<double> amount = ParseAmount(amountText);
   // A zero, the box's own "0" above all, books nothing and asks for
   // nothing, whether or not a patient is chosen.
   if (amount && *amount == 0) return DepositOutcome::NothingBooked;

@@ -88,7 +88,7 @@ bool BatchReceivedHere(const QSqlDatabase& db, const QString& code, const QStrin
 }
 
 ReturnOutcome ReturnDispensedLine(const QSqlDatabase& db, const LineReturn& line, QString* failure) {
-  const std::optional<double> quantity = ParsePositive(line.quantityText);
+  const std::optional<double> quantity = ParsePositiveAmount(line.quantityText);
   if (!quantity) return ReturnOutcome::BadQuantity;
   const QString code = line.code.trimmed();
   const QString batch = line.batch.trimmed();
@@ -123,7 +123,7 @@ ReturnOutcome ReturnDispensedLine(const QSqlDatabase& db, const LineReturn& line
 
 RefundOutcome RefundServiceLine(const QSqlDatabase& db, qint64 rowId, const QString& amountText, const QDate& today,
                                 const QString& operatorName, QString* failure) {
-  const std::optional<double> amount = ParsePositive(amountText);
+  const std::optional<double> amount = ParsePositiveAmount(amountText);
   if (!amount) return RefundOutcome::BadAmount;
   RefundOutcome outcome = RefundOutcome::Failed;
   const bool done = TransactionPosting(

@@ -6,7 +6,7 @@
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "frontdesk/deskstatements.h"
-#include "frontdesk/visitserial.h"
+#include "platform/numbers.h"
 
 namespace {
 using namespace DeskStatements;
@@ -16,6 +16,22 @@ struct Refusal : std::runtime_error {
   explicit Refusal(PricingResult why) : std::runtime_error("refused"), result(why) {}
   PricingResult result;
 };
+
+double Count(const QSqlDatabase& db, const QString& sql, const VisitKey& key, int times) {
+  QVariantList values;
+  for (int i = 0; i < times; ++i) values << key.serial << key.account;
+  return ScalarText(db, sql, values).toDouble();
+}
+
+// A visit the desk has lines on (hasLines) still has unpaid lines and
+// nothing settled; one it starts has no row anywhere yet.
+void RequireOpenVisit(const QSqlDatabase& db, const VisitKey& key, bool hasLines,
+                      PricingResult noLines = PricingResult::VisitTaken) {
+  if (Count(db, kClosedVisitRows, key, 4) > 0) throw Refusal(PricingResult::VisitTaken);
+  const bool open = Count(db, kOpenVisitLines, key, 1) > 0;
+  if (open && !hasLines) throw Refusal(PricingResult::VisitTaken);
+  if (!open && hasLines) throw Refusal(noLines);
+}
 
 PricingResult Run(const QSqlDatabase& db, const std::function<void()>& work, QString* failure) {
   PricingResult refused = PricingResult::Done;
@@ -35,32 +51,33 @@ PricingResult Run(const QSqlDatabase& db, const std::function<void()>& work, QSt
 }
 }  // namespace
 
-PricingResult AddPricedLine(const QSqlDatabase& db, VisitKey& key, const PricedLine& line, bool startsVisit,
+PricingResult AddPricedLine(const QSqlDatabase& db, const VisitKey& key, const PricedLine& line, bool startsVisit,
                             QString* failure) {
-  if (!std::isfinite(line.quantity) || line.quantity <= 0) return PricingResult::BadQuantity;
-  if (!std::isfinite(line.price) || line.price < 0) return PricingResult::BadPrice;
-  VisitKey visit = key;
-  const PricingResult result = Run(
+  if (!std::isfinite(line.quantity) || line.quantity <= 0 || !WithinAmountDigits(line.quantity))
+    return PricingResult::BadQuantity;
+  if (!std::isfinite(line.price) || line.price < 0 || !WithinAmountDigits(line.price)) return PricingResult::BadPrice;
+  return Run(
       db,
       [&] {
-        if (startsVisit) visit.serial = double(ClaimVisitSerial(db, visit.account, qint64(visit.serial)));
         const double q = line.quantity;
+        // The stock first, as every posting takes it: a day close waits
+        // for this posting or has committed before the visit is read.
         if (ExecCount(db, kLowerStock, {q, kQuantityTolerance, q, line.code, kQuantityTolerance, q}) != 1)
           throw Refusal(PricingResult::ShortStock);
-        if (ExecCount(db, kAddToLine, {q, visit.serial, visit.account, line.code}) == 0)
+        RequireOpenVisit(db, key, !startsVisit);
+        if (ExecCount(db, kAddToLine, {q, key.serial, key.account, line.code, line.price}) == 0)
           Exec(db, kInsertLine,
-               {visit.serial, line.code, DayText(line.day), q, line.price, line.doctor, visit.account,
-                line.category});
+               {key.serial, line.code, DayText(line.day), q, line.price, line.doctor, key.account, line.category});
       },
       failure);
-  if (result == PricingResult::Done) key = visit;
-  return result;
 }
 
 PricingResult RemovePricedLine(const QSqlDatabase& db, const VisitKey& key, const QString& code, QString* failure) {
   return Run(
       db,
       [&] {
+        // A line of a voucher already made stays: the voucher carries it.
+        RequireOpenVisit(db, key, true, PricingResult::NoLine);
         const QList<QVariantList> removed = ReadAll(db, kDeleteLine, {key.serial, key.account, code});
         if (removed.isEmpty()) throw Refusal(PricingResult::NoLine);
         double quantity = 0;
@@ -77,6 +94,7 @@ PricingResult MakeVoucher(const QSqlDatabase& db, const VisitKey& key, const QSt
   return Run(
       db,
       [&] {
+        RequireOpenVisit(db, key, true, PricingResult::NoLine);
         if (ExecCount(db, kInsertVoucher,
                       {category, key.serial, name, DayText(day), key.account, key.serial, key.account}) == 0)
           throw Refusal(PricingResult::NoLine);

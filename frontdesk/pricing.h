@@ -12,7 +12,7 @@
 struct PricedLine {
   QString code;       // 编号
   double quantity;    // above zero
-  double price;       // 单价(元), zero or more
+  double price;       // 单价(元), zero or more: the price the desk shows
   QString doctor;     // 开方医师
   QString category;   // 收费类别
   QDate day;          // the pricing day
@@ -21,28 +21,32 @@ struct PricedLine {
 enum class PricingResult {
   Done,
   ShortStock,   // the goods have no stock row, or less than the quantity
-  BadQuantity,  // not a number above zero
-  BadPrice,     // not a number, or below zero
+  BadQuantity,  // not a number above zero, or past the amounts' digits
+  BadPrice,     // not a number, below zero, or past the amounts' digits
   NoLine,       // nothing to remove, or no line to make a voucher of
+  VisitTaken,   // another desk settled, voided or claimed the visit meanwhile
   Failed,       // a store error; everything was rolled back
 };
 
 // Lowers the goods' stock in place by the quantity, refusing one that
 // would take it below zero, and adds the quantity to the visit's line of
-// those goods or writes a new line. When startsVisit (nothing written yet
-// under the serial), the serial is claimed first and key.serial may come
-// back changed (ClaimVisitSerial). failure receives the engine's text.
-PricingResult AddPricedLine(const QSqlDatabase& db, VisitKey& key, const PricedLine& line, bool startsVisit,
+// those goods at that price or writes a new line: the price stored is the
+// price given. When startsVisit (the desk has written nothing under the
+// key yet) no row of any visit may hold the key; otherwise the visit must
+// still have unpaid lines and nothing settled. failure receives the
+// engine's text.
+PricingResult AddPricedLine(const QSqlDatabase& db, const VisitKey& key, const PricedLine& line, bool startsVisit,
                             QString* failure = nullptr);
 
 // Deletes the visit's unpaid line of the goods and raises the stock by the
-// quantity deleted, together.
+// quantity deleted, together. VisitTaken once the visit has a voucher or
+// was settled; NoLine when it has no such line (or none at all).
 PricingResult RemovePricedLine(const QSqlDatabase& db, const VisitKey& key, const QString& code,
                                QString* failure = nullptr);
 
 // Writes the visit's voucher for the cashier: its medicine fee is the sum
-// of the visit's lines, its service fee 0. NoLine when the visit has none;
-// Failed (rolled back) when the visit already has a voucher.
+// of the visit's lines, its service fee 0. NoLine when the visit has no
+// unpaid line; VisitTaken when it has a voucher or was settled already.
 PricingResult MakeVoucher(const QSqlDatabase& db, const VisitKey& key, const QString& name,
                           const QString& category, const QDate& day, QString* failure = nullptr);
 

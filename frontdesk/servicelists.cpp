@@ -27,7 +27,7 @@ bool ItemExists(const QSqlDatabase& db, const QString& name) {
 }
 
 std::optional<double> Price(const QString& text) {
-  const std::optional<double> price = ParseFloat(text);
+  const std::optional<double> price = ParseAmount(text);
   if (!price || *price < 0) return std::nullopt;
   return price;
 }

@@ -88,12 +88,14 @@ TFormsyt::TFormsyt(QWidget* parent) : QWidget(parent) {
   showDayIncome();
 }
 
+// A click or a key that moves the row picks the voucher under it.
 void TFormsyt::DBGrid1CellClick() {
+  picked_ = DBGrid1->CurrentRow() >= 0;
   if (showDue()) Edit3->setText(QStringLiteral("0.00"));
 }
 
 void TFormsyt::DBGrid1KeyPress(const QString& text) {
-  showDue();
+  if (picked_) showDue();
   if (text == QLatin1String("\r")) {
     BitBtn1->show();
     Edit1->setFocus(Qt::OtherFocusReason);
@@ -127,9 +129,12 @@ void TFormsyt::Edit1KeyUp() {
 }
 
 void TFormsyt::BitBtn1Click() {
+  // Only the voucher the cashier picked is settled, never the row a reload
+  // left under the cursor.
+  if (!picked_) return;
   const QString serial = DBGrid1->Cell(kSerial).trimmed();
   if (!serial.isEmpty()) {
-    const std::optional<double> paid = ParseFloat(Edit1->text());
+    const std::optional<double> paid = ParseAmount(Edit1->text());
     if (Edit1->text().isEmpty()) {
       ShowMessage(kNotEnough);
     } else if (!paid) {
@@ -140,9 +145,9 @@ void TFormsyt::BitBtn1Click() {
         const VisitKey key = VisitKey::FromText(serial, DBGrid1->Cell(kAccount));
         switch (SettleVoucher(ADOConnection1.db(), key, CurrentUserName(), Clock::today(), *paid)) {
           case SettlementResult::Settled:
+            DBGrid1->setFocus(Qt::OtherFocusReason);
             openVouchers();
             showDayIncome();
-            DBGrid1->setFocus(Qt::OtherFocusReason);
             break;
           case SettlementResult::ShortPaid: ShowMessage(kNotEnough); break;
           case SettlementResult::Failed: ShowMessage(kOperationFailed); break;
@@ -178,6 +183,10 @@ void TFormsyt::openVouchers() {
   QSqlQuery vouchers = Exec(ADOConnection1.db(), kSelectVouchers);
   DBGrid1->Open(vouchers);
   DBGrid1->SetColumnWidths(kVoucherWidths);
+  // No voucher is picked until the cashier picks one.
+  DBGrid1->setCurrentIndex(QModelIndex());
+  DBGrid1->clearSelection();
+  picked_ = false;
 }
 
 void TFormsyt::showDayIncome() {
@@ -191,6 +200,7 @@ void TFormsyt::showDayIncome() {
 }
 
 bool TFormsyt::showDue() {
+  if (!picked_) return false;
   const QString medicine = DBGrid1->Cell(kMedicine).trimmed();
   const QString services = DBGrid1->Cell(kServices).trimmed();
   if (medicine.isEmpty() || services.isEmpty()) return false;

@@ -35,6 +35,8 @@ class TFormsyt : public QWidget {
   bool showDue();
 
   Connection ADOConnection1;
+  // The cashier has picked the current row since the list was last read.
+  bool picked_ = false;
   DataGrid* DBGrid1;
   QLineEdit* Edit1;
   QLineEdit* Edit2;

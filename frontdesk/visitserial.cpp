@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "frontdesk/deskstatements.h"
@@ -9,21 +10,33 @@
 namespace {
 using namespace DeskStatements;
 
-}  // namespace
-
-qint64 NextVisitSerial(const QSqlDatabase& db, const QString& account) {
+double LargestStoredSerial(const QSqlDatabase& db, const QString& account) {
   QVariantList values;
   for (int i = 0; i < kSerialTables; ++i) values << account;
   const QString largest = ScalarText(db, kLargestSerial, values);
-  if (largest.isEmpty()) return 1;
+  if (largest.isEmpty()) return 0;
   bool ok = false;
   const double value = largest.toDouble(&ok);
   if (!ok || !std::isfinite(value)) throw DbError(QStringLiteral("no serial: ") + largest);
-  return static_cast<qint64>(std::floor(value)) + 1;
+  return std::floor(value);
 }
+}  // namespace
 
-qint64 ClaimVisitSerial(const QSqlDatabase& db, const QString& account, qint64 drawn) {
-  LockNameUntilCommit(db, QStringLiteral("visit serial|") + account);
-  const qint64 next = NextVisitSerial(db, account);
-  return drawn >= next ? drawn : next;
+qint64 NextVisitSerial(const QSqlDatabase& db, const QString& account) {
+  double serial = 0;
+  QString failure;
+  const bool done = TransactionPosting(
+      db,
+      [&] {
+        Exec(db, kStartSerialCounter, {account});
+        // The counter row is locked by the update; rows written meanwhile
+        // carry serials it handed out before, so none lies above it.
+        const double largest = LargestStoredSerial(db, account);
+        const QList<QVariantList> taken = ReadAll(db, kAdvanceSerialCounter, {largest, largest, account});
+        if (taken.size() != 1) throw DbError(QStringLiteral("no serial counter for ") + account);
+        serial = taken[0][0].toDouble();
+      },
+      &failure);
+  if (!done) throw DbError(failure);
+  return static_cast<qint64>(serial);
 }

@@ -3,16 +3,11 @@
 #include <QSqlDatabase>
 #include <QString>
 
-// One more than the largest serial the account has used in any table that
-// keeps a visit's rows: the open vouchers and lines, the paid visits, the
-// dispensing queue, the dispensed lines, the paid services and the
-// returns. The returns and dispensed lines outlive a visit's voucher and
-// income row, so a serial never comes back while anything of its visit is
-// left. The first serial of an account is 1. Throws DbError.
+// Hands out the account's next visit serial and keeps it handed out: the
+// account's counter in the store goes up in a transaction of its own, so
+// that no two desks of one account, and no visit after a day close voided
+// an earlier one's rows, ever get the same serial. The counter starts
+// above the largest serial the account has used in any table that keeps a
+// visit's rows, so a store that had visits before the counter carries on
+// after them. The first serial of an account is 1. Throws DbError.
 qint64 NextVisitSerial(const QSqlDatabase& db, const QString& account);
-
-// Inside a write transaction, before a visit's first row is written: the
-// serial drawn for it when it is still free (above every serial the account
-// has used), else a new one. Two desks of one account that drew the same
-// serial thus never write one visit together.
-qint64 ClaimVisitSerial(const QSqlDatabase& db, const QString& account, qint64 drawn);

@@ -150,7 +150,7 @@ void TFormypbs::BitBtn1Click() {
     if (DBGrid2->CurrentRow() < 0 ||
         !BatchExists(db, DBGrid2->Cell(kReceiptCode), DBGrid2->Cell(kReceiptBatch))) {
       ShowMessage(kNotOurBatch);
-    } else if (!ParsePositive(Editfksl->text())) {
+    } else if (!ParsePositiveAmount(Editfksl->text())) {
       ShowMessage(kNoQuantity);
     } else if (AskYesNo(kQuestion, kQuestionTitle)) {
       const CorrectionRequest request{Correction::WriteOff, DBGrid2->CellValue(kReceiptRowId).toLongLong(),

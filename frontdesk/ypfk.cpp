@@ -157,7 +157,7 @@ void TFormypfk::BitBtn1Click() {
     const QString code = DBGrid2->Cell(kReceiptCode);
     if (DBGrid2->CurrentRow() < 0 || !BatchExists(db, code, DBGrid2->Cell(kReceiptBatch))) {
       ShowMessage(kNotOurBatch);
-    } else if (!ParsePositive(Editfksl->text())) {
+    } else if (!ParsePositiveAmount(Editfksl->text())) {
       ShowMessage(kNoQuantity);
     } else if (AskYesNo(kQuestion, kQuestionTitle)) {
       const CorrectionRequest request{Correction::SupplierReturn,

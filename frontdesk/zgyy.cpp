@@ -63,6 +63,8 @@ const QString kPickGoods = QStringLiteral("对不起，请选择药品信息");
 const QString kEnterVisit = QStringLiteral("对不起，请输入患者姓名，收费类别和选择医师");
 const QString kShortStock = QStringLiteral("对不起，库存数量不足");
 const QString kRemoveLinesFirst = QStringLiteral("对不起，请将服务信息和患者用药资料全部删出后在重新划价");
+const QString kVisitTaken =
+    QStringLiteral("对不起，此流水号的划价已被结帐、作废或由其他划价台使用，本次输入未保存，请重新开方");
 
 // The last category and doctor chosen, kept for every pricing window.
 QString& LastCategory() {
@@ -185,15 +187,32 @@ void TFormzgyy::wireHandlers() {
   OnFocusEnter(BitBtn1, [this] { BitBtn1Enter(); });
 }
 
-// A new serial on every entry into the name box.
+// A new serial on entry into the name box, unless the visit under way
+// already has lines: its key stays what it was when it started.
 void TFormzgyy::Edit1Enter() {
-  try {
-    Editlsh->setText(QString::number(NextVisitSerial(connection_.db(), CurrentAccount())));
-    serialUnused_ = true;
-    Edit2->setText(QStringLiteral("0.00"));
-  } catch (const DbError&) {
-    ShowMessage(kOperationFailed);
+  if (!serialUnused_) return;
+  if (holdVisitKey()) Edit2->setText(QStringLiteral("0.00"));
+}
+
+bool TFormzgyy::holdVisitKey() {
+  const bool held = !serialUnused_ || (key_.serial > 0 && key_.account == CurrentAccount());
+  if (!held) {
+    try {
+      const QString account = CurrentAccount();
+      key_ = {double(NextVisitSerial(connection_.db(), account)), account};
+    } catch (const DbError&) {
+      ShowMessage(kOperationFailed);
+      return false;
+    }
   }
+  Editlsh->setText(QString::number(qint64(key_.serial)));
+  return true;
+}
+
+void TFormzgyy::dropVisitKey() {
+  key_.serial = 0;
+  serialUnused_ = true;
+  Editlsh->setText(QStringLiteral("0"));
 }
 
 void TFormzgyy::Edit1KeyPress() {
@@ -266,7 +285,7 @@ void TFormzgyy::BitBtn3Click() {
   try {
     [&] {
       const QString quantityText = Editsl->text().trimmed();
-      const std::optional<double> quantity = ParseFloat(quantityText);
+      const std::optional<double> quantity = ParseAmount(quantityText);
       if (quantityText.isEmpty() || quantityText == QLatin1String("0") || (quantity && *quantity <= 0)) {
         ShowMessage(kEnterQuantity);
         Editsl->setFocus(Qt::OtherFocusReason);
@@ -277,10 +296,8 @@ void TFormzgyy::BitBtn3Click() {
         Editsl->setFocus(Qt::OtherFocusReason);
         return;
       }
-      VisitKey key = visit();
       const QString code = Editbh->text().trimmed();
-      const bool onVisit = !code.isEmpty() && !ScalarText(db, kFindLine, {key.serial, key.account, code}).isEmpty();
-      double price = 0;
+      const bool onVisit = !code.isEmpty() && !ScalarText(db, kFindLine, {key_.serial, key_.account, code}).isEmpty();
       if (!onVisit) {
         if (code.isEmpty()) {
           ShowMessage(kPickGoods);
@@ -293,23 +310,30 @@ void TFormzgyy::BitBtn3Click() {
           ShowMessage(kEnterVisit);
           return;
         }
-        const std::optional<double> typed = ParseFloat(Editdj->text());
-        if (!typed || *typed < 0) {
-          ShowMessage(kPriceNoNumber);
-          Editdj->setFocus(Qt::OtherFocusReason);
-          return;
-        }
-        price = *typed;
       }
-      const PricedLine line{code, *quantity, price, ComboBoxys->currentText().trimmed(),
+      // The line keeps the price shown, whether or not the goods are on
+      // the visit already.
+      const std::optional<double> price = ParseAmount(Editdj->text());
+      if (!price || *price < 0) {
+        ShowMessage(kPriceNoNumber);
+        Editdj->setFocus(Qt::OtherFocusReason);
+        return;
+      }
+      if (!holdVisitKey()) return;
+      const PricedLine line{code, *quantity, *price, ComboBoxys->currentText().trimmed(),
                             ComboBox3->currentText().trimmed(), Clock::today()};
-      switch (AddPricedLine(db, key, line, serialUnused_)) {
+      switch (AddPricedLine(db, key_, line, serialUnused_)) {
         case PricingResult::Done:
           serialUnused_ = false;
-          Editlsh->setText(QString::number(qint64(key.serial)));
           Editsl->setText(QStringLiteral("0"));
           break;
         case PricingResult::ShortStock: ShowMessage(kShortStock); break;
+        case PricingResult::BadQuantity: ShowMessage(kQuantityNoNumber); break;
+        case PricingResult::BadPrice: ShowMessage(kPriceNoNumber); break;
+        case PricingResult::VisitTaken:
+          ShowMessage(kVisitTaken);
+          dropVisitKey();
+          break;
         default: ShowMessage(kOperationFailed);
       }
       openVisitLines(kLineWidths);
@@ -329,7 +353,16 @@ void TFormzgyy::DBGrid1DblClick() {
   const QString code = DBGrid1->Cell(0).trimmed();
   if (code.isEmpty()) return;
   try {
-    if (RemovePricedLine(connection_.db(), visit(), code) == PricingResult::Failed) ShowMessage(kOperationFailed);
+    switch (RemovePricedLine(connection_.db(), key_, code)) {
+      case PricingResult::Done: break;
+      // The line was settled or voided elsewhere, with its visit.
+      case PricingResult::NoLine:
+      case PricingResult::VisitTaken:
+        ShowMessage(kVisitTaken);
+        dropVisitKey();
+        break;
+      default: ShowMessage(kOperationFailed);
+    }
     openVisitLines(kLineWidths);
     serialUnused_ = DBGrid1->RecordCount() == 0;
     showTotal();
@@ -345,18 +378,21 @@ void TFormzgyy::BitBtn2Click() {
   if (!DBGrid1->Cell(0).trimmed().isEmpty()) {
     try {
       QString failure;
-      const PricingResult made = MakeVoucher(connection_.db(), visit(), Edit1->text().trimmed(),
+      const PricingResult made = MakeVoucher(connection_.db(), key_, Edit1->text().trimmed(),
                                              ComboBox3->currentText().trimmed(), Clock::today(), &failure);
       if (made == PricingResult::Done) {
         ComboBox3->clear();
         ComboBoxys->clear();
         Edit1->clear();
         resetCombos();
-        Editlsh->setText(QStringLiteral("0"));
-        serialUnused_ = true;
+        dropVisitKey();
         openVisitLines(kLineWidths);
       } else if (made == PricingResult::Failed) {
         ShowMessage(kOperationFailed);
+      } else {
+        ShowMessage(kVisitTaken);
+        dropVisitKey();
+        openVisitLines(kLineWidths);
       }
     } catch (const DbError& e) {
       ShowFailure(e);
@@ -381,8 +417,9 @@ bool TFormzgyy::restartVisit() {
   resetCombos();
   Edit1->setReadOnly(false);
   Edit2->setText(QStringLiteral("0.00"));
+  // A serial reserved and still unused serves the next patient.
+  if (!serialUnused_) dropVisitKey();
   Editlsh->clear();
-  serialUnused_ = true;
   return true;
 }
 
@@ -401,10 +438,8 @@ void TFormzgyy::resetCombos() {
   ComboBox3->setEnabled(true);
 }
 
-VisitKey TFormzgyy::visit() const { return {ParseFloat(Editlsh->text()).value_or(0), CurrentAccount()}; }
-
 void TFormzgyy::openVisitLines(const QList<int>& widths) {
-  QSqlQuery lines = Exec(connection_.db(), kSelectPricedLines, visit().Values());
+  QSqlQuery lines = Exec(connection_.db(), kSelectPricedLines, key_.Values());
   DBGrid1->Open(lines);
   DBGrid1->SetColumnWidths(widths);
 }
@@ -441,6 +476,6 @@ void TFormzgyy::pickGoods(bool takeName, bool emptyStockAsZero, bool firstReceip
 }
 
 void TFormzgyy::showTotal() {
-  const std::optional<double> total = VisitTotal(connection_.db(), visit());
+  const std::optional<double> total = VisitTotal(connection_.db(), key_);
   Edit2->setText(TwoDecimals(total.value_or(0)));
 }

@@ -55,7 +55,10 @@ class TFormzgyy : public QWidget {
  private:
   void buildLayout();
   void wireHandlers();
-  VisitKey visit() const;
+  // The visit's key is reserved when it starts and kept, whoever logs in
+  // meanwhile: false (and told) when no serial could be had.
+  bool holdVisitKey();
+  void dropVisitKey();
   void openVisitLines(const QList<int>& widths);
   void openGoods(bool onlyInStock);
   // The goods of the list's current row become the picked goods.
@@ -66,8 +69,9 @@ class TFormzgyy : public QWidget {
   void hideVisitButtons();
 
   Connection connection_;
-  // Nothing of the visit under the current serial is written yet: the
-  // first line claims the serial.
+  VisitKey key_;
+  // Nothing of the visit under key_ is written yet: it may still be given
+  // up for one of the account now logged in.
   bool serialUnused_ = true;
   QLineEdit* Edit1;
   QLineEdit* Editlsh;

@@ -47,10 +47,24 @@ QString FixedText(double value, int decimals) {
   return value < 0 && !zero ? QLatin1Char('-') + text : text;
 }
 
+bool WithinAmountDigits(double value) { return std::fabs(value) < 1e13; }
+
 std::optional<double> ParseFloat(const QString& text) {
   bool ok = false;
   const double value = text.trimmed().toDouble(&ok);
   if (!ok || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParseAmount(const QString& text) {
+  const std::optional<double> value = ParseFloat(text);
+  if (!value || !WithinAmountDigits(*value)) return std::nullopt;
+  return value;
+}
+
+std::optional<double> ParsePositiveAmount(const QString& text) {
+  const std::optional<double> value = ParseAmount(text);
+  if (!value || *value <= 0) return std::nullopt;
   return value;
 }
 

@@ -13,6 +13,15 @@ QString FloatText(double value);
 QString FixedText(double value, int decimals);
 // The trimmed text as a finite number; nothing when it is not one.
 std::optional<double> ParseFloat(const QString& text);
+// Whether a number has no more than the 13 integer digits that the cash
+// sheet, and so every amount or quantity a desk posts, can hold.
+bool WithinAmountDigits(double value);
+// An amount or quantity typed at a desk: as ParseFloat, and nothing past
+// the amounts' digits, so the box shows its own "not a number" message
+// before anything is written.
+std::optional<double> ParseAmount(const QString& text);
+// The same above zero.
+std::optional<double> ParsePositiveAmount(const QString& text);
 // The trimmed text as a finite number above zero; nothing otherwise.
 std::optional<double> ParsePositive(const QString& text);
 // What a box shows when its text is not a number.

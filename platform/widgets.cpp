@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QProxyStyle>
 #include <QTranslator>
+#include <QValidator>
 
 namespace {
 class PasswordStyle : public QProxyStyle {
@@ -54,6 +55,38 @@ void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> c) 
 
 QColor DesktopColor() { return QColor(0x3A, 0x6E, 0xA5); }
 
+namespace {
+// Text holding a control character (NUL and the like) is refused whole:
+// the stores either fail on it with their raw text or keep it unseen.
+class ControlCharacterGuard : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    return HasControlCharacter(input) ? Invalid : Acceptable;
+  }
+};
+
+// Every text box is guarded as it is first polished, whatever made it,
+// unless it already has a validator of its own (the number boxes' keep
+// only their digits, which refuses control characters too).
+class TextBoxGuard : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Polish)
+      if (auto* box = qobject_cast<QLineEdit*>(watched); box && !box->validator())
+        box->setValidator(new ControlCharacterGuard(box));
+    return false;
+  }
+};
+}  // namespace
+
+bool HasControlCharacter(const QString& text) {
+  for (const QChar c : text)
+    if (c.category() == QChar::Other_Control) return true;
+  return false;
+}
+
 void InstallPlatformDefaults() {
   // The windows name Windows fonts; these stand-ins carry Chinese text.
   // Noto Serif is hinted for the small sizes the windows use; printing
@@ -74,5 +107,10 @@ void InstallPlatformDefaults() {
         delete translator;
     }
     translated = true;
+  }
+  static bool guarded = false;
+  if (!guarded && qApp) {
+    qApp->installEventFilter(new TextBoxGuard(qApp));
+    guarded = true;
   }
 }

@@ -21,6 +21,11 @@ void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> cho
 // The desktop's background colour, which several windows paint with.
 QColor DesktopColor();
 
+// Whether the text holds a control character (NUL, a line feed and the
+// like), which no text box or loaded field takes.
+bool HasControlCharacter(const QString& text);
+
 // Start-up of the program and of every widget test: font substitutions
-// for the fonts the windows name, and Qt's own Chinese button texts.
+// for the fonts the windows name, Qt's own Chinese button texts, and the
+// guard that refuses control characters in every text box.
 void InstallPlatformDefaults();

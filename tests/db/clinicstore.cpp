@@ -83,6 +83,7 @@ class ClinicStoreTest : public QObject {
 卫材入库历史记录表: 产品名称, 时间, 数量, 单位, 单价(元), 总价(元), 供货商, 产地, 入库人帐号
 卫材出库表: 产品名称, 时间, 数量, 单位, 单价(元), 售价(元), 进货金额(元), 零售金额(元), 利润金额(元), 总价(元), 供货商, 产地, 领取人
 时间表: 时间
+流水号计数: 划价人帐号, 流水号
 )~");
     QStringList tables;
     for (const QString& line : listing.split('\n', Qt::SkipEmptyParts)) {

@@ -27,8 +27,15 @@ inline QList<Goods> BusyGoods() {
 
 struct Tally {
   QMap<QString, double> priced;  // quantity per goods, priced and not removed
-  int visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0, shortBatches = 0;
+  int postings = 0, visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0,
+      shortBatches = 0, visitTaken = 0, sharedSerials = 0;
   QStringList failures;
+  // Each visit a desk started, by "serial|account": the patient's name and
+  // its lines as the desk priced them, by "code|price shown".
+  QMap<QString, QString> names;
+  QMap<QString, QMap<QString, double>> lines;
+  // Each settlement made: "serial|account|cashier" of the voucher picked.
+  QStringList picks;
 
   void Fail(const QString& failure) {
     ++failed;
@@ -43,7 +50,15 @@ struct Tally {
     failed += other.failed;
     lostRaces += other.lostRaces;
     shortBatches += other.shortBatches;
+    postings += other.postings;
+    visitTaken += other.visitTaken;
     failures << other.failures;
+    sharedSerials += other.sharedSerials;
+    for (auto it = other.names.cbegin(); it != other.names.cend(); ++it)
+      if (names.contains(it.key())) ++sharedSerials;
+    names.insert(other.names);
+    lines.insert(other.lines);
+    picks << other.picks;
   }
 };
 
@@ -51,52 +66,96 @@ struct Desk {
   QString account, cashier, pharmacist;
 };
 
-// Prices a visit of one to three lines (now and then taking one back) and
-// makes its voucher; then settles one waiting voucher and dispenses one
-// queued visit, of any desk.
+inline QString KeyText(const VisitKey& key) { return QString::number(qint64(key.serial)) + '|' + key.account; }
+
+// Prices a visit of one to three lines (now and then taking one back),
+// each at a price of its own, and makes its voucher; then settles one
+// waiting voucher and dispenses one queued visit, of any desk. A day close
+// may void the visit at any point: the desk is refused from then on.
 inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& random, Tally& tally) {
   const QList<Goods> goods = BusyGoods();
-  VisitKey key{double(NextVisitSerial(db, desk.account)), desk.account};
+  VisitKey key{0, desk.account};
+  try {
+    key.serial = double(NextVisitSerial(db, desk.account));
+  } catch (const DbError& error) {
+    tally.Fail(error.text());
+    return;
+  }
+  const QString visit = KeyText(key);
+  if (tally.names.contains(visit)) ++tally.sharedSerials;
+  const QString name = QStringLiteral("患者%1-%2").arg(desk.cashier).arg(tally.names.size());
+  tally.names[visit] = name;
+  QMap<QString, double>& recorded = tally.lines[visit];
   QMap<QString, double> lines;
-  for (int n = 1 + random.bounded(3); n > 0; --n) {
+  bool open = true;
+  const auto refusedAsVoided = [&](PricingResult result, const QString& failure) {
+    if (result == PricingResult::VisitTaken || result == PricingResult::NoLine) {
+      ++tally.visitTaken;
+      open = false;
+    } else {
+      tally.Fail(failure);
+    }
+  };
+  for (int n = 1 + random.bounded(3); n > 0 && open; --n) {
     const QString code = goods[random.bounded(goods.size())].code;
     const double quantity = (1 + random.bounded(40)) / 10.0;
+    const double price = (1 + random.bounded(99)) / 10.0;
     QString failure;
-    switch (AddPricedLine(db, key, {code, quantity, 2.5, "周文涛", "门诊", kDay}, lines.isEmpty(), &failure)) {
-      case PricingResult::Done: lines[code] += quantity; break;
+    ++tally.postings;
+    switch (const PricingResult result =
+                AddPricedLine(db, key, {code, quantity, price, "周文涛", "门诊", kDay}, lines.isEmpty(), &failure)) {
+      case PricingResult::Done:
+        lines[code] += quantity;
+        recorded[code + '|' + QString::number(price)] += quantity;
+        break;
       case PricingResult::ShortStock: ++tally.refusedStock; break;
-      default: tally.Fail(failure);
+      default: refusedAsVoided(result, failure);
     }
   }
-  if (lines.size() > 1 && random.bounded(4) == 0) {
+  if (open && lines.size() > 1 && random.bounded(4) == 0) {
     const QString code = lines.firstKey();
     QString failure;
-    if (RemovePricedLine(db, key, code, &failure) == PricingResult::Done)
+    ++tally.postings;
+    const PricingResult removed = RemovePricedLine(db, key, code, &failure);
+    if (removed == PricingResult::Done) {
       lines.remove(code);
-    else
-      tally.Fail(failure);
+      for (auto it = recorded.begin(); it != recorded.end();)
+        it = it.key().startsWith(code + '|') ? recorded.erase(it) : std::next(it);
+    } else {
+      refusedAsVoided(removed, failure);
+    }
   }
   for (auto it = lines.cbegin(); it != lines.cend(); ++it) tally.priced[it.key()] += it.value();
-  if (!lines.isEmpty()) {
+  if (open && !lines.isEmpty()) {
     QString failure;
-    if (MakeVoucher(db, key, "患者", "门诊", kDay, &failure) == PricingResult::Done)
+    ++tally.postings;
+    const PricingResult made = MakeVoucher(db, key, name, "门诊", kDay, &failure);
+    if (made == PricingResult::Done)
       ++tally.visits;
     else
-      tally.Fail(failure);
+      refusedAsVoided(made, failure);
   }
   const QList<QVariantList> vouchers = ReadAll(db, "select 流水号, 划价人帐号 from 收银信息");
+  QVariantList settled;
   if (!vouchers.isEmpty()) {
     const QVariantList& pick = vouchers[random.bounded(vouchers.size())];
     const VisitKey voucher{pick[0].toDouble(), pick[1].toString().trimmed()};
-    if (SettleVoucher(db, voucher, desk.cashier, kDay, 1e6) == SettlementResult::Settled)
+    ++tally.postings;
+    if (SettleVoucher(db, voucher, desk.cashier, kDay, 1e6) == SettlementResult::Settled) {
       ++tally.settled;
-    else
+      tally.picks << KeyText(voucher) + '|' + desk.cashier;
+      settled = pick;
+    } else {
       ++tally.lostRaces;
+    }
   }
-  const QList<QVariantList> queue = ReadAll(db, "select 流水号, 划价人帐号 from 出库患者信息");
+  // The visit just settled, as its patient walks over; else any waiting.
+  const QList<QVariantList> queue =
+      settled.isEmpty() ? ReadAll(db, "select 流水号, 划价人帐号 from 出库患者信息") : QList<QVariantList>{settled};
   if (!queue.isEmpty()) {
     const QVariantList& pick = queue[random.bounded(queue.size())];
     QString failure;
+    ++tally.postings;
     switch (DispenseVisit(db, {pick[0].toDouble(), pick[1].toString().trimmed()}, desk.pharmacist, &failure)) {
       case DispensingResult::Dispensed: ++tally.dispensed; break;
       case DispensingResult::NotQueued: ++tally.lostRaces; break;
@@ -105,6 +164,43 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
       case DispensingResult::Failed: tally.Fail(failure); break;
     }
   }
+}
+
+// What the visits must hold against what their desks did: each voucher and
+// paid visit is its own patient's, with exactly the lines (goods, price,
+// quantity) its desk priced, or nothing at all when a close voided it;
+// each paid visit was settled once, as a cashier picked it; each dispensed
+// line names its cashier.
+inline QStringList VisitFaults(const QSqlDatabase& db, const Tally& tally) {
+  QStringList faults;
+  const QString key = QStringLiteral("cast(cast(流水号 as integer) as text) || '|' || 划价人帐号");
+  for (const char* table : {"收银信息", "患者信息"})
+    for (const QVariantList& row : ReadAll(db, "select " + key + ", 姓名 from " + table))
+      if (tally.names.value(row[0].toString()) != row[1].toString().trimmed())
+        faults << QStringLiteral("%1 holds %2 under another patient's visit %3").arg(table, row[1].toString(),
+                                                                                   row[0].toString());
+  QMap<QString, QMap<QString, double>> stored;
+  for (const char* table : {"临时出库信息", "出库信息"})
+    for (const QVariantList& row : ReadAll(db, "select " + key + ", 编号, \"单价(元)\", 数量 from " + table))
+      stored[row[0].toString()][row[1].toString().trimmed() + '|' + QString::number(row[2].toDouble())] +=
+          row[3].toDouble();
+  for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
+    const QMap<QString, double> priced = tally.lines.value(it.key());
+    bool same = priced.keys() == it.value().keys();
+    for (auto line = priced.cbegin(); same && line != priced.cend(); ++line)
+      same = qAbs(line.value() - it.value().value(line.key())) < 1e-6;
+    if (!same) faults << QStringLiteral("visit %1 holds lines other than its desk priced").arg(it.key());
+  }
+  QStringList paid;
+  for (const QVariantList& row : ReadAll(db, "select " + key + " || '|' || 收银人帐号 from 患者信息"))
+    paid << row[0].toString();
+  QStringList picks = tally.picks;
+  paid.sort();
+  picks.sort();
+  if (paid != picks) faults << QStringLiteral("paid visits other than the cashiers picked and settled");
+  if (!ReadAll(db, "select 编号 from 出库信息 where coalesce(收银人帐号, '') = ''").isEmpty())
+    faults << QStringLiteral("a dispensed line without its cashier");
+  return faults;
 }
 
 inline QMap<QString, double> SumByCode(const QSqlDatabase& db, const QString& table) {
@@ -122,7 +218,7 @@ inline QStringList BrokenRules(const QSqlDatabase& db) {
       {"a batch below zero", "select 编号 from 药品过期表 where 数量 < -1e-6"},
       {"a visit settled twice", "select 流水号 from 患者信息 group by 流水号, 划价人帐号 having count(*) > 1"},
       {"a line dispensed twice",
-       "select 流水号 from 出库信息 group by 流水号, 划价人帐号, 编号 having count(*) > 1"},
+       "select 流水号 from 出库信息 group by 流水号, 划价人帐号, 编号, \"单价(元)\" having count(*) > 1"},
       {"a voucher both waiting and paid",
        "select v.流水号 from 收银信息 as v, 患者信息 as p where v.流水号 = p.流水号 and v.划价人帐号 = p.划价人帐号"},
       {"a queued visit without paid lines, or partly dispensed",

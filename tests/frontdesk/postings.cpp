@@ -7,6 +7,7 @@
 #include "frontdesk/settlement.h"
 #include "frontdesk/visitserial.h"
 #include "frontdesk/deskseed.h"
+#include "reports/dayclose.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
 
@@ -145,8 +146,17 @@ class FrontDeskPostingsTest : public QObject {
     QCOMPARE(MakeVoucher(db, key, "张三", "门诊", kDay), PricingResult::NoLine);
     QCOMPARE(AddPricedLine(db, key, Line("1001", 3, 0.1), true), PricingResult::Done);
     QCOMPARE(MakeVoucher(db, key, "张三", "门诊", kDay), PricingResult::Done);
-    QCOMPARE(MakeVoucher(db, key, "张三", "门诊", kDay), PricingResult::Failed);
+    QCOMPARE(MakeVoucher(db, key, "张三", "门诊", kDay), PricingResult::VisitTaken);
     QCOMPARE(TableRows(db, "收银信息"), QStringList{"门诊|1|张三|2026-12-07|0.3|0|acc01"});
+    // A waiting or paid visit takes no more lines: they would ride on
+    // another patient's voucher.
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), false), PricingResult::VisitTaken);
+    QCOMPARE(RemovePricedLine(db, key, "1001"), PricingResult::VisitTaken);
+    QCOMPARE(SettleVoucher(db, key, "收银01", kDay, 100), SettlementResult::Settled);
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), false), PricingResult::VisitTaken);
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), true), PricingResult::VisitTaken);
+    QCOMPARE(Stock(db, "1002"), 20.0);
+    QCOMPARE(TableRows(db, "临时出库信息").size(), 1);
   }
 
   void serialIsNeverDrawnTwice() {
@@ -162,18 +172,42 @@ class FrontDeskPostingsTest : public QObject {
     InsertRow(db, "患者信息", {{"流水号", 99}, {"划价人帐号", "other"}});
     QCOMPARE(NextVisitSerial(db, kAccount), 42);
     QCOMPARE(NextVisitSerial(db, "other"), 100);
-    // Two desks of one account draw 42; the first to write keeps it, the
-    // other is moved on.
-    VisitKey first{42, kAccount}, second{42, kAccount};
+    // A desk that takes a serial another visit holds is refused, and
+    // writes nothing.
+    VisitKey first{42, kAccount}, stale{42, kAccount};
     QCOMPARE(AddPricedLine(db, first, Line("1001", 1, 1), true), PricingResult::Done);
-    QCOMPARE(AddPricedLine(db, second, Line("1002", 1, 1), true), PricingResult::Done);
-    QCOMPARE(first.serial, 42.0);
-    QCOMPARE(second.serial, 43.0);
+    QCOMPARE(AddPricedLine(db, stale, Line("1002", 1, 1), true), PricingResult::VisitTaken);
     QCOMPARE(ScalarText(db, "select count(*) from 临时出库信息 where 流水号 = 42"), QString("1"));
-    // A refused first line claims nothing.
-    VisitKey third{44, kAccount};
-    QCOMPARE(AddPricedLine(db, third, Line("1003", 1, 1), true), PricingResult::ShortStock);
+    QCOMPARE(Stock(db, "1002"), 20.0);
+    // A serial handed out stays handed out: whether its first line was
+    // refused, or the day close voided every row of its visit.
+    QCOMPARE(NextVisitSerial(db, kAccount), 43);
+    QCOMPARE(AddPricedLine(db, {43, kAccount}, Line("1003", 1, 1), true), PricingResult::ShortStock);
+    QVERIFY(VoidUnpaidVisits(db));
     QCOMPARE(NextVisitSerial(db, kAccount), 44);
+    // The voided visit takes no more lines and makes no voucher.
+    QCOMPARE(AddPricedLine(db, first, Line("1002", 1, 1), false), PricingResult::VisitTaken);
+    QCOMPARE(MakeVoucher(db, first, "张三", "门诊", kDay), PricingResult::NoLine);
+    QCOMPARE(RemovePricedLine(db, first, "1001"), PricingResult::NoLine);
+    QVERIFY(TableRows(db, "临时出库信息").isEmpty());
+    QCOMPARE(Stock(db, "1002"), 20.0);
+  }
+
+  // Each line keeps the price it was entered at; a price or quantity past
+  // the amounts' digits writes nothing.
+  void linesKeepTheirOwnPrice() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    AddCatalogue(db);
+    const VisitKey key{double(NextVisitSerial(db, kAccount)), kAccount};
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), true), PricingResult::Done);
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 2, 5), false), PricingResult::Done);
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 1e13), false), PricingResult::BadPrice);
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 1e13, 1), false), PricingResult::BadQuantity);
+    QCOMPARE(TableRows(db, "临时出库信息"),
+             QStringList({"1|1002|2026-12-07|1|4.2|周文涛|acc01|否|门诊|||4.2", "1|1002|2026-12-07|2|5|周文涛|acc01|否|门诊|||10"}));
+    QCOMPARE(*VisitTotal(db, key), 14.2);
+    QCOMPARE(Stock(db, "1002"), 17.0);
   }
 
   void settlingMovesTheVisitOn_data() {

@@ -8,6 +8,7 @@
 #include "db/clinicdb.h"
 #include "frontdesk/deskseed.h"
 #include "frontdesk/zgyy.h"
+#include "reports/dayclose.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/session.h"
@@ -292,14 +293,14 @@ class PricingWindowTest : public QObject {
     QCOMPARE(ScalarText(db(), "select 编号 from 临时出库信息"), QString("1001"));
   }
 
-  // Two pricing desks of one account drew the same serial: the second to
-  // price moves on to the next, and each visit keeps its own lines.
-  void sameSerialOnTwoDesksIsDrawnAgain() {
+  // Two pricing desks of one account, opened together: each visit has a
+  // serial of its own and keeps its own lines.
+  void twoDesksOfOneAccountNeverShareAVisit() {
     TFormzgyy other;
     other.show();
     startVisit("张三");
     QCOMPARE(box("Editlsh")->text(), QString("1"));
-    Find<QLineEdit>(&other, "Editlsh")->setText("1");
+    QCOMPARE(Find<QLineEdit>(&other, "Editlsh")->text(), QString("2"));
     Find<QLineEdit>(&other, "Edit1")->setText("李四");
     Find<QComboBox>(&other, "ComboBox3")->setEditText("门诊");
     Find<QComboBox>(&other, "ComboBoxys")->setEditText("院长");
@@ -309,10 +310,47 @@ class PricingWindowTest : public QObject {
     TestKit::Click(Find<QPushButton>(&other, "BitBtn3"));
     pick("AMX", "1");
     click("BitBtn3");
-    QCOMPARE(Find<QLineEdit>(&other, "Editlsh")->text(), QString("1"));
-    QCOMPARE(box("Editlsh")->text(), QString("2"));
-    QCOMPARE(ScalarText(db(), "select 编号 from 临时出库信息 where 流水号 = 2"), QString("1001"));
-    QCOMPARE(ScalarText(db(), "select 编号 from 临时出库信息 where 流水号 = 1"), QString("1002"));
+    QCOMPARE(ScalarText(db(), "select 编号 from 临时出库信息 where 流水号 = 1"), QString("1001"));
+    QCOMPARE(ScalarText(db(), "select 编号 from 临时出库信息 where 流水号 = 2"), QString("1002"));
+    QCOMPARE(Find<DataGrid>(&other, "DBGrid1")->RecordCount(), 1);
+  }
+
+  // The visit stays with the account that started it through a re-login,
+  // each line at the price shown; once a day close voided it, the desk is
+  // told and writes nothing.
+  void visitKeepsItsKeyAndPricesUntilVoided() {
+    startVisit("张三");
+    pick("AMX", "1");
+    click("BitBtn3");
+    Session::SetLogin("acc02", "药师");
+    pick("AMX", "2");
+    TestKit::Type(box("Editdj"), "9");
+    click("BitBtn3");
+    pick("AMX", "1");
+    TestKit::Type(box("Editdj"), "99999999999999999999");
+    click("BitBtn3");
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，药品单价必须是不小于零的数字"});
+    QCOMPARE(TableRows(db(), "临时出库信息"),
+             QStringList({"1|1001|2026-12-07|1|8.6|院长|acc01|否|职工用药|||8.6",
+                          "1|1001|2026-12-07|2|9|院长|acc01|否|职工用药|||18"}));
+    QCOMPARE(box("Edit2")->text(), QString("26.60"));
+    TestKit::ClearMessages();
+    QVERIFY(VoidUnpaidVisits(db()));
+    pick("BLG", "1");
+    click("BitBtn3");
+    QCOMPARE(TestKit::MessageTexts().size(), 1);
+    QVERIFY(TestKit::MessageTexts()[0].startsWith("对不起，"));
+    QVERIFY(TableRows(db(), "临时出库信息").isEmpty());
+    QCOMPARE(Stock(db(), "1002"), 20.0);
+    QCOMPARE(in<DataGrid>("DBGrid1")->RecordCount(), 0);
+    // The next visit is the account's now logged in.
+    TestKit::ClearMessages();
+    startVisit("李四");
+    pick("BLG", "1");
+    click("BitBtn3");
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+    QCOMPARE(box("Editlsh")->text(), QString("1"));
+    QCOMPARE(ScalarText(db(), "select 划价人帐号 from 临时出库信息 where 流水号 = 1"), QString("acc02"));
   }
 };
 

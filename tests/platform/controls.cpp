@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -132,6 +133,30 @@ class ControlsTest : public QObject {
     QCOMPARE(e.text(), QString("12.5"));
     QTest::keyClick(&e, Qt::Key_Backspace);
     QCOMPARE(e.text(), QString("12."));
+  }
+
+  // Whatever made the box, text with a control character in it is refused
+  // whole; a number box keeps its own filter.
+  void textBoxesRefuseControlCharacters() {
+    QWidget window;
+    auto* plain = new QLineEdit(&window);
+    auto* combo = new QComboBox(&window);
+    combo->setEditable(true);
+    auto* amount = new QLineEdit(&window);
+    FilterKeys(amount, "0123456789.");
+    window.show();
+    for (QLineEdit* box : {plain, combo->lineEdit()}) {
+      box->insert(QString::fromUtf8("张\0三", 7));
+      box->insert(QStringLiteral("李\x1b四"));
+      QCOMPARE(box->text(), QString());
+      box->insert(QStringLiteral("张三"));
+      QCOMPARE(box->text(), QString("张三"));
+    }
+    amount->insert(QString::fromUtf8("1\0", 2));
+    amount->insert(QStringLiteral("12.5"));
+    QCOMPARE(amount->text(), QString("12.5"));
+    QVERIFY(HasControlCharacter(QString(QChar(0x7f))));
+    QVERIFY(!HasControlCharacter(QStringLiteral("张三 12.5")));
   }
 
   void passwordBoxShowsItsOwnCharacter() {

@@ -14,6 +14,7 @@
 #include "db/sql.h"
 #include "frontdesk/dispensing.h"
 #include "frontdesk/pricing.h"
+#include "frontdesk/visitserial.h"
 #include "frontdesk/settlement.h"
 #include "platform/clock.h"
 #include "platform/desktopopen.h"
@@ -50,7 +51,7 @@ QString DemoFolder() {
 
 // One visit of medicine by the demo's doctor, priced, settled, dispensed.
 void MedicineVisit(const QSqlDatabase& db, const QString& name, const QString& category) {
-  VisitKey key{0, QStringLiteral("acc01")};
+  const VisitKey key{double(NextVisitSerial(db, QStringLiteral("acc01"))), QStringLiteral("acc01")};
   bool first = true;
   for (const auto& [code, quantity] : {std::pair{"1001", 2.0}, std::pair{"2001", 1.0}, std::pair{"3001", 50.0}}) {
     QString failure;

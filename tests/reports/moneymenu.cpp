@@ -17,6 +17,7 @@
 #include "db/datadir.h"
 #include "db/sql.h"
 #include "frontdesk/pricing.h"
+#include "frontdesk/visitserial.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/messages.h"
@@ -80,7 +81,7 @@ class MoneyMenuTest : public QObject {
     const double before = Scalar(kStockOf1001).toDouble();
     {
       Connection c = OpenClinicDatabase();
-      VisitKey key{0, QStringLiteral("acc02")};
+      const VisitKey key{double(NextVisitSerial(c.db(), QStringLiteral("acc02"))), QStringLiteral("acc02")};
       QCOMPARE(AddPricedLine(c.db(), key, {"1001", 3, 12.5, "周文涛", "门诊", kDay}, true), PricingResult::Done);
       QCOMPARE(MakeVoucher(c.db(), key, "韩磊", "门诊", kDay), PricingResult::Done);
       QCOMPARE(key.serial, 1.0);

@@ -12,6 +12,7 @@
 #include "db/sql.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "tools/lib/csv.h"
 #include "tools/lib/csvload.h"
 #include "tools/lib/loadcommand.h"
 
@@ -67,13 +68,17 @@ class CsvLoadTest : public QObject {
     QCOMPARE(ScalarText(db, "select count(*) from 药品信息 where 下限 is null"), QStringLiteral("1"));
 
     const QString batches = WriteFile(dir_, "batches.csv",
-                                      QString::fromUtf8(kBatchHeader) + "1001,B-7,12.5,2026-01-31,30\n1001,B-8,3,,\n");
+                                      QString::fromUtf8(kBatchHeader) + "1001,B-7,12.5,2026-01-31,30\n1001,B-8,3,,\n"
+                                      "\uFEFF1001,B-\uFEFF9,\" \uFEFF4\",,0\n");
     result = LoadCsvFile(db, QStringLiteral("药品过期表"), batches);
     QVERIFY2(result.ok(), qPrintable(Describe(result)));
     // A real day: the store's computed expiry counts from it.
     QCOMPARE(ScalarText(db, "select 过期时间 from 药品过期表 where 药品批号 = ?", {"B-7"}), QStringLiteral("2026-03-02"));
     QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = ?", {"B-7"}), QStringLiteral("12.5"));
-    QCOMPARE(ScalarText(db, "select count(*) from 药品过期表 where 生产时间 is null"), QStringLiteral("1"));
+    QCOMPARE(ScalarText(db, "select count(*) from 药品过期表 where 生产时间 is null"), QStringLiteral("2"));
+    // Byte-order marks go wherever a sheet left them.
+    QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 编号 = ? and 药品批号 = ?", {"1001", "B-9"}),
+             QStringLiteral("4"));
   }
 
   void refusalsNameFileLineAndColumn_data() {
@@ -102,6 +107,17 @@ class CsvLoadTest : public QObject {
     QTest::newRow("open quote") << "药品过期表" << batch + "1001,\"B1,1,2026-01-01,30\n"
                                 << ":2: ";
     QTest::newRow("a table the windows keep") << "患者信息" << "收费类别\n门诊\n" << ": 患者信息 is not";
+    QTest::newRow("batch below zero") << "药品过期表" << batch + "1001,B1,-0.5,2026-01-01,30\n" << ":2: column 数量:";
+    QTest::newRow("shelf life below zero") << "药品过期表" << batch + "1001,B1,1,2026-01-01,-30\n"
+                                           << ":2: column 有效期:";
+    QTest::newRow("stock below zero") << "库存" << "编号,数量\n1001,3\n1002,-2\n" << ":3: column 数量:";
+    QTest::newRow("control character") << "药品过期表" << batch + "1001,\"B\x01\",1,2026-01-01,30\n"
+                                       << ":2: column 药品批号:";
+    QTest::newRow("line break in a field") << "药品过期表" << batch + "1001,\"B\n1\",1,2026-01-01,30\n"
+                                           << ":2: column 药品批号:";
+    QTest::newRow("line past the limit") << "药品过期表"
+                                         << batch + "1001," + QString(kLongestRecord, 'x') + ",1,2026-01-01,30\n"
+                                         << ":2: the line is longer";
   }
 
   void refusalsNameFileLineAndColumn() {

@@ -7,6 +7,8 @@ bool IsLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
 const qint64 kBlock = 1 << 16;
 }  // namespace
 
+const qsizetype kLongestRecord = 1 << 20;
+
 CsvReader::CsvReader(QIODevice& device) : device_(device) {}
 
 bool CsvReader::Peek(QChar& c, qsizetype ahead) {
@@ -55,6 +57,14 @@ bool CsvReader::Next(CsvRecord& record) {
 
   record.line = line_;
   record.fields.clear();
+  // Counted as it is read: a record past the limit is refused before it
+  // is held whole, however long the rest of it runs.
+  qsizetype held = 0;
+  const auto tooLong = [&] {
+    if (++held <= kLongestRecord) return false;
+    Fail(QStringLiteral("the line is longer than %1 characters").arg(kLongestRecord), record.line);
+    return true;
+  };
   for (;;) {
     QString field;
     if (Peek(c) && c == u'"') {
@@ -73,6 +83,7 @@ bool CsvReader::Next(CsvRecord& record) {
           break;
         }
         if (c == u'\n' || (c == u'\r' && !(Peek(next, 1) && next == u'\n'))) ++line_;
+        if (tooLong()) return false;
         field += c;
         ++pos_;
       }
@@ -81,6 +92,7 @@ bool CsvReader::Next(CsvRecord& record) {
     } else {
       while (Peek(c) && c != u',' && !IsLineEnd(c)) {
         if (c == u'"') return Fail(QStringLiteral("a quote inside a field that does not start with one"), line_);
+        if (tooLong()) return false;
         field += c;
         ++pos_;
       }

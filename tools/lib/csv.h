@@ -14,9 +14,12 @@ struct CsvRecord {
   QStringList fields;
 };
 
+// The most characters one record may hold.
+extern const qsizetype kLongestRecord;
+
 // Reads one record at a time from a device, holding no more of the file
-// than the record being read and one block, so a file of any size reads in
-// the same memory.
+// than the record being read (kLongestRecord at most) and one block, so a
+// file of any size, and any line, reads in bounded memory.
 class CsvReader {
  public:
   explicit CsvReader(QIODevice& device);

@@ -15,6 +15,7 @@
 #include "db/clinicdb.h"
 #include "db/clinicconventions.h"
 #include "db/sql.h"
+#include "platform/widgets.h"
 #include "tools/lib/csv.h"
 
 namespace {
@@ -82,6 +83,16 @@ QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& w
   return {};
 }
 
+// A byte-order mark is no text wherever a spreadsheet left it.
+QString WithoutByteOrderMarks(const QString& field) { return QString(field).remove(QChar(0xFEFF)); }
+
+// The loaded columns that no count below zero makes sense in.
+bool NeverBelowZero(const ClinicTable& table, const ClinicColumn& column) {
+  static const QSet<QString> columns{QStringLiteral("库存|数量"), QStringLiteral("药品过期表|数量"),
+                                     QStringLiteral("药品过期表|有效期")};
+  return columns.contains(table.name + QLatin1Char('|') + column.name);
+}
+
 // Checks the header against the table; returns the header's columns in
 // order, or nothing when a problem was recorded.
 std::vector<const ClinicColumn*> HeaderColumns(const ClinicTable& table, const CsvRecord& header,
@@ -90,7 +101,7 @@ std::vector<const ClinicColumn*> HeaderColumns(const ClinicTable& table, const C
   std::vector<const ClinicColumn*> columns;
   QSet<QString> named;
   for (const QString& raw : header.fields) {
-    const QString name = raw.trimmed();
+    const QString name = WithoutByteOrderMarks(raw).trimmed();
     const ClinicColumn* found = table.Find(name);
     if (!found)
       result.problems.push_back({file, header.line, name.isEmpty() ? QString::number(columns.size() + 1) : name,
@@ -196,9 +207,14 @@ class FileLoad {
     row.values.reserve(expected);
     for (qsizetype c = 0; c < expected; ++c) {
       QString why;
-      const QVariant value = FieldValue(*columns_[c], record.fields[c], why);
-      if (why.isEmpty() && keys.contains(columns_[c]->name) && record.fields[c].trimmed().isEmpty())
+      const QString field = WithoutByteOrderMarks(record.fields[c]);
+      const QVariant value = FieldValue(*columns_[c], field, why);
+      if (why.isEmpty() && HasControlCharacter(field))
+        why = QStringLiteral("holds a control character, which no box shows");
+      if (why.isEmpty() && keys.contains(columns_[c]->name) && field.trimmed().isEmpty())
         why = QStringLiteral("empty: a row of %1 needs its %2").arg(table_->name, columns_[c]->name);
+      if (why.isEmpty() && NeverBelowZero(*table_, *columns_[c]) && !value.isNull() && value.toDouble() < 0)
+        why = QStringLiteral("\"%1\" is below zero").arg(field.trimmed());
       if (!why.isEmpty()) Problem(record.line, columns_[c]->name, why);
       row.values << BoundValue(value);
     }
