@@ -145,7 +145,7 @@ void TFormsyt::BitBtn1Click() {
             DBGrid1->setFocus(Qt::OtherFocusReason);
             break;
           case SettlementResult::ShortPaid: ShowMessage(kNotEnough); break;
-          case SettlementResult::Failed: ShowMessage(kOperationFailed); break;
+          case SettlementResult::Failed: ShowMessage(PostingFailedText(ADOConnection1.db())); break;
         }
       } catch (const DbError& e) {
         ShowError(e.text());

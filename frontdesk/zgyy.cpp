@@ -213,7 +213,7 @@ void TFormzgyy::Edit1Enter() {
     serialUnused_ = true;
     Edit2->setText(QStringLiteral("0.00"));
   } catch (const DbError&) {
-    ShowMessage(kOperationFailed);
+    ShowMessage(PostingFailedText(connection_.db()));
   }
 }
 
@@ -339,7 +339,7 @@ void TFormzgyy::BitBtn3Click() {
           Editsl->setText(QStringLiteral("0"));
           break;
         case PricingResult::ShortStock: ShowMessage(kShortStock); break;
-        default: ShowMessage(kOperationFailed);
+        default: ShowMessage(PostingFailedText(connection_.db()));
       }
       openVisitLines(kLineWidths);
       showTotal();
@@ -358,7 +358,7 @@ void TFormzgyy::DBGrid1DblClick() {
   const QString code = DBGrid1->Cell(0).trimmed();
   if (code.isEmpty()) return;
   try {
-    if (RemovePricedLine(connection_.db(), visit(), code) == PricingResult::Failed) ShowMessage(kOperationFailed);
+    if (RemovePricedLine(connection_.db(), visit(), code) == PricingResult::Failed) ShowMessage(PostingFailedText(connection_.db()));
     openVisitLines(kLineWidths);
     serialUnused_ = DBGrid1->RecordCount() == 0;
     showTotal();
@@ -385,7 +385,7 @@ void TFormzgyy::BitBtn2Click() {
         serialUnused_ = true;
         openVisitLines(kLineWidths);
       } else if (made == PricingResult::Failed) {
-        ShowMessage(kOperationFailed);
+        ShowMessage(PostingFailedText(connection_.db()));
       }
     } catch (const DbError& e) {
       ShowFailure(e);

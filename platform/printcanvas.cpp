@@ -395,6 +395,13 @@ QString PrintedAmount(const QString& fieldText) {
   return FixedText(value, 2);
 }
 
+namespace {
+// A document that failed says so even when the error came without words.
+QString FailureText(const QString& error) {
+  return error.trimmed().isEmpty() ? QStringLiteral("对不起，打印失败") : error;
+}
+}  // namespace
+
 QString DrawOn(Canvas& canvas, const DrawDocument& draw) {
   SubstitutePrintFont();
   try {
@@ -402,9 +409,9 @@ QString DrawOn(Canvas& canvas, const DrawDocument& draw) {
     draw(report);
     return QString();
   } catch (const PrintError& e) {
-    return e.text();
+    return FailureText(e.text());
   } catch (const std::exception& e) {
-    return QString::fromUtf8(e.what());
+    return FailureText(QString::fromUtf8(e.what()));
   }
 }
 
@@ -499,7 +506,7 @@ PrintResult Failed(const QString& error, const QString& partFile) {
     // The name the part was reserved under goes too.
     if (partFile.endsWith(QStringLiteral(".part"))) QFile::remove(partFile.chopped(5));
   }
-  return {error, QString()};
+  return {false, FailureText(error), QString()};
 }
 }  // namespace
 
@@ -579,7 +586,7 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
   if (!pdf.isEmpty() &&
       (!WholePdfOnDisk(part) || std::rename(QFile::encodeName(part).constData(), QFile::encodeName(pdf).constData()) != 0))
     return Failed(QStringLiteral("对不起，无法写入打印文件“%1”").arg(pdf), part);
-  return {QString(), pdf};
+  return {true, QString(), pdf};
 }
 
 namespace PrintOutput {

@@ -239,7 +239,7 @@ void TFormhzxibb::BitBtn2Click() {
     const ListedVisit visit{{DBGrid1->CellValue(kSerial).toDouble(), DBGrid1->Cell(kAccount).trimmed()},
                             DBGrid1->Cell(kDay).trimmed(),
                             visitName()};
-    if (!MoveToInpatient(db, visit, CurrentUserName())) ShowMessage(kOperationFailed);
+    if (!MoveToInpatient(db, visit, CurrentUserName())) ShowMessage(PostingFailedText(db));
   }
   BitBtn1Click();
   BitBtn2->hide();
