@@ -18,6 +18,7 @@
 #include "app/pictures.h"
 #include "app/program.h"
 #include "app/qxsz.h"
+#include "db/clinicdb.h"
 #include "db/sql.h"
 #include "frontdesk/blfpb.h"
 #include "frontdesk/fwlbwh.h"
@@ -293,6 +294,14 @@ void Tzhjiemian::BuildStatusBar() {
     StatusBar1->addWidget(panels[i]);
   }
   Session::SetPanels(panels[1], panels[3]);
+  // Said once, at start: a password that anyone on the machine can read.
+  if (ClinicPasswordExposed()) {
+    auto* warning = new QLabel(QStringLiteral("注意：brimwick.ini 中有诊所数据库的密码，其他用户也能读取它；"
+                                              "请在数据文件夹中执行 chmod 600 brimwick.ini"),
+                               StatusBar1);
+    warning->setObjectName(QStringLiteral("IniWarning"));
+    StatusBar1->addPermanentWidget(warning);
+  }
 }
 
 void Tzhjiemian::SetLoginWindow(QWidget* login) { dl_ = login; }

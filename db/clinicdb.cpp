@@ -1,6 +1,7 @@
 #include "db/clinicdb.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMap>
 #include <QSqlDriver>
 #include <QRandomGenerator>
@@ -260,6 +261,23 @@ QString ClinicConnectionString() {
   // An unquoted value with commas comes back from the ini file as a list.
   if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(',')).trimmed();
   return value.toString().trimmed();
+}
+
+bool ClinicPasswordExposed() {
+  const QString path = DataDir() + QStringLiteral("brimwick.ini");
+  const QFileInfo file(path);
+  if (!file.exists() || !(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))) return false;
+  const QSettings ini(path, QSettings::IniFormat);
+  const QVariant value = ini.value(QStringLiteral("clinic/server"));
+  const QString server =
+      value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(',')) : value.toString();
+  try {
+    for (const auto& [key, password] : ParseConnectionString(server))
+      if (key == QLatin1String("password") && !password.isEmpty()) return true;
+    return false;
+  } catch (const DbError&) {
+    return server.contains(QLatin1String("password"));
+  }
 }
 
 QString ClinicDatabasePath() { return DataDir() + QStringLiteral("Varnhold.db"); }
