@@ -14,6 +14,7 @@
 
 #include "platform/datadir.h"
 #include "db/sql.h"
+#include "db/statementwatch.h"
 
 namespace {
 const QString kSqliteDriver = QStringLiteral("QSQLITE");
@@ -64,11 +65,12 @@ const QMap<QString, QString> kServerTimeouts = {
     {QStringLiteral("idle_in_transaction_session_timeout"), QStringLiteral("120s")},
     {QStringLiteral("client_min_messages"), QStringLiteral("warning")},
 };
+const QString kAloneStatementTimeout = QStringLiteral("600s");
 // A posting that runs alone (the day close) holds whole tables, then works
 // through a day's rows: once it has them it may wait and run longer.
 const QList<QPair<QString, QString>> kAloneTimeouts = {
     {QStringLiteral("lock_timeout"), QStringLiteral("30s")},
-    {QStringLiteral("statement_timeout"), QStringLiteral("600s")},
+    {QStringLiteral("statement_timeout"), kAloneStatementTimeout},
 };
 // The keys the connection string named itself, kept on the driver.
 const char* const kNamedSettings = "brimwickNamedSettings";
@@ -345,6 +347,7 @@ Connection OpenPostgres(const QString& connectionString) {
   for (auto it = client.cbegin(); it != client.cend(); ++it) options << it.key() + QLatin1Char('=') + QuotedOption(it.value());
   db.setConnectOptions(options.join(QLatin1Char(';')));
   db.driver()->setProperty(kNamedSettings, named);
+  StatementWatch::SetStatementLimit(db, server.value(QStringLiteral("statement_timeout")));
   if (!db.open()) throw DbError(db.lastError());
   return connection;
 }
@@ -448,7 +451,11 @@ void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
   for (int attempt = 0;; ++attempt) {
     BeginWrite(db);
     QSqlQuery query(db);
-    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && RunAll(query, AloneTimeouts(db))) return;
+    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && RunAll(query, AloneTimeouts(db))) {
+      if (!db.driver()->property(kNamedSettings).toStringList().contains(QStringLiteral("statement_timeout")))
+        StatementWatch::SetTransactionLimit(db, kAloneStatementTimeout);
+      return;
+    }
     const QSqlError error = query.lastError();
     RollbackWrite(db);
     if (error.nativeErrorCode() != kPostgresLockNotAvailable || waited.elapsed() > kAloneWaitMs)
@@ -464,12 +471,14 @@ void CommitWrite(const QSqlDatabase& db) {
   if (IsPostgres(db)) ExecDirect(db, QStringLiteral("select 1"));
   ExecDirect(db, QStringLiteral("commit"));
   SetInWriteTransaction(db, false);
+  StatementWatch::SetTransactionLimit(db, QString());
 }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {
   QSqlQuery query(db);
   const bool undone = query.exec(QStringLiteral("rollback"));
   SetInWriteTransaction(db, false);
+  StatementWatch::SetTransactionLimit(db, QString());
   // A connection that broke under the posting took the transaction with it
   // on the server; the window's next step needs it working again.
   if (!undone && IsPostgres(db) && ClassifyStoreError(query.lastError()) == StoreFailure::LostConnection) {

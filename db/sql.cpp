@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <cmath>
 
+#include "db/statementwatch.h"
 #include "platform/grid.h"
 
 namespace {
@@ -46,8 +47,9 @@ const char* const kInWriteTransaction = "brimwickInWriteTransaction";
 bool IsServer(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QPSQL"); }
 
 // Runs the statement on a fresh query; false with the query's error.
-bool Run(QSqlQuery& query, const QString& sql, const QVariantList& values) {
+bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
   query.setForwardOnly(true);
+  const StatementWatch watch(db);
   // PostgreSQL refuses to prepare table definitions and transaction
   // statements, so a statement without values runs as it stands.
   if (values.isEmpty()) return query.exec(sql);
@@ -83,7 +85,7 @@ void ReopenConnection(const QSqlDatabase& db) {
 
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
   QSqlQuery query(db);
-  if (Run(query, sql, values)) return query;
+  if (Run(db, query, sql, values)) return query;
   const QSqlError error = query.lastError();
   // Inside a write transaction the connection stays broken, so that no
   // later statement of the posting runs outside it: the rollback reopens it.
@@ -95,7 +97,7 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& v
   ReopenConnection(db);
   if (!OnlyReads(sql)) throw DbError(error);
   QSqlQuery retried(db);
-  if (!Run(retried, sql, values)) throw DbError(retried.lastError());
+  if (!Run(db, retried, sql, values)) throw DbError(retried.lastError());
   return retried;
 }
 

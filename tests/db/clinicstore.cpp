@@ -2,6 +2,8 @@
 // computed columns, the positional copies the desks rely on, date windows,
 // and values that are only ever text.
 #include <QElapsedTimer>
+#include <QScopeGuard>
+#include <csignal>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -318,6 +320,18 @@ class ClinicStoreTest : public QObject {
     QCOMPARE(ScalarText(reading.db(), stock), QString("5"));
     QVERIFY(TransactionPosting(posting.db(), [&] { Exec(posting.db(), take, {"A"}); }));
     QCOMPARE(ScalarText(reading.db(), stock), QString("4"));
+
+    // A frozen server process answers nothing, yet its machine acknowledges
+    // every packet: the statement is cut a little past its time-out and
+    // the read runs again on a fresh connection.
+    qputenv("BRIMWICK_CLINIC_SERVER", (server.ConnectionString() + " statement_timeout=1s").toUtf8());
+    Connection frozen = OpenClinicDatabase();
+    const pid_t backend = ScalarText(frozen.db(), "select pg_backend_pid()").toInt();
+    QVERIFY(::kill(backend, SIGSTOP) == 0);
+    const auto thaw = qScopeGuard([backend] { ::kill(backend, SIGCONT); });
+    waited.restart();
+    QCOMPARE(ScalarText(frozen.db(), stock), QString("4"));
+    qInfo("a frozen server is given up after %lld ms", waited.elapsed());
   }
 
   // A listener that takes the connection and never answers is given up
