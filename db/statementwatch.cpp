@@ -43,7 +43,9 @@ class Watchdog {
     std::lock_guard lock(mutex_);
     const long long id = ++next_;
     watched_[id] = {socket, deadline};
-    wake_.notify_one();
+    // The thread needs waking only for a deadline before the one it sleeps
+    // until: a statement costs a lock and no thread switch.
+    if (deadline < sleepsUntil_) wake_.notify_one();
     return id;
   }
 
@@ -64,6 +66,7 @@ class Watchdog {
     std::unique_lock lock(mutex_);
     for (;;) {
       if (watched_.empty()) {
+        sleepsUntil_ = Clock::time_point::max();
         wake_.wait(lock);
         continue;
       }
@@ -71,7 +74,8 @@ class Watchdog {
       for (auto it = watched_.begin(); it != watched_.end(); ++it)
         if (it->second.deadline < earliest->second.deadline) earliest = it;
       if (Clock::now() < earliest->second.deadline) {
-        wake_.wait_until(lock, earliest->second.deadline);
+        sleepsUntil_ = earliest->second.deadline;
+        wake_.wait_until(lock, sleepsUntil_);
         continue;
       }
       ::shutdown(earliest->second.socket, SHUT_RDWR);
@@ -83,6 +87,7 @@ class Watchdog {
   std::condition_variable wake_;
   std::map<long long, Watched> watched_;
   long long next_ = 0;
+  Clock::time_point sleepsUntil_ = Clock::time_point::max();
 };
 
 int ServerSocket(const QSqlDatabase& db) {
