@@ -60,7 +60,7 @@ QString StoreFailureSentence(StoreFailure kind) {
           "与诊所数据库服务器的连接已断开，这一步没有完成，没有写入任何数据。服务器恢复后直接重试即可，不必关闭窗口。");
     case StoreFailure::TimedOut:
       return QStringLiteral(
-          "等待诊所数据库超时：其他电脑正在使用同一数据，或服务器没有应答。这一步已撤销，没有写入任何数据，请稍后重试。");
+          "等待数据库超时：其他电脑或窗口正在使用同一数据，或服务器没有应答。这一步已撤销，没有写入任何数据，请稍后重试。");
     case StoreFailure::Other:
       break;
   }

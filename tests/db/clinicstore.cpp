@@ -365,7 +365,7 @@ class ClinicStoreTest : public QObject {
     }));
     qInfo("a held lock is said after %lld ms", waited.elapsed());
     const QString said = PostingFailedText(desk.db());
-    QVERIFY2(said.contains("等待诊所数据库超时"), qPrintable(said));
+    QVERIFY2(said.contains("等待数据库超时"), qPrintable(said));
     RollbackWrite(holder.db());
     QCOMPARE(TableRows(desk.db(), "库存"), QStringList{"A|5"});
   }
