@@ -21,6 +21,7 @@
 #include "app/pictures.h"
 #include "app/program.h"
 #include "app/qxsz.h"
+#include "db/clinicdb.h"
 #include "db/sql.h"
 #include "frontdesk/blfpb.h"
 #include "frontdesk/fwlbwh.h"
@@ -319,6 +320,15 @@ void Tzhjiemian::BuildStatusBar() {
       fade->start();
     });
   });
+
+  // Said once, at start: a password that anyone on the machine can read.
+  if (ClinicPasswordExposed()) {
+    auto* warning = new QLabel(QStringLiteral("注意：brimwick.ini 中有诊所数据库的密码，其他用户也能读取它；"
+                                              "请在数据文件夹中执行 chmod 600 brimwick.ini"),
+                               StatusBar1);
+    warning->setObjectName(QStringLiteral("IniWarning"));
+    StatusBar1->addPermanentWidget(warning);
+  }
 }
 
 void Tzhjiemian::SetLoginWindow(QWidget* login) { dl_ = login; }

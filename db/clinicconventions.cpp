@@ -1,5 +1,6 @@
 #include "db/clinicconventions.h"
 
+#include <QSqlDriver>
 #include <stdexcept>
 
 #include "db/clinicdb.h"
@@ -57,11 +58,34 @@ bool TransactionPosting(const QSqlDatabase& db, const std::function<void()>& wor
   return TransactionPosting(db, QStringList(), work, failure);
 }
 
+namespace {
+const char* const kPostingFailure = "brimwickPostingFailure";
+
+// Remembers on the connection why the posting failed, when the clerk can
+// do something about it: wait for the server, or for the other desk.
+void NotePostingFailure(const QSqlDatabase& db, const DbError* error) {
+  QSqlDriver* driver = db.driver();
+  if (!driver) return;
+  const bool told = error && error->kind() != StoreFailure::Other;
+  driver->setProperty(kPostingFailure, told ? error->text() : QString());
+}
+}  // namespace
+
+QString PostingFailedText(const QSqlDatabase& db) {
+  QSqlDriver* driver = db.driver();
+  const QString reason = driver ? driver->property(kPostingFailure).toString() : QString();
+  if (driver) driver->setProperty(kPostingFailure, QString());
+  if (reason.isEmpty()) return kOperationFailed;
+  return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + reason;
+}
+
 bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, const std::function<void()>& work,
                         QString* failure) {
+  NotePostingFailure(db, nullptr);
   try {
     BeginWriteAlone(db, aloneOn);
   } catch (const DbError& error) {
+    NotePostingFailure(db, &error);
     if (failure) *failure = error.text();
     return false;
   }
@@ -73,6 +97,7 @@ bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, cons
     CommitWrite(db);
     return true;
   } catch (const DbError& error) {
+    NotePostingFailure(db, &error);
     if (failure) *failure = error.text();
   } catch (const std::exception& error) {
     if (failure) *failure = QString::fromStdString(error.what());

@@ -83,3 +83,7 @@ bool TransactionPosting(const QSqlDatabase& db, const std::function<void()>& wor
 // tables named until it commits (BeginWriteAlone).
 bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, const std::function<void()>& work,
                         QString* failure = nullptr);
+// What a window shows after a posting on db failed: kOperationFailed, and
+// when a lost connection or a time-out ended the last posting, below it
+// what happened (rolled back, nothing written, try again). Said once.
+QString PostingFailedText(const QSqlDatabase& db);

@@ -1,6 +1,9 @@
 #include "db/clinicdb.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMap>
+#include <QSqlDriver>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
@@ -11,6 +14,7 @@
 
 #include "platform/datadir.h"
 #include "db/sql.h"
+#include "db/statementwatch.h"
 
 namespace {
 const QString kSqliteDriver = QStringLiteral("QSQLITE");
@@ -29,10 +33,47 @@ const QString kPostgresSchemaLock = QStringLiteral("select pg_advisory_xact_lock
 // How long a transaction that runs alone waits for its tables at a time,
 // and in all (as long as SQLite's busy time-out).
 const QString kPostgresShortLockWait = QStringLiteral("set local lock_timeout = '200ms'");
-const QString kPostgresLockWaitAsUsual = QStringLiteral("set local lock_timeout = 0");
 const QString kPostgresLockNotAvailable = QStringLiteral("55P03");
 const qint64 kAloneWaitMs = 30000;
 const QString kPostgresNameLock = kPostgresSchemaLock;
+// SQLite has one write lock for the whole file: a desk waits this long
+// for it, a posting that runs alone (the day close) longer.
+const int kSqliteDeskWaitMs = 10000;
+const QString kSqliteDeskWait = QStringLiteral("pragma busy_timeout = %1").arg(kSqliteDeskWaitMs);
+const QString kSqliteAloneWait = QStringLiteral("pragma busy_timeout = 30000");
+
+// How long a server connection waits before it says so, unless the
+// connection string names its own value. Connecting: a server that accepts
+// and never answers, or an address where nothing listens. Keep-alive and
+// unacknowledged data: a server or network that went away under an open
+// connection.
+const QMap<QString, QString> kClientTimeouts = {
+    {QStringLiteral("connect_timeout"), QStringLiteral("5")},
+    {QStringLiteral("keepalives"), QStringLiteral("1")},
+    {QStringLiteral("keepalives_idle"), QStringLiteral("10")},
+    {QStringLiteral("keepalives_interval"), QStringLiteral("3")},
+    {QStringLiteral("keepalives_count"), QStringLiteral("3")},
+    {QStringLiteral("tcp_user_timeout"), QStringLiteral("15000")},
+};
+// The server's own limits: a desk waits a few seconds for a row another
+// desk holds, no statement runs past two minutes, and a transaction left
+// open by a desk that died frees its locks. The server's notices ("does
+// not exist, skipping") are not errors.
+const QMap<QString, QString> kServerTimeouts = {
+    {QStringLiteral("lock_timeout"), QStringLiteral("5s")},
+    {QStringLiteral("statement_timeout"), QStringLiteral("120s")},
+    {QStringLiteral("idle_in_transaction_session_timeout"), QStringLiteral("120s")},
+    {QStringLiteral("client_min_messages"), QStringLiteral("warning")},
+};
+const QString kAloneStatementTimeout = QStringLiteral("600s");
+// A posting that runs alone (the day close) holds whole tables, then works
+// through a day's rows: once it has them it may wait and run longer.
+const QList<QPair<QString, QString>> kAloneTimeouts = {
+    {QStringLiteral("lock_timeout"), QStringLiteral("30s")},
+    {QStringLiteral("statement_timeout"), kAloneStatementTimeout},
+};
+// The keys the connection string named itself, kept on the driver.
+const char* const kNamedSettings = "brimwickNamedSettings";
 
 // libpq's key=value form: pairs apart by blanks, blanks allowed around '=',
 // a value in single quotes may hold blanks, \' and \\. A later key wins.
@@ -186,13 +227,14 @@ Connection OpenSqlite() {
   Connection connection(UniqueConnectionName(QStringLiteral("clinic")));
   QSqlDatabase db = QSqlDatabase::addDatabase(kSqliteDriver, connection.name());
   db.setDatabaseName(ClinicDatabasePath());
-  db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
-  if (!db.open()) throw DbError(db.lastError().text());
+  db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteDeskWaitMs));
+  if (!db.open()) throw DbError(db.lastError());
   // Desks opening a new file at once meet at its first lock: the time-out
   // must hold before anything reads, and the switch to WAL, which SQLite
   // refuses at once while another connection starts the same file instead
-  // of waiting, is tried again until the time-out.
-  Exec(db, QStringLiteral("pragma busy_timeout = 30000"));
+  // of waiting, is tried again until the time-out. Any other refusal (a
+  // folder that cannot be written) is final at once.
+  Exec(db, kSqliteDeskWait);
   QElapsedTimer waited;
   waited.start();
   for (;;) {
@@ -200,8 +242,8 @@ Connection OpenSqlite() {
       if (ScalarText(db, QStringLiteral("pragma journal_mode")) != QLatin1String("wal"))
         Exec(db, QStringLiteral("pragma journal_mode = wal"));
       break;
-    } catch (const DbError&) {
-      if (waited.elapsed() > 30000) throw;
+    } catch (const DbError& e) {
+      if (e.kind() != StoreFailure::TimedOut || waited.elapsed() > kSqliteDeskWaitMs) throw;
       QThread::msleep(10);
     }
   }
@@ -221,6 +263,23 @@ QString ClinicConnectionString() {
   // An unquoted value with commas comes back from the ini file as a list.
   if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(',')).trimmed();
   return value.toString().trimmed();
+}
+
+bool ClinicPasswordExposed() {
+  const QString path = DataDir() + QStringLiteral("brimwick.ini");
+  const QFileInfo file(path);
+  if (!file.exists() || !(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))) return false;
+  const QSettings ini(path, QSettings::IniFormat);
+  const QVariant value = ini.value(QStringLiteral("clinic/server"));
+  const QString server =
+      value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(',')) : value.toString();
+  try {
+    for (const auto& [key, password] : ParseConnectionString(server))
+      if (key == QLatin1String("password") && !password.isEmpty()) return true;
+    return false;
+  } catch (const DbError&) {
+    return server.contains(QLatin1String("password"));
+  }
 }
 
 QString ClinicDatabasePath() { return DataDir() + QStringLiteral("Varnhold.db"); }
@@ -256,7 +315,9 @@ Connection OpenPostgres(const QString& connectionString) {
   const auto pairs = ParseConnectionString(connectionString);
   Connection connection(UniqueConnectionName(QStringLiteral("clinic")));
   QSqlDatabase db = QSqlDatabase::addDatabase(kPostgresDriver, connection.name());
-  QStringList options;
+  QMap<QString, QString> client = kClientTimeouts;
+  QMap<QString, QString> server = kServerTimeouts;
+  QStringList named, ownOptions;
   for (const auto& [key, value] : pairs) {
     if (key == QLatin1String("host"))
       db.setHostName(value);
@@ -268,13 +329,26 @@ Connection OpenPostgres(const QString& connectionString) {
       db.setUserName(value);
     else if (key == QLatin1String("password"))
       db.setPassword(value);
+    else if (key == QLatin1String("options"))
+      ownOptions << value;
+    else if (server.contains(key))
+      server[key] = value;
     else
-      options << key + QLatin1Char('=') + QuotedOption(value);
+      client[key] = value;
+    named << key;
   }
+  // The server's settings travel with every opening (a reopened connection
+  // keeps them); options written in the connection string come last and win.
+  QStringList settings;
+  for (auto it = server.cbegin(); it != server.cend(); ++it)
+    settings << QStringLiteral("-c %1=%2").arg(it.key(), it.value());
+  settings << ownOptions;
+  QStringList options{QStringLiteral("options=") + QuotedOption(settings.join(QLatin1Char(' ')))};
+  for (auto it = client.cbegin(); it != client.cend(); ++it) options << it.key() + QLatin1Char('=') + QuotedOption(it.value());
   db.setConnectOptions(options.join(QLatin1Char(';')));
-  if (!db.open()) throw DbError(db.lastError().text());
-  // The server's notices ("does not exist, skipping") are not errors.
-  ExecDirect(db, QStringLiteral("set client_min_messages = warning"));
+  db.driver()->setProperty(kNamedSettings, named);
+  StatementWatch::SetStatementLimit(db, server.value(QStringLiteral("statement_timeout")));
+  if (!db.open()) throw DbError(db.lastError());
   return connection;
 }
 
@@ -329,10 +403,41 @@ void BeginWrite(const QSqlDatabase& db) {
   // SQLite's plain begin takes the write lock only at the first write, and
   // a second desk then fails there instead of waiting.
   ExecDirect(db, IsPostgres(db) ? QStringLiteral("begin") : QStringLiteral("begin immediate"));
+  SetInWriteTransaction(db, true);
 }
 
+namespace {
+// The longer limits of a posting that runs alone, for this transaction,
+// except those the connection string set itself.
+QStringList AloneTimeouts(const QSqlDatabase& db) {
+  const QStringList named = db.driver()->property(kNamedSettings).toStringList();
+  QStringList sets;
+  for (const auto& [key, value] : kAloneTimeouts)
+    sets << (named.contains(key) ? QStringLiteral("set local %1 = default").arg(key)
+                                 : QStringLiteral("set local %1 = '%2'").arg(key, value));
+  return sets;
+}
+
+bool RunAll(QSqlQuery& query, const QStringList& statements) {
+  for (const QString& statement : statements)
+    if (!query.exec(statement)) return false;
+  return true;
+}
+}  // namespace
+
 void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
-  if (!IsPostgres(db) || tables.isEmpty()) return BeginWrite(db);
+  if (tables.isEmpty()) return BeginWrite(db);
+  if (!IsPostgres(db)) {
+    ExecDirect(db, kSqliteAloneWait);
+    try {
+      BeginWrite(db);
+    } catch (const DbError&) {
+      ExecDirect(db, kSqliteDeskWait);
+      throw;
+    }
+    ExecDirect(db, kSqliteDeskWait);
+    return;
+  }
   QStringList names;
   for (const QString& table : tables) names << QuotedName(table);
   const QString lock = QStringLiteral("lock table %1 in share row exclusive mode").arg(names.join(QStringLiteral(", ")));
@@ -346,11 +451,15 @@ void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
   for (int attempt = 0;; ++attempt) {
     BeginWrite(db);
     QSqlQuery query(db);
-    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && query.exec(kPostgresLockWaitAsUsual)) return;
+    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && RunAll(query, AloneTimeouts(db))) {
+      if (!db.driver()->property(kNamedSettings).toStringList().contains(QStringLiteral("statement_timeout")))
+        StatementWatch::SetTransactionLimit(db, kAloneStatementTimeout);
+      return;
+    }
     const QSqlError error = query.lastError();
     RollbackWrite(db);
     if (error.nativeErrorCode() != kPostgresLockNotAvailable || waited.elapsed() > kAloneWaitMs)
-      throw DbError(error.text());
+      throw DbError(error);
     QThread::msleep(QRandomGenerator::global()->bounded(5, 25 + std::min(attempt, 20) * 5));
   }
 }
@@ -361,11 +470,25 @@ void CommitWrite(const QSqlDatabase& db) {
   // without a word. Asking the server anything first brings the abort out.
   if (IsPostgres(db)) ExecDirect(db, QStringLiteral("select 1"));
   ExecDirect(db, QStringLiteral("commit"));
+  SetInWriteTransaction(db, false);
+  StatementWatch::SetTransactionLimit(db, QString());
 }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {
   QSqlQuery query(db);
-  query.exec(QStringLiteral("rollback"));
+  const bool undone = query.exec(QStringLiteral("rollback"));
+  SetInWriteTransaction(db, false);
+  StatementWatch::SetTransactionLimit(db, QString());
+  // A connection that broke under the posting took the transaction with it
+  // on the server; the window's next step needs it working again.
+  if (!undone && IsPostgres(db) && ClassifyStoreError(query.lastError()) == StoreFailure::LostConnection) {
+    query = QSqlQuery();
+    try {
+      ReopenConnection(db);
+    } catch (const DbError&) {
+      // Still unreachable: the next statement tries again and says so.
+    }
+  }
 }
 
 QString RowLockClause(const QSqlDatabase& db) { return IsPostgres(db) ? QStringLiteral(" for update") : QString(); }

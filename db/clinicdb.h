@@ -16,6 +16,9 @@
 // BRIMWICK_CLINIC_SERVER, when set (even empty), wins over the key
 // clinic/server of brimwick.ini in the data folder.
 QString ClinicConnectionString();
+// True when brimwick.ini in the data folder holds the clinic server's
+// password and other users of the machine may read the file.
+bool ClinicPasswordExposed();
 // Path of the SQLite file used when no server is named.
 QString ClinicDatabasePath();
 

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <cmath>
 
+#include "db/statementwatch.h"
 #include "platform/grid.h"
 
 namespace {
@@ -40,19 +41,64 @@ bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String(
 
 QVariant BoundValue(const QVariant& value) { return AsBound(value); }
 
-QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-  QSqlQuery query(db);
+namespace {
+const char* const kInWriteTransaction = "brimwickInWriteTransaction";
+
+bool IsServer(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QPSQL"); }
+
+// Runs the statement on a fresh query; false with the query's error.
+bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
   query.setForwardOnly(true);
+  const StatementWatch watch(db);
   // PostgreSQL refuses to prepare table definitions and transaction
   // statements, so a statement without values runs as it stands.
-  if (values.isEmpty()) {
-    if (!query.exec(sql)) throw DbError(query.lastError().text());
-    return query;
-  }
-  if (!query.prepare(sql)) throw DbError(query.lastError().text());
+  if (values.isEmpty()) return query.exec(sql);
+  if (!query.prepare(sql)) return false;
   for (const QVariant& v : values) query.addBindValue(AsBound(v));
-  if (!query.exec()) throw DbError(query.lastError().text());
-  return query;
+  return query.exec();
+}
+
+// A statement that changes nothing, so running it a second time after the
+// connection broke cannot write anything twice.
+bool OnlyReads(const QString& sql) {
+  const QString start = sql.trimmed().left(8).toLower();
+  return start.startsWith(QLatin1String("select")) || start.startsWith(QLatin1String("with")) ||
+         start.startsWith(QLatin1String("begin"));
+}
+}  // namespace
+
+void SetInWriteTransaction(const QSqlDatabase& db, bool holding) {
+  if (QSqlDriver* driver = db.driver()) driver->setProperty(kInWriteTransaction, holding);
+}
+
+bool InWriteTransaction(const QSqlDatabase& db) {
+  const QSqlDriver* driver = db.driver();
+  return driver && driver->property(kInWriteTransaction).toBool();
+}
+
+void ReopenConnection(const QSqlDatabase& db) {
+  QSqlDatabase connection = db;
+  SetInWriteTransaction(connection, false);
+  connection.close();
+  if (!connection.open()) throw DbError(connection.lastError());
+}
+
+QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  QSqlQuery query(db);
+  if (Run(db, query, sql, values)) return query;
+  const QSqlError error = query.lastError();
+  // Inside a write transaction the connection stays broken, so that no
+  // later statement of the posting runs outside it: the rollback reopens it.
+  if (!IsServer(db) || InWriteTransaction(db) || ClassifyStoreError(error) != StoreFailure::LostConnection)
+    throw DbError(error);
+  // The server went away and may be back: every later step of this window
+  // needs a working connection, whatever becomes of this one.
+  query = QSqlQuery();
+  ReopenConnection(db);
+  if (!OnlyReads(sql)) throw DbError(error);
+  QSqlQuery retried(db);
+  if (!Run(db, retried, sql, values)) throw DbError(retried.lastError());
+  return retried;
 }
 
 QString ScalarText(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
@@ -67,7 +113,7 @@ int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& va
 
 void InTransaction(QSqlDatabase& db, const std::function<void()>& work) {
   if (!IsSqlite(db)) {
-    if (!db.transaction()) throw DbError(db.lastError().text());
+    if (!db.transaction()) throw DbError(db.lastError());
   } else {
     // Every shop write reads first: a plain begin would take the write lock
     // only at the first write, and a second program that read in between
@@ -91,16 +137,16 @@ void InTransaction(QSqlDatabase& db, const std::function<void()>& work) {
   if (IsSqlite(db)) {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("commit"))) {
-      const QString text = query.lastError().text();
+      const QSqlError error = query.lastError();
       rollback();
-      throw DbError(text);
+      throw DbError(error);
     }
     return;
   }
   if (!db.commit()) {
-    const QString text = db.lastError().text();
+    const QSqlError error = db.lastError();
     db.rollback();
-    throw DbError(text);
+    throw DbError(error);
   }
 }
 

@@ -7,17 +7,34 @@
 #include <QVariantList>
 #include <stdexcept>
 
+#include "db/storeerror.h"
+
+// A failure is the exception itself, never an empty text: a text the
+// engine left empty (a dropped connection) is replaced by a sentence that
+// says so.
 class DbError : public std::runtime_error {
  public:
-  explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+  explicit DbError(const QString& text) : DbError(StoreErrorText(text), Kind(text)) {}
+  // The engine's error, said in the clinic's words (StoreErrorText).
+  explicit DbError(const QSqlError& error) : DbError(StoreErrorText(error), ClassifyStoreError(error)) {}
   const QString& text() const { return text_; }
+  StoreFailure kind() const { return kind_; }
 
  private:
+  DbError(const QString& text, StoreFailure kind)
+      : std::runtime_error(text.toStdString()), text_(text), kind_(kind) {}
+  static StoreFailure Kind(const QString& text) {
+    return text.trimmed().isEmpty() ? StoreFailure::LostConnection : StoreFailure::Other;
+  }
   QString text_;
+  StoreFailure kind_;
 };
 
 // Prepares and runs a statement with its values bound in order; throws
-// DbError on failure. The query reads forward only.
+// DbError on failure. The query reads forward only. On a server, a
+// connection found broken is opened again at once, so that the window's
+// next step works; a read outside a write transaction then runs once more,
+// anything else fails (it may or may not have reached the server).
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 // What a value is bound as: a date or date-time becomes its day's
 // yyyy-MM-dd text (the stores keep whole days only), a double its figure
@@ -34,6 +51,16 @@ int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& va
 // back and rethrows when it throws. On SQLite the transaction holds the
 // write lock from its start, waiting up to the busy time-out for it.
 void InTransaction(QSqlDatabase& db, const std::function<void()>& work);
+
+// Marks a connection as holding a write transaction of its own making (a
+// broken connection is then never reopened under it: the server has
+// rolled the transaction back, and the posting must fail whole).
+void SetInWriteTransaction(const QSqlDatabase& db, bool holding);
+bool InWriteTransaction(const QSqlDatabase& db);
+// Closes a server connection that broke and opens it again (its private
+// scratch tables are gone); throws DbError when the server cannot be
+// reached.
+void ReopenConnection(const QSqlDatabase& db);
 
 // A name for a window's own connection, unique in the program.
 QString UniqueConnectionName(const QString& prefix);

@@ -157,7 +157,7 @@ void Tfwlbwh::BitBtn1Click() {
       case ListChange::Done: break;
       case ListChange::Incomplete: return ShowMessage(kIncomplete);
       case ListChange::Duplicate: return ShowMessage(kDuplicateEntry);
-      case ListChange::Failed: return ShowMessage(kOperationFailed);
+      case ListChange::Failed: return ShowMessage(PostingFailedText(connection_.db()));
     }
     openServices();
   } catch (const DbError& e) {
@@ -185,7 +185,7 @@ void Tfwlbwh::DBGrid1DblClick() {
   const QString item = DBGrid1->Model()->Value(row, kNameColumn).toString();
   try {
     if (AskYesNo(kDeleteQuestion, kDeleteTitle) && DeleteServiceItem(connection_.db(), item) == ListChange::Failed)
-      ShowMessage(kOperationFailed);
+      ShowMessage(PostingFailedText(connection_.db()));
     openServices();
   } catch (const DbError& e) {
     ShowError(e.text());
@@ -200,7 +200,7 @@ void Tfwlbwh::addEntry(ReferenceList list) {
       case ListChange::Incomplete: return ShowMessage(kIncomplete);
       case ListChange::Duplicate:
         return ShowMessage(list == ReferenceList::Units ? kDuplicateUnit : kDuplicateEntry);
-      case ListChange::Failed: return ShowMessage(kOperationFailed);
+      case ListChange::Failed: return ShowMessage(PostingFailedText(connection_.db()));
     }
     openList(list);
     setListWidth(list);

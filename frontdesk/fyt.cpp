@@ -92,7 +92,7 @@ void TFormfyt::DBGrid1DblClick() {
   try {
     const VisitKey key = VisitKey::FromText(DBGrid1->Cell(kSerial), DBGrid1->Cell(kAccount));
     if (DispenseVisit(ADOConnection1.db(), key, CurrentUserName()) != DispensingResult::Dispensed)
-      ShowMessage(kOperationFailed);
+      ShowMessage(PostingFailedText(ADOConnection1.db()));
     // Either way the lines grid empties: the pricing window's line query
     // for serial 0, which matches no line.
     QSqlQuery none = Exec(ADOConnection1.db(), kSelectPricedLines, VisitKey{0, key.account}.Values());

@@ -362,7 +362,7 @@ void TFormhzty::BitBtn1Click() {
         break;
       case ReturnOutcome::BadQuantity: ShowMessage(kBadQuantity); break;
       case ReturnOutcome::BadShelfLife: ShowMessage(kBadShelfLife); break;
-      case ReturnOutcome::Failed: ShowMessage(kOperationFailed); break;
+      case ReturnOutcome::Failed: ShowMessage(PostingFailedText(connection_.db())); break;
     }
     loadLines(kServiceWidths);
     loadStaged(false);
@@ -378,14 +378,14 @@ void TFormhzty::BitBtn3Click() {
   const QVariant rowId = DBGrid4->CellValue(kServiceRowId);
   if (DBGrid4->Cell(kServiceSerial).trimmed().isEmpty() || !rowId.isValid() ||
       Edit6->text().trimmed() == kZeroMoney) {
-    ShowMessage(kOperationFailed);
+    ShowMessage(PostingFailedText(connection_.db()));
   } else {
     switch (RefundServiceLine(connection_.db(), rowId.toLongLong(), Edit6->text(), Clock::today(),
                               CurrentUserName())) {
       case RefundOutcome::Whole:
       case RefundOutcome::Part: break;
       case RefundOutcome::BadAmount:
-      case RefundOutcome::Failed: ShowMessage(kOperationFailed); break;
+      case RefundOutcome::Failed: ShowMessage(PostingFailedText(connection_.db())); break;
     }
     Edit6->setText(kZeroMoney);
     Edit6->setReadOnly(true);
@@ -410,7 +410,7 @@ void TFormhzty::BitBtn2Click() {
   if (!AskYesNo(kPrintedQuestion, kPrintedTitle)) return;
   BitBtn1->show();
   if (!visitChosen_ || !CommitPatientReturn(connection_.db(), visit_, CurrentUserName(), Clock::today())) {
-    ShowMessage(kOperationFailed);
+    ShowMessage(PostingFailedText(connection_.db()));
   } else {
     Edit1->clear();
     Edit1->hide();

@@ -150,7 +150,7 @@ void TFormsyt::BitBtn1Click() {
             showDayIncome();
             break;
           case SettlementResult::ShortPaid: ShowMessage(kNotEnough); break;
-          case SettlementResult::Failed: ShowMessage(kOperationFailed); break;
+          case SettlementResult::Failed: ShowMessage(PostingFailedText(ADOConnection1.db())); break;
         }
       } catch (const DbError& e) {
         ShowError(e.text());

@@ -160,7 +160,7 @@ void TFormypbs::BitBtn1Click() {
         case StagingOutcome::Staged: break;
         case StagingOutcome::BadQuantity: ShowMessage(kNoQuantity); break;
         case StagingOutcome::ShortStock: ShowMessage(kShortStock); break;
-        case StagingOutcome::Failed: ShowMessage(kOperationFailed); break;
+        case StagingOutcome::Failed: ShowMessage(PostingFailedText(connection_.db())); break;
       }
       Editfksl->setText(QStringLiteral("0"));
       loadReceipts(ReceiptList::WithBatch);
@@ -173,7 +173,7 @@ void TFormypbs::BitBtn1Click() {
 }
 
 void TFormypbs::BitBtn5Click() {
-  if (StagingConfirm(connection_.db(), Correction::WriteOff, CurrentAccount()) < 0) ShowMessage(kOperationFailed);
+  if (StagingConfirm(connection_.db(), Correction::WriteOff, CurrentAccount()) < 0) ShowMessage(PostingFailedText(connection_.db()));
   try {
     loadStaged(true);
   } catch (const DbError& e) {

@@ -170,7 +170,7 @@ void TFormypfk::BitBtn1Click() {
         case StagingOutcome::Staged: break;
         case StagingOutcome::BadQuantity: ShowMessage(kNoQuantity); break;
         case StagingOutcome::ShortStock: ShowMessage(kShortStock); break;
-        case StagingOutcome::Failed: ShowMessage(kOperationFailed); break;
+        case StagingOutcome::Failed: ShowMessage(PostingFailedText(connection_.db())); break;
       }
       // Staged or refused, the quantity box starts again from nothing.
       Editfksl->setText(QStringLiteral("0"));
@@ -185,7 +185,7 @@ void TFormypfk::BitBtn1Click() {
 
 void TFormypfk::BitBtn2Click() {
   if (StagingConfirm(connection_.db(), Correction::SupplierReturn, CurrentAccount()) < 0)
-    ShowMessage(kOperationFailed);
+    ShowMessage(PostingFailedText(connection_.db()));
   try {
     loadStaged(true);
     loadReceiptsWithBatch();

@@ -201,7 +201,7 @@ bool TFormzgyy::holdVisitKey() {
       const QString account = CurrentAccount();
       key_ = {double(NextVisitSerial(connection_.db(), account)), account};
     } catch (const DbError&) {
-      ShowMessage(kOperationFailed);
+      ShowMessage(PostingFailedText(connection_.db()));
       return false;
     }
   }
@@ -334,7 +334,7 @@ void TFormzgyy::BitBtn3Click() {
           ShowMessage(kVisitTaken);
           dropVisitKey();
           break;
-        default: ShowMessage(kOperationFailed);
+        default: ShowMessage(PostingFailedText(connection_.db()));
       }
       openVisitLines(kLineWidths);
       showTotal();
@@ -361,7 +361,7 @@ void TFormzgyy::DBGrid1DblClick() {
         ShowMessage(kVisitTaken);
         dropVisitKey();
         break;
-      default: ShowMessage(kOperationFailed);
+      default: ShowMessage(PostingFailedText(connection_.db()));
     }
     openVisitLines(kLineWidths);
     serialUnused_ = DBGrid1->RecordCount() == 0;
@@ -388,7 +388,7 @@ void TFormzgyy::BitBtn2Click() {
         dropVisitKey();
         openVisitLines(kLineWidths);
       } else if (made == PricingResult::Failed) {
-        ShowMessage(kOperationFailed);
+        ShowMessage(PostingFailedText(connection_.db()));
       } else {
         ShowMessage(kVisitTaken);
         dropVisitKey();

@@ -205,7 +205,7 @@ void Tzyhzfygl::BitBtn1Click() {
       case DepositOutcome::Booked: Edit2->setText(QStringLiteral("0")); break;
       case DepositOutcome::NothingBooked: break;
       case DepositOutcome::Incomplete: ShowMessage(kIncomplete); break;
-      case DepositOutcome::Failed: ShowMessage(kOperationFailed); break;
+      case DepositOutcome::Failed: ShowMessage(PostingFailedText(connection_.db())); break;
     }
     showLedger(Edit6->text());
   } catch (const DbError& e) {
@@ -218,7 +218,7 @@ void Tzyhzfygl::BitBtn2Click() {
   try {
     const bool discharged = DischargePatient(connection_.db(), Edit6->text());
     showLedger(Edit6->text());
-    if (!discharged) return ShowMessage(kOperationFailed);
+    if (!discharged) return ShowMessage(PostingFailedText(connection_.db()));
     Edit1->clear();
     Edit2->setText(QStringLiteral("0"));
     Edit6->clear();

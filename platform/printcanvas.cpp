@@ -145,15 +145,20 @@ QString PrintedAmount(const QString& fieldText) {
   return FixedText(value, 2);
 }
 
+QString FailureText(const QString& error) {
+  // A document that failed says so even when the error came without words.
+  return error.trimmed().isEmpty() ? QStringLiteral("对不起，打印失败") : error;
+}
+
 QString DrawOn(Canvas& canvas, const DrawDocument& draw) {
   try {
     PrinterCanvasReport report(canvas);
     draw(report);
     return QString();
   } catch (const PrintError& e) {
-    return e.text();
+    return FailureText(e.text());
   } catch (const std::exception& e) {
-    return QString::fromUtf8(e.what());
+    return FailureText(QString::fromUtf8(e.what()));
   }
 }
 

@@ -294,13 +294,17 @@ QString PrintedAmount(const QString& fieldText);
 using DrawDocument = std::function<void(PrinterCanvasReport&)>;
 
 // Draws a document on a canvas; empty on success, otherwise the error that
-// ended it.
+// ended it, never empty (an exception may come without words).
 QString DrawOn(Canvas& canvas, const DrawDocument& draw);
+// The error a failed document reports: its own, or a plain failure when it
+// came without words.
+QString FailureText(const QString& error);
 
 struct PrintResult {
-  QString error;  // empty when the document was printed
+  bool printed = true;
+  QString error;  // why not, when the document was not printed
   QString file;   // the PDF written; empty on a printer
-  explicit operator bool() const { return error.isEmpty(); }
+  explicit operator bool() const { return printed; }
 };
 
 // Prints a document under a title: on the default printer, or as a PDF in

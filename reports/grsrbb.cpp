@@ -440,12 +440,14 @@ void TFormgrsrbb::exportCrossTable(CrossTable table) {
       this, {CrossTableTitle(table), WorkbookFolder(), CrossTableFileName(table, from, to), kWorkbookFilter});
   if (path.isEmpty()) return;
   QString failure;
+  bool written = false;
   try {
     failure = ExcelCrossTableExport(connection_.db(), table, from, to).SaveAs(path);
+    written = failure.isEmpty();
   } catch (const DbError& e) {
     failure = e.text();
   }
-  if (!failure.isEmpty()) {
+  if (!written) {
     qWarning("workbook not written: %s", qPrintable(failure));
     ShowInformation(kExportFailed, kExportFailedTitle);
     return;

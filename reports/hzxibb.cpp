@@ -239,9 +239,12 @@ void TFormhzxibb::BitBtn2Click() {
     const ListedVisit visit{{DBGrid1->CellValue(kSerial).toDouble(), DBGrid1->Cell(kAccount).trimmed()},
                             DBGrid1->Cell(kDay).trimmed(),
                             visitName()};
-    // Refused, the clerk learns why: most often the visit moved meanwhile.
-    if (QString failure; !MoveToInpatient(db, visit, CurrentUserName(), &failure))
-      ShowMessage(kOperationFailed + QLatin1Char('\n') + failure);
+    if (QString failure; !MoveToInpatient(db, visit, CurrentUserName(), &failure)) {
+      // A lost server or a time-out says so itself; any other refusal
+      // tells the clerk why, most often that the visit moved meanwhile.
+      const QString said = PostingFailedText(db);
+      ShowMessage(said != kOperationFailed ? said : kOperationFailed + QLatin1Char('\n') + failure);
+    }
   }
   BitBtn1Click();
   BitBtn2->hide();

@@ -83,7 +83,7 @@ bool TFormdzbb::voidOrWait() {
     if (unpaid == kNone) return true;
     if (!AskYesNoExclamation(kVoidQuestion.arg(unpaid), kCloseTitle)) return false;
     if (!VoidUnpaidVisits(connection_.db())) {
-      ShowMessage(kOperationFailed);
+      ShowMessage(PostingFailedText(connection_.db()));
       return false;
     }
   }
@@ -106,7 +106,7 @@ void TFormdzbb::BitBtn4Click() {
   switch (closed.outcome) {
     case DayCloseResult::Closed: showClosed(); break;
     case DayCloseResult::PaidWaiting: ShowExclamation(kPaidWaiting.arg(closed.waiting), kPaidWaitingTitle); break;
-    case DayCloseResult::Failed: ShowMessage(kOperationFailed); break;
+    case DayCloseResult::Failed: ShowMessage(PostingFailedText(connection_.db())); break;
   }
 }
 
@@ -123,7 +123,7 @@ void TFormdzbb::BitBtn3Click() {
   BitBtn2->hide();
   BitBtn1->hide();
   const bool voidPending = AskYesNo(kConfirmQuestion, kConfirmTitle);
-  if (!ConfirmDayClose(connection_.db(), voidPending, Clock::today())) ShowMessage(kOperationFailed);
+  if (!ConfirmDayClose(connection_.db(), voidPending, Clock::today())) ShowMessage(PostingFailedText(connection_.db()));
 }
 
 // The buttons stand once the day is closed, even when its reconciliation

@@ -22,5 +22,8 @@ if [ -x "$build/tools/shopdemo" ]; then
 fi
 
 if [ -x "$build/tools/clinicload" ]; then
-  "$build/tools/clinicload" --only-new "$dir" "$repo/tools/demo/clinic"
+  "$build/tools/clinicload" --only-new "$dir" "$repo/tools/demo/clinic" || {
+    echo "prepare-data: the clinic demo was not loaded into the clinic store named by $dir/brimwick.ini" >&2
+    exit 1
+  }
 fi

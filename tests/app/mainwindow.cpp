@@ -3,6 +3,8 @@
 #include <QCalendarWidget>
 #include <QColorDialog>
 #include <QDateEdit>
+#include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSqlQuery>
 #include <QThread>
@@ -18,6 +20,7 @@
 #include "app/help.h"
 #include "app/program.h"
 #include "app/zjm.h"
+#include "platform/datadir.h"
 #include "platform/grid.h"
 #include "platform/printcanvas.h"
 #include "platform/widgets.h"
@@ -49,6 +52,24 @@ class MainWindowTest : public QObject {
   void cleanup() {
     main_.reset();
     InstallColorChooser(nullptr);
+  }
+
+  // A clinic password in a brimwick.ini that others may read is pointed
+  // out in the status bar; the same file kept to its owner is not.
+  void aPasswordOthersCanReadIsPointedOut() {
+    QVERIFY(!main_->findChild<QLabel*>("IniWarning"));
+    QFile ini(DataDir() + "brimwick.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[clinic]\nserver=host=127.0.0.1 dbname=brimwick user=brimwick password=secret\n");
+    ini.close();
+    QVERIFY(ini.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    Tzhjiemian exposed;
+    const QLabel* warning = exposed.findChild<QLabel*>("IniWarning");
+    QVERIFY(warning);
+    QVERIFY(warning->text().contains("chmod 600"));
+    QVERIFY(ini.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    Tzhjiemian kept;
+    QVERIFY(!kept.findChild<QLabel*>("IniWarning"));
   }
 
   void oneWindowPerCaption() {

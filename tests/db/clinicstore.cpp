@@ -1,6 +1,9 @@
 // The clinic store on both engines: its tables and their column orders, the
 // computed columns, the positional copies the desks rely on, date windows,
 // and values that are only ever text.
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <csignal>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -10,12 +13,23 @@
 #include "platform/grid.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "support/throwawayserver.h"
 
 using ClinicFixture::InsertRow;
 using ClinicFixture::TableRows;
 
 class ClinicStoreTest : public QObject {
   Q_OBJECT
+
+  // The text of the DbError that work throws; empty when it throws none.
+  static QString ErrorText(const std::function<void()>& work) {
+    try {
+      work();
+    } catch (const DbError& e) {
+      return e.text();
+    }
+    return QString();
+  }
 
   // The first row's cells as the grids show them, joined by "|".
   static QString FirstRow(const QSqlDatabase& db, const QString& sql) {
@@ -262,6 +276,99 @@ class ClinicStoreTest : public QObject {
     QCOMPARE(ScalarText(db, "select 姓名 from 患者信息 where 划价人帐号 = ?", {pattern}), name);
     QCOMPARE(ScalarText(db, "select count(*) from 患者信息 where 姓名 like ?", {"%O'Brien'%"}), QString("1"));
     QCOMPARE(ScalarText(db, "select count(*) from 患者信息"), QString("2"));
+  }
+
+  // A server stopped under two open desks and started again: while it is
+  // down every step says so in the clinic's words; once it is back a read
+  // on the same connection carries on, and a posting that lost its
+  // transaction half way was undone whole and written once on the retry.
+  void aStoppedServerIsSaidAndTheDesksCarryOn() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("runs once, on a server of its own");
+    ThrowAwayServer server;
+    QVERIFY2(server.Error().isEmpty(), qPrintable(server.Error()));
+    QVERIFY_THROWS_EXCEPTION(DbError, OpenPostgres(server.ConnectionString("wrong")));
+    QVERIFY(ErrorText([&] { OpenPostgres(server.ConnectionString("wrong")); }).startsWith("诊所数据库密码错误"));
+    QVERIFY(ErrorText([&] { OpenPostgres(server.ConnectionString() + " dbname=nosuch"); })
+                .startsWith("诊所数据库服务器上没有这个数据库"));
+    qputenv("BRIMWICK_CLINIC_SERVER", server.ConnectionString().toUtf8());
+    Connection reading = OpenClinicDatabase();
+    Connection posting = OpenClinicDatabase();
+    InsertRow(reading.db(), "库存", {{"编号", "A"}, {"数量", 5}});
+    const QString stock = "select 数量 from 库存 where 编号 = 'A'";
+    const QString take = "update 库存 set 数量 = 数量 - 1 where 编号 = ?";
+
+    QVERIFY(server.Stop());
+    QElapsedTimer waited;
+    waited.start();
+    const QString down = ErrorText([&] { ScalarText(reading.db(), stock); });
+    qInfo("a stopped server is said after %lld ms: %s", waited.elapsed(), qPrintable(down));
+    QVERIFY2(down.startsWith("无法连接诊所数据库服务器"), qPrintable(down));
+    QVERIFY(!TransactionPosting(posting.db(), [&] { Exec(posting.db(), take, {"A"}); }));
+    QVERIFY(PostingFailedText(posting.db()).startsWith(kOperationFailed + "：本次操作已全部撤销"));
+    QVERIFY(server.Start());
+    QCOMPARE(ScalarText(reading.db(), stock), QString("5"));
+
+    QString failure;
+    QVERIFY(!TransactionPosting(
+        posting.db(),
+        [&] {
+          Exec(posting.db(), take, {"A"});
+          QVERIFY(server.Stop() && server.Start());
+          Exec(posting.db(), take, {"A"});
+        },
+        &failure));
+    QVERIFY2(failure.startsWith("与诊所数据库服务器的连接已断开"), qPrintable(failure));
+    QCOMPARE(ScalarText(reading.db(), stock), QString("5"));
+    QVERIFY(TransactionPosting(posting.db(), [&] { Exec(posting.db(), take, {"A"}); }));
+    QCOMPARE(ScalarText(reading.db(), stock), QString("4"));
+
+    // A frozen server process answers nothing, yet its machine acknowledges
+    // every packet: the statement is cut a little past its time-out and
+    // the read runs again on a fresh connection.
+    qputenv("BRIMWICK_CLINIC_SERVER", (server.ConnectionString() + " statement_timeout=1s").toUtf8());
+    Connection frozen = OpenClinicDatabase();
+    const pid_t backend = ScalarText(frozen.db(), "select pg_backend_pid()").toInt();
+    QVERIFY(::kill(backend, SIGSTOP) == 0);
+    const auto thaw = qScopeGuard([backend] { ::kill(backend, SIGCONT); });
+    waited.restart();
+    QCOMPARE(ScalarText(frozen.db(), stock), QString("4"));
+    qInfo("a frozen server is given up after %lld ms", waited.elapsed());
+  }
+
+  // A listener that takes the connection and never answers is given up
+  // after the connect time-out, with the clinic's sentence.
+  void aServerThatNeverAnswersIsGivenUp() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("runs once, against a listener of its own");
+    SilentListener listener;
+    QVERIFY(listener.Port() > 0);
+    qputenv("BRIMWICK_CLINIC_SERVER",
+            QString("host=127.0.0.1 port=%1 dbname=x user=x password=x").arg(listener.Port()).toUtf8());
+    QElapsedTimer waited;
+    waited.start();
+    const QString said = ErrorText([] { OpenClinicDatabase(); });
+    qInfo("a silent server is said after %lld ms: %s", waited.elapsed(), qPrintable(said));
+    QVERIFY2(said.startsWith("无法连接诊所数据库服务器"), qPrintable(said));
+  }
+
+  // A desk holding a stock row (SQLite: the store's write lock) ends
+  // another desk's posting after the lock time-out, undone whole and said.
+  void aHeldLockEndsAPostingWithoutWritingIt() {
+    Connection holder = OpenClinicDatabase();
+    Connection desk = OpenClinicDatabase();
+    InsertRow(holder.db(), "库存", {{"编号", "A"}, {"数量", 5}});
+    BeginWrite(holder.db());
+    Exec(holder.db(), "update 库存 set 数量 = 4 where 编号 = ?", {"A"});
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY(!TransactionPosting(desk.db(), [&] {
+      InsertRow(desk.db(), "库存", {{"编号", "B"}, {"数量", 1}});
+      Exec(desk.db(), "update 库存 set 数量 = 数量 - 1 where 编号 = ?", {"A"});
+    }));
+    qInfo("a held lock is said after %lld ms", waited.elapsed());
+    const QString said = PostingFailedText(desk.db());
+    QVERIFY2(said.contains("等待数据库超时"), qPrintable(said));
+    RollbackWrite(holder.db());
+    QCOMPARE(TableRows(desk.db(), "库存"), QStringList{"A|5"});
   }
 
   // A lower-case pinyin code finds the goods on both stores alike.

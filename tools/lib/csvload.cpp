@@ -250,7 +250,7 @@ class FileLoad {
     }
     for (const PendingRow& row : pending_) {
       if (!Run(One(), row.values)) {
-        Problem(row.line, {}, One().lastError().text());
+        Problem(row.line, {}, StoreErrorText(One().lastError()));
         storeUsable_ = false;
         break;
       }
@@ -264,7 +264,7 @@ class FileLoad {
   QSqlQuery& Prepared(std::optional<QSqlQuery>& query, int rows) {
     if (!query) {
       query.emplace(db_);
-      if (!query->prepare(InsertStatement(*table_, columns_, rows))) throw DbError(query->lastError().text());
+      if (!query->prepare(InsertStatement(*table_, columns_, rows))) throw DbError(query->lastError());
     }
     return *query;
   }

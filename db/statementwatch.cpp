@@ -1,0 +1,127 @@
+#include "db/statementwatch.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QVariant>
+#include <condition_variable>
+#include <libpq-fe.h>
+#include <map>
+#include <mutex>
+#include <sys/socket.h>
+#include <thread>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+const char* const kStatementLimit = "brimwickStatementLimitMs";
+const char* const kTransactionLimit = "brimwickTransactionLimitMs";
+
+qlonglong SettingMs(const QString& setting) {
+  static const QRegularExpression form(QStringLiteral("^\\s*(\\d+)\\s*(ms|s|min|h|d)?\\s*$"));
+  const QRegularExpressionMatch match = form.match(setting);
+  if (!match.hasMatch()) return 0;
+  const QString unit = match.captured(2);
+  const qlonglong factor = unit == QLatin1String("s")     ? 1000
+                           : unit == QLatin1String("min") ? 60000
+                           : unit == QLatin1String("h")   ? 3600000
+                           : unit == QLatin1String("d")   ? 86400000
+                                                          : 1;
+  return match.captured(1).toLongLong() * factor;
+}
+
+// One thread for the whole program: it sleeps until the earliest deadline
+// and cuts the socket of a statement still running then. Arming and
+// disarming hold the same lock as the cut, so a socket is never cut after
+// its statement has returned.
+class Watchdog {
+ public:
+  static Watchdog& Instance() {
+    static Watchdog* watchdog = new Watchdog;  // lives as long as the program
+    return *watchdog;
+  }
+
+  long long Arm(int socket, Clock::time_point deadline) {
+    std::lock_guard lock(mutex_);
+    const long long id = ++next_;
+    watched_[id] = {socket, deadline};
+    // The thread needs waking only for a deadline before the one it sleeps
+    // until: a statement costs a lock and no thread switch.
+    if (deadline < sleepsUntil_) wake_.notify_one();
+    return id;
+  }
+
+  void Disarm(long long id) {
+    std::lock_guard lock(mutex_);
+    watched_.erase(id);
+  }
+
+ private:
+  struct Watched {
+    int socket;
+    Clock::time_point deadline;
+  };
+
+  Watchdog() { std::thread([this] { Run(); }).detach(); }
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      if (watched_.empty()) {
+        sleepsUntil_ = Clock::time_point::max();
+        wake_.wait(lock);
+        continue;
+      }
+      auto earliest = watched_.begin();
+      for (auto it = watched_.begin(); it != watched_.end(); ++it)
+        if (it->second.deadline < earliest->second.deadline) earliest = it;
+      if (Clock::now() < earliest->second.deadline) {
+        sleepsUntil_ = earliest->second.deadline;
+        wake_.wait_until(lock, sleepsUntil_);
+        continue;
+      }
+      ::shutdown(earliest->second.socket, SHUT_RDWR);
+      watched_.erase(earliest);
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::map<long long, Watched> watched_;
+  long long next_ = 0;
+  Clock::time_point sleepsUntil_ = Clock::time_point::max();
+};
+
+int ServerSocket(const QSqlDatabase& db) {
+  const QSqlDriver* driver = db.driver();
+  if (!driver || db.driverName() != QLatin1String("QPSQL")) return -1;
+  const QVariant handle = driver->handle();
+  // The driver hands out its connection under the name of libpq's struct.
+  if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+    return -1;
+  PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+  return connection ? PQsocket(connection) : -1;
+}
+}  // namespace
+
+StatementWatch::StatementWatch(const QSqlDatabase& db) {
+  const int socket = ServerSocket(db);
+  if (socket < 0) return;
+  const QSqlDriver* driver = db.driver();
+  const qlonglong own = driver->property(kStatementLimit).toLongLong();
+  const qlonglong transaction = driver->property(kTransactionLimit).toLongLong();
+  const qlonglong limit = transaction > 0 ? transaction : own;
+  if (limit <= 0) return;
+  const auto grace = std::min<qlonglong>(limit / 4, 30000);
+  id_ = Watchdog::Instance().Arm(socket, Clock::now() + std::chrono::milliseconds(limit + grace));
+}
+
+StatementWatch::~StatementWatch() {
+  if (id_) Watchdog::Instance().Disarm(id_);
+}
+
+void StatementWatch::SetStatementLimit(const QSqlDatabase& db, const QString& setting) {
+  if (QSqlDriver* driver = db.driver()) driver->setProperty(kStatementLimit, SettingMs(setting));
+}
+
+void StatementWatch::SetTransactionLimit(const QSqlDatabase& db, const QString& setting) {
+  if (QSqlDriver* driver = db.driver()) driver->setProperty(kTransactionLimit, SettingMs(setting));
+}

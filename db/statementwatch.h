@@ -1,0 +1,30 @@
+#pragma once
+// A server that stopped answering in the middle of a statement (frozen,
+// not gone: its machine still acknowledges every packet, so neither
+// keep-alive nor the server's own statement time-out ever ends the wait)
+// would hold the window's thread for good. While a statement runs on a
+// server connection, a watch cuts the connection once the statement has
+// run well past the server's own limit; the wait then ends as a lost
+// connection, which the caller reopens.
+#include <QSqlDatabase>
+#include <chrono>
+
+class StatementWatch {
+ public:
+  // Watches db for the life of the object (nothing on SQLite).
+  explicit StatementWatch(const QSqlDatabase& db);
+  ~StatementWatch();
+  StatementWatch(const StatementWatch&) = delete;
+  StatementWatch& operator=(const StatementWatch&) = delete;
+
+  // The server's statement time-out on db, as PostgreSQL writes it ("120s",
+  // "5min", "1000" in ms); a statement is cut a quarter of it (at most 30 s)
+  // later. A limit of 0 watches nothing, as the server then waits forever.
+  static void SetStatementLimit(const QSqlDatabase& db, const QString& setting);
+  // A longer limit for the transaction under way (the day close); empty
+  // goes back to the connection's own.
+  static void SetTransactionLimit(const QSqlDatabase& db, const QString& setting);
+
+ private:
+  long long id_ = 0;
+};
