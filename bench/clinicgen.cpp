@@ -384,6 +384,20 @@ ClinicHistoryScale ClinicHistoryScale::Times(double factor) const {
   return scaled;
 }
 
+ClinicHistoryScale ReportBenchScale(double factor) {
+  ClinicHistoryScale scale;
+  scale.lastDay = QDate(2026, 11, 27);
+  scale.suppliesRows = 100000;
+  scale.patientReturns = 30000;
+  scale.supplierReturns = 4000;
+  scale.writeOffs = 4000;
+  scale.inpatients = 200;
+  scale = scale.Times(factor);
+  scale.todayVisits = 1000;
+  scale.unpaidVouchers = 100;
+  return scale;
+}
+
 void GenerateClinicHistory(const QSqlDatabase& db, const ClinicHistoryScale& scale,
                            const std::function<void(const QString&)>& progress) {
   Generator(db, scale, progress).Run();

@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QDate>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
@@ -40,7 +41,14 @@ bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String(
 
 QVariant BoundValue(const QVariant& value) { return AsBound(value); }
 
-QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+QString ForEngine(bool postgres, const QString& sql) {
+  if (!postgres || !sql.contains(QLatin1String("indexed by"))) return sql;
+  static const QRegularExpression pin(QStringLiteral(R"~(\s+indexed by\s+"[^"]*")~"));
+  return QString(sql).remove(pin);
+}
+
+QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
+  const QString sql = ForEngine(!IsSqlite(db), text);
   QSqlQuery query(db);
   query.setForwardOnly(true);
   // PostgreSQL refuses to prepare table definitions and transaction

@@ -16,6 +16,12 @@ class DbError : public std::runtime_error {
   QString text_;
 };
 
+// A statement pins its plan on SQLite with `indexed by "name"` after a
+// table, where the planner would otherwise pick an index that reads far
+// more; PostgreSQL knows no such words and plans on its own, so they are
+// left out there. Exec applies this; a statement run past it must too.
+QString ForEngine(bool postgres, const QString& sql);
+
 // Prepares and runs a statement with its values bound in order; throws
 // DbError on failure. The query reads forward only.
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
