@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/bare.h"
 #include "bench/clinicgen.h"
 #include "db/clinicdb.h"
 #include "frontdesk/deskstatements.h"
@@ -146,11 +147,11 @@ StoreFigures Measure(const QString& folder, const ClinicHistoryScale& scale) {
   for (const QVariantList& row : ReadAll(db, "select 编号 from 库存 order by 数量 desc limit 5"))
     goods << row[0].toString().trimmed();
   StoreFigures warm, figures;
-  for (int round = 0; round < kWarmRounds; ++round) {
+  for (int round = 0; round < (SmokeRun() ? 0 : kWarmRounds); ++round) {
     Postings(db, goods, warm.postings);
     Statements(db, goods, warm.statements);
   }
-  for (int round = 0; round < kRounds; ++round) {
+  for (int round = 0; round < (SmokeRun() ? 1 : kRounds); ++round) {
     Postings(db, goods, figures.postings);
     Statements(db, goods, figures.statements);
   }

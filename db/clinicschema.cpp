@@ -106,7 +106,9 @@ ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& index
 
 // Indexes named for the reports that pin them: each holds every column its
 // report reads of the table, in the order the report walks it, so a date
-// window is a range read per key and never a visit to the table.
+// window is a range read per key and never a visit to the table. SQLite
+// reads a computed column from the row even when an index holds it, so
+// these hold the columns it is computed from and the reports sum those.
 ClinicTable WithNamedIndexes(ClinicTable table, const std::vector<std::pair<const char*, QStringList>>& indexes) {
   for (const auto& [suffix, columns] : indexes)
     table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), columns});
@@ -191,9 +193,9 @@ std::vector<ClinicTable> MakeTables() {
                  Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
                 // The purge of visits without income finds them by it.
                 {}, {QStringLiteral("收入金额(元)")}),
-          {{"类别时间", {"收费类别", "时间", "收入金额(元)"}},
-           {"收银时间", {"收银人帐号", "时间", "收入金额(元)"}},
-           {"划价时间", {"划价人帐号", "时间", "收入金额(元)"}}}),
+          {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
+           {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
+           {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
       // The income report reads one person's lines over a date window; the
       // issue report purges the empty lines at every opening.
       // The stock reports, the cash income sheet and the reconciliations
@@ -205,9 +207,9 @@ std::vector<ClinicTable> MakeTables() {
                              Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
                              Text("收费类别"), LineTotal()}),
                       {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
-          {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "总价(元)"}},
-           {"划价时间", {"划价人帐号", "时间", "编号", "总价(元)"}},
-           {"收费时间", {"收费类别", "时间", "总价(元)"}}}),
+          {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
+           {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
+           {"收费时间", {"收费类别", "时间", "数量", "单价(元)"}}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),

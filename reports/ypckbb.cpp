@@ -22,13 +22,13 @@
 // the index that holds every line column filtered and summed: no sort and
 // no visit to the lines themselves.
 const QString kSelectIssueSummary = QStringLiteral(
-    "select ypxx.编号, ypxx.品名, sum(ckxx.数量) as 数量, ypxx.单位, sum(ckxx.\"总价(元)\") as \"总价(元)\" "
+    "select ypxx.编号, ypxx.品名, sum(ckxx.数量) as 数量, ypxx.单位, sum(ckxx.数量 * ckxx.\"单价(元)\") as \"总价(元)\" "
     "from 药品信息 as ypxx cross join 出库信息 as ckxx indexed by \"出库信息_编号时间\" "
     "where ckxx.时间 between ? and ? and ckxx.开方医师 %1 ? and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? "
     "and ypxx.剂型 %1 ? and ypxx.拼音缩写 %1 ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.编号 order by ypxx.编号");
 const QString kSumIssues = QStringLiteral(
-    "select sum(ckxx.\"总价(元)\") as 总价 from 药品信息 as ypxx cross join 出库信息 as ckxx "
+    "select sum(ckxx.数量 * ckxx.\"单价(元)\") as 总价 from 药品信息 as ypxx cross join 出库信息 as ckxx "
     "indexed by \"出库信息_编号时间\" "
     "where ckxx.时间 between ? and ? and ckxx.开方医师 %1 ? and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? "
     "and ypxx.剂型 %1 ? and ypxx.拼音缩写 %1 ? and ckxx.编号 = ypxx.编号");
