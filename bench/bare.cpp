@@ -1,6 +1,7 @@
 #include "bench/bare.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -173,6 +175,33 @@ QString TodaysStatement(const QString& sql) {
   today.replace(QStringLiteral("group by ypxx.编号 order by ypxx.编号"),
                 QStringLiteral("group by ckxx.编号, ypxx.品名, ypxx.单位 order by ckxx.编号"));
   return today;
+}
+
+Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
+                          const std::function<void()>& window, const std::function<void()>& best,
+                          const std::function<void()>& setup) {
+  if (SmokeRun()) runs = 1;
+  std::vector<double> times[3];
+  const std::function<void()>* ways[3] = {&today, &window, &best};
+  for (int i = SmokeRun() ? 0 : -1; i < runs; ++i) {
+    for (int way = 0; way < 3; ++way) {
+      if (!*ways[way]) continue;
+      if (setup) setup();
+      QElapsedTimer timer;
+      timer.start();
+      (*ways[way])();
+      if (i >= 0) times[way].push_back(timer.nsecsElapsed() / 1e6);
+    }
+  }
+  double medians[3] = {0, 0, 0};
+  for (int way = 0; way < 3; ++way) {
+    std::sort(times[way].begin(), times[way].end());
+    if (!times[way].empty()) medians[way] = times[way][times[way].size() / 2];
+  }
+  std::printf("%-56s today %9.2f  window %9.2f  best %9.2f ms\n", qPrintable(what), today ? medians[0] : medians[2],
+              medians[1], medians[2]);
+  std::fflush(stdout);
+  return {what, today ? medians[0] : medians[2], medians[1], medians[2]};
 }
 
 QString ComparisonTable(const QList<Comparison>& lines) {

@@ -53,6 +53,15 @@ struct Comparison {
   double best = 0;
   int rows = -1;  // -1: not shown
 };
+// Times today's statements, the window and the best statements by turns,
+// so that all three meet the same load of a busy machine, each run after
+// setup (untimed, when given) and after one warming run of each; returns
+// the medians of runs. Without today's (a statement never changed), today
+// is the best.
+Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
+                          const std::function<void()>& window, const std::function<void()>& best,
+                          const std::function<void()>& setup = {});
+
 // The lines as a Markdown table, window / best and today / best as ratios.
 QString ComparisonTable(const QList<Comparison>& lines);
 

@@ -97,31 +97,6 @@ QList<BareStatement> Today(QList<BareStatement> statements) {
   return statements;
 }
 
-// Times the window's way and the two bare ways by turns, so that all meet
-// the same load of a busy machine, each run after an untimed setup and
-// after one warming run of each; returns the medians in milliseconds:
-// today's statements, the window, the best statements.
-Comparison Compare(const QString& what, int runs, const std::function<void()>& setup,
-                   const std::function<void()>& today, const std::function<void()>& window,
-                   const std::function<void()>& best) {
-  if (SmokeRun()) runs = 1;
-  std::vector<double> times[3];
-  const std::function<void()>* ways[3] = {&today, &window, &best};
-  for (int i = SmokeRun() ? 0 : -1; i < runs; ++i) {
-    for (int way = 0; way < 3; ++way) {
-      setup();
-      QElapsedTimer timer;
-      timer.start();
-      (*ways[way])();
-      if (i >= 0) times[way].push_back(timer.nsecsElapsed() / 1e6);
-    }
-  }
-  for (auto& t : times) std::sort(t.begin(), t.end());
-  return {what, times[0][times[0].size() / 2], times[1][times[1].size() / 2], times[2][times[2].size() / 2]};
-}
-
-const std::function<void()> kNoSetup = [] {};
-
 template <class T>
 T* Child(QWidget* window, const char* name) {
   T* found = window->findChild<T*>(QString::fromUtf8(name));
@@ -195,13 +170,13 @@ int main(int argc, char** argv) {
       RunAll(bare, Sums(kDay, kDay, CashierOrder::ByDay, today));
     };
     TFormdzbb close;
-    figures.append(Compare(
-        "day close (1,000 visits, 100 unpaid)", kCloseRuns, [&] { Restore(db, unpaid); }, [&] { bareClose(true); },
+    figures.append(CompareByTurns(
+        "day close (1,000 visits, 100 unpaid)", kCloseRuns, [&] { bareClose(true); },
         [&] {
           QMetaObject::invokeMethod(&close, "BitBtn4Click");
           if (UnpaidVisitCount(db) != "0") throw DbError("the close left unpaid visits");
         },
-        [&] { bareClose(false); }));
+        [&] { bareClose(false); }, [&] { Restore(db, unpaid); }));
 
     // Over one year.
     const QDate first = kDay.addDays(-364);
@@ -215,8 +190,8 @@ int main(int argc, char** argv) {
                                {kPeriodMedicineOfPricingAccount, days + QVariantList{"acc01"}}};
       return statements + (today ? Today(own) : own);
     };
-    figures.append(Compare(
-        "period reconciliation + DBGrid7 click, one year", kReportRuns, kNoSetup,
+    figures.append(CompareByTurns(
+        "period reconciliation + DBGrid7 click, one year", kReportRuns,
         [&] { RunAll(bare, periodStatements(true)); },
         [&] {
           QMetaObject::invokeMethod(&period, "BitBtn3Click");
@@ -230,8 +205,8 @@ int main(int argc, char** argv) {
       sheetStatements.append({kSheetMedicineOfCategory, days + QVariantList{"门诊", QString::fromUtf8(category)}});
     for (const QVariantList& item : ReadAll(db, kSheetServiceItems))
       sheetStatements.append({kSheetServiceOfItem, days + QVariantList{"门诊", item.value(0).toString().trimmed()}});
-    figures.append(Compare(
-        "cash income sheet, one year", kReportRuns, kNoSetup,
+    figures.append(CompareByTurns(
+        "cash income sheet, one year", kReportRuns,
         [&] {
           bare.Run(kSheetServiceItems);
           RunAll(bare, Today(sheetStatements));
@@ -265,8 +240,8 @@ int main(int argc, char** argv) {
         {kFinanceServicesPrescribed, monthDays + QVariantList{doctor}},
         {kFinanceMedicinePrescribed, monthDays + QVariantList{doctor}},
     };
-    figures.append(Compare(
-        "finance summary + ListBox1 click, one year", kReportRuns, kNoSetup,
+    figures.append(CompareByTurns(
+        "finance summary + ListBox1 click, one year", kReportRuns,
         [&] { RunAll(bare, Today(financeStatements)); },
         [&] {
           QMetaObject::invokeMethod(&finance, "BitBtn1Click");
