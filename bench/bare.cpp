@@ -23,7 +23,6 @@ struct BareStore::Engine {
   sqlite3* lite = nullptr;
   PGconn* pg = nullptr;
   QHash<QString, sqlite3_stmt*> prepared;
-  QHash<QString, QByteArray> preparedNames;
 
   ~Engine() {
     for (sqlite3_stmt* statement : prepared) sqlite3_finalize(statement);
@@ -98,25 +97,12 @@ struct BareStore::Engine {
       texts.push_back(value.isNull() ? QByteArray() : value.toString().toUtf8());
       pointers.push_back(value.isNull() ? nullptr : texts.back().constData());
     }
-    PGresult* result = nullptr;
-    if (values.isEmpty()) {
-      result = PQexec(pg, sql.toUtf8().constData());
-    } else {
-      QByteArray& name = preparedNames[sql];
-      if (name.isEmpty()) {
-        name = "bare" + QByteArray::number(preparedNames.size());
-        PGresult* made = PQprepare(pg, name.constData(), sql.toUtf8().constData(), static_cast<int>(values.size()),
-                                   nullptr);
-        const bool ok = PQresultStatus(made) == PGRES_COMMAND_OK;
-        PQclear(made);
-        if (!ok) {
-          preparedNames.remove(sql);
-          Fail(sql);
-        }
-      }
-      result = PQexecPrepared(pg, name.constData(), static_cast<int>(values.size()), pointers.data(), nullptr,
-                              nullptr, 0);
-    }
+    // Planned afresh with its values each time, as the windows' statements
+    // are: a statement prepared once is planned for any values after a few
+    // runs, and a date window planned blind reads far more.
+    const QByteArray text = sql.toUtf8();
+    PGresult* result = PQexecParams(pg, text.constData(), static_cast<int>(values.size()), nullptr,
+                                    pointers.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
       PQclear(result);
