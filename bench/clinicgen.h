@@ -34,6 +34,14 @@ struct ClinicHistoryScale {
   ClinicHistoryScale Times(double factor) const;
 };
 
+// The report benchmarks' one store: three busy years ending on a fixed day
+// from the 25th of a month on (the finance summary then shows its month),
+// with a 1,000-visit day, 100 vouchers still at the cashier, supplies,
+// returns, corrections and inpatients. factor stretches the history; the
+// day's visits and vouchers stay, as a clinic ten times as old still sees
+// as many patients a day.
+ClinicHistoryScale ReportBenchScale(double factor);
+
 // Fills a freshly made, empty clinic store. Deterministic: the same scale
 // gives the same rows. Accounts "acc01".."acc08" price; "收银01".."收银04"
 // settle; "药房01".."药房03" dispense; staff are "医师01".., "化验师01"..,

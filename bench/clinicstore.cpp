@@ -1,5 +1,6 @@
-// Makes (or finds) the clinic benchmarks' store of three busy years in a
-// folder and says how long it took: clinicstore <folder> [factor].
+// Makes (or finds) the report benchmarks' store (three busy years, or
+// factor times as many) in a folder and says how long it took:
+// clinicstore <folder> [factor].
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
   QElapsedTimer timer;
   timer.start();
   try {
-    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), ClinicHistoryScale().Times(factor),
+    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), ReportBenchScale(factor),
                                       [&](const QString& step) {
                                         std::printf("%7.1f s  %s\n", timer.elapsed() / 1000.0, qPrintable(step));
                                         std::fflush(stdout);

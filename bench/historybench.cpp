@@ -1,8 +1,9 @@
 // Times the clinic history reports (supplies, inpatient fees, patient
-// information) on the clinic benchmarks' store: each window's query through
+// information) on the report benchmarks' store: each window's query through
 // the window itself, its buttons clicked as a user clicks them, against the
-// same statements run bare (prepared, executed, every row read). Over a
-// month and a year of history; the inpatient fees over a 30-day stay.
+// statements bare through the engine's C interface (every row read), as
+// they run and as they ran before their indexes. Over a month and a year of
+// history; the inpatient fees over a 30-day stay.
 //   historybench <folder> [factor]
 #include <QApplication>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QSqlRecord>
 #include <cstdio>
 
+#include "bench/bare.h"
 #include "bench/clinicgen.h"
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
@@ -23,34 +25,33 @@
 #include "reports/zyhzhzb.h"
 
 namespace {
-struct Statement {
-  QString sql;
-  QVariantList values;
-};
+using Statement = BareStatement;
 
-// The statements as a bare client runs them: every row read, every value.
-int RunBare(const QSqlDatabase& db, const QList<Statement>& statements) {
-  int rows = 0;
-  for (const Statement& s : statements) {
-    QSqlQuery query = Exec(db, s.sql, s.values);
-    const int columns = query.record().count();
-    while (query.next()) {
-      for (int c = 0; c < columns; ++c) query.value(c);
-      ++rows;
-    }
-  }
-  return rows;
-}
+// The store every case's statements run bare on, and the figures so far.
+BareStore* bare = nullptr;
+QList<Comparison> figures;
+
+int RunBare(const QList<Statement>& statements) { return RunAll(*bare, statements); }
 
 template <typename T>
 T* Child(QWidget& window, const char* name) {
   return window.findChild<T*>(QString::fromUtf8(name));
 }
 
-void Report(const char* window, const char* what, int rows, double windowMs, double bareMs) {
-  std::printf("| %s | %s | %d | %.1f ms | %.1f ms | %.2f |\n", window, what, rows, windowMs, bareMs,
-              windowMs / bareMs);
-  std::fflush(stdout);
+// Times the window against its statements bare, as they run today and, for
+// a statement whose indexes and shape were chosen since, as they ran before.
+void Report(const QString& what, int rows, const std::function<void()>& window, const QList<Statement>& statements) {
+  QList<Statement> today = statements;
+  bool changed = false;
+  for (Statement& s : today) {
+    const QString now = s.sql;
+    s.sql = TodaysStatement(now);
+    changed = changed || s.sql != now;
+  }
+  Comparison line = CompareByTurns(what, 15, changed ? std::function<void()>([&] { RunBare(today); }) : nullptr,
+                                   window, [&] { RunBare(statements); });
+  line.rows = rows;
+  figures.append(line);
 }
 
 struct Span {
@@ -73,11 +74,9 @@ void PatientInformation(const QSqlDatabase& db, const Span& span, const QString&
                                     {kSumCategory, {first, last, "住院"}},
                                     {kCountCategory, {first, last, "门诊"}},
                                     {kCountCategory, {first, last, "住院"}}};
-  const int rows = RunBare(db, statements) - 5;
-  const double windowMs = MedianMs(15, [&] { query->click(); });
-  const double bareMs = MedianMs(15, [&] { RunBare(db, statements); });
-  const QString what = QString("%1, %2").arg(span.name, name.isEmpty() ? "every name" : name);
-  Report("患者信息报表", qPrintable(what), rows, windowMs, bareMs);
+  const int rows = RunBare(statements) - 5;
+  Report(QString("患者信息报表, %1, %2").arg(span.name, name.isEmpty() ? "every name" : name), rows,
+         [&] { query->click(); }, statements);
 }
 
 void InpatientFees(const QSqlDatabase& db, const QDate& last) {
@@ -94,10 +93,8 @@ void InpatientFees(const QSqlDatabase& db, const QDate& last) {
   const QList<Statement> statements{{kSelectInpatientMedicine, values},        {kSelectInpatientServices, values},
                                     {kSumInpatientServicesByCategory, values}, {kSumInpatientMedicineByCategory, values},
                                     {kSumInpatientMedicine, values},           {kSumInpatientServices, values}};
-  const int rows = RunBare(db, {statements[0], statements[1]});
-  const double windowMs = MedianMs(15, [&] { report->click(); });
-  const double bareMs = MedianMs(15, [&] { RunBare(db, statements); });
-  Report("住院患者费用统计表", qPrintable("30-day stay of " + name), rows, windowMs, bareMs);
+  const int rows = RunBare({statements[0], statements[1]});
+  Report("住院患者费用统计表, 30-day stay of " + name, rows, [&] { report->click(); }, statements);
 }
 
 void Supplies(const QSqlDatabase& db, const Span& span) {
@@ -118,10 +115,9 @@ void Supplies(const QSqlDatabase& db, const Span& span) {
                                 statement(kSumSupplyIssueProfit, kRecipient)};
   QPushButton* receiptQuery = Child<QPushButton>(window, "BitBtn3");
   QPushButton* issueQuery = Child<QPushButton>(window, "BitBtn4");
-  Report("卫材报表", qPrintable(QString("receipts, %1").arg(span.name)), RunBare(db, {receipts[0]}),
-         MedianMs(15, [&] { receiptQuery->click(); }), MedianMs(15, [&] { RunBare(db, receipts); }));
-  Report("卫材报表", qPrintable(QString("issues, %1").arg(span.name)), RunBare(db, {issues[0]}),
-         MedianMs(15, [&] { issueQuery->click(); }), MedianMs(15, [&] { RunBare(db, issues); }));
+  Report(QString("卫材报表, receipts, %1").arg(span.name), RunBare({receipts[0]}), [&] { receiptQuery->click(); },
+         receipts);
+  Report(QString("卫材报表, issues, %1").arg(span.name), RunBare({issues[0]}), [&] { issueQuery->click(); }, issues);
 }
 }  // namespace
 
@@ -132,24 +128,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
-  ClinicHistoryScale scale;
-  scale.suppliesRows = 100000;
-  scale.patientReturns = 30000;
-  scale.supplierReturns = 3000;
-  scale.writeOffs = 3000;
-  scale.inpatients = 200;
   try {
-    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), scale.Times(factor), [](const QString& step) {
+    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), ReportBenchScale(factor), [](const QString& step) {
       std::printf("generating: %s\n", qPrintable(step));
       std::fflush(stdout);
     });
     const QSqlDatabase db = store.db();
+    BareStore store_bare;
+    bare = &store_bare;
     const QDate last = QDate::fromString(ScalarText(db, "select max(时间) from 患者信息").left(10), Qt::ISODate);
-    std::printf("%s visits, %s dispensed lines, %s supplies rows each way, last day %s\n\n",
-                qPrintable(ScalarText(db, "select count(*) from 患者信息")),
+    const QString visits = ScalarText(db, "select count(*) from 患者信息");
+    std::printf("%s visits, %s dispensed lines, %s supplies rows each way, last day %s\n\n", qPrintable(visits),
                 qPrintable(ScalarText(db, "select count(*) from 出库信息")),
                 qPrintable(ScalarText(db, "select count(*) from 卫材出库表")), qPrintable(DayText(last)));
-    std::printf("| window | query | rows | window | bare | ratio |\n|---|---|---:|---:|---:|---:|\n");
     const Span month{"a month", last.addDays(-29), last};
     const Span year{"a year", last.addDays(-364), last};
     for (const Span& span : {month, year}) PatientInformation(db, span, QString());
@@ -159,6 +150,10 @@ int main(int argc, char** argv) {
     PatientInformation(db, year, patient);
     InpatientFees(db, last);
     for (const Span& span : {month, year}) Supplies(db, span);
+    const QString table = ComparisonTable(figures);
+    std::printf("\n%s", qPrintable(table));
+    WriteResults(QString("History reports, %1, %2× history").arg(IsPostgres(db) ? "PostgreSQL" : "SQLite").arg(factor),
+                 QString("%1 visits, store %2 MB").arg(visits).arg(ClinicStoreMegabytes(), 0, 'f', 0), table);
   } catch (const DbError& e) {
     std::fprintf(stderr, "historybench: %s\n", qPrintable(e.text()));
     return 1;

@@ -11,6 +11,7 @@
 #include <QTextStream>
 #include <sys/resource.h>
 
+#include "bench/bare.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "tools/lib/csvload.h"
@@ -42,6 +43,9 @@ QString WriteReceipts(const QString& path, qint64 megabytes) {
   return path;
 }
 
+// The figures' table for the results file.
+QString figures = QStringLiteral("| store | rows | time | rows a second | peak memory |\n|---|---:|---:|---:|---:|\n");
+
 void Time(QTextStream& out, const QString& store, const QString& csv) {
   Connection connection = OpenClinicStore();
   QElapsedTimer timer;
@@ -54,6 +58,12 @@ void Time(QTextStream& out, const QString& store, const QString& csv) {
   }
   out << store << ": " << result.rows << " rows in " << QString::number(seconds, 'f', 1) << " s ("
       << QString::number(result.rows / seconds, 'f', 0) << " rows/s), peak memory " << PeakMegabytes() << " MB\n";
+  figures += QStringLiteral("| %1 | %2 | %3 s | %4 | %5 MB |\n")
+                 .arg(store)
+                 .arg(result.rows)
+                 .arg(seconds, 0, 'f', 1)
+                 .arg(result.rows / seconds, 0, 'f', 0)
+                 .arg(PeakMegabytes());
 }
 }  // namespace
 
@@ -82,5 +92,7 @@ int main(int argc, char** argv) {
     qputenv("BRIMWICK_CLINIC_SERVER", server.toUtf8());
     Time(out, QStringLiteral("PostgreSQL"), csv);
   }
+  WriteResults(QStringLiteral("Loader"), QStringLiteral("a receipts file of %1 MB").arg(QFile(csv).size() / (1024 * 1024)),
+               figures);
   return 0;
 }

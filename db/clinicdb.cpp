@@ -25,6 +25,9 @@ const qlonglong kSchemaLock = 7310417;
 
 const QString kSqliteTables = QStringLiteral("select name from sqlite_master where type = 'table'");
 const QString kPostgresTables = QStringLiteral("select tablename from pg_tables where schemaname = current_schema()");
+const QString kSqliteIndexes = QStringLiteral("select name from sqlite_master where type = 'index'");
+const QString kPostgresIndexes =
+    QStringLiteral("select indexname from pg_indexes where schemaname = current_schema()");
 const QString kSqliteScratchExists =
     QStringLiteral("select count(*) from temp.sqlite_master where type = 'table' and name = ?");
 const QString kPostgresScratchExists =
@@ -192,6 +195,27 @@ QStringList MoneyRounding(const ClinicTable& table, bool postgres) {
               body};
 }
 
+QStringList NamedIndexStatements(const ClinicTable& table) {
+  QStringList statements;
+  for (const auto& [name, columns] : table.namedIndexes)
+    statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
+                      .arg(QuotedName(name), QuotedName(table.name), QuotedNames(columns));
+  return statements;
+}
+
+// The named indexes a table of an earlier store lacks, each followed by
+// the statistics of its table: SQLite walks a pinned index by its leading
+// column's few values only when its statistics say they are few, and
+// otherwise reads it whole.
+QStringList MissingNamedIndexStatements(const ClinicTable& table, const QSet<QString>& existing) {
+  QStringList statements;
+  const QStringList all = NamedIndexStatements(table);
+  for (int i = 0; i < all.size(); ++i)
+    if (!existing.contains(table.namedIndexes[i].first)) statements << all[i];
+  if (!statements.isEmpty()) statements << QStringLiteral("analyze ") + QuotedName(table.name);
+  return statements;
+}
+
 QStringList TableStatements(const ClinicTable& table, bool postgres) {
   QString columns = ColumnList(table.columns, postgres);
   if (!table.key.isEmpty()) columns += QStringLiteral(", primary key (%1)").arg(QuotedNames(table.key));
@@ -213,15 +237,16 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
     statements << QStringLiteral("create unique index if not exists %1 on %2 ((trim(%3)))")
                       .arg(QuotedName(QStringLiteral("%1_n%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedName(column));
-  return statements;
+  return statements + NamedIndexStatements(table);
 }
 
-QSet<QString> ExistingTables(const QSqlDatabase& db) {
+QSet<QString> Names(const QSqlDatabase& db, const QString& sqlite, const QString& postgres) {
   QSet<QString> names;
-  QSqlQuery query = Exec(db, IsPostgres(db) ? kPostgresTables : kSqliteTables);
+  QSqlQuery query = Exec(db, IsPostgres(db) ? postgres : sqlite);
   while (query.next()) names.insert(query.value(0).toString());
   return names;
 }
+QSet<QString> ExistingTables(const QSqlDatabase& db) { return Names(db, kSqliteTables, kPostgresTables); }
 
 Connection OpenSqlite() {
   Connection connection(UniqueConnectionName(QStringLiteral("clinic")));
@@ -367,9 +392,15 @@ namespace {
 QStringList MissingTableStatements(const QSqlDatabase& db) {
   const bool postgres = IsPostgres(db);
   const QSet<QString> existing = ExistingTables(db);
+  const QSet<QString> indexes = Names(db, kSqliteIndexes, kPostgresIndexes);
   QStringList statements;
   for (const ClinicTable& table : ClinicTables())
-    if (!existing.contains(table.name)) statements << TableStatements(table, postgres);
+    statements << (existing.contains(table.name) ? MissingNamedIndexStatements(table, indexes)
+                                                 : TableStatements(table, postgres));
+  // A store made before the reports' indexes gets them, and loses those
+  // they replace, when it next opens (the first opening takes a while).
+  for (const QString& retired : RetiredClinicIndexes())
+    if (indexes.contains(retired)) statements << QStringLiteral("drop index if exists %1").arg(QuotedName(retired));
   return statements;
 }
 }  // namespace
@@ -397,6 +428,19 @@ void CreateMissingClinicIndexes(const QSqlDatabase& db) {
   for (const ClinicTable& table : ClinicTables())
     if (existing.contains(table.name))
       for (const QString& statement : TableStatements(table, postgres).mid(1)) ExecDirect(db, statement);
+}
+
+void RefreshPlannerStatistics(const QSqlDatabase& db) {
+  if (IsPostgres(db)) return;
+  // A sample of each index is enough to tell a handful of values from
+  // many, and keeps this to moments on a store of any size.
+  // Statistics only speed reads up: a store too busy for them now keeps
+  // the ones it has.
+  try {
+    ExecDirect(db, QStringLiteral("pragma analysis_limit = 1000"));
+    ExecDirect(db, QStringLiteral("pragma optimize"));
+  } catch (const DbError&) {
+  }
 }
 
 void BeginWrite(const QSqlDatabase& db) {

@@ -46,6 +46,11 @@ void CreateClinicSchema(const QSqlDatabase& db);
 // keep theirs; a table made later gets its own when it is made). Slow on a
 // large store: for tools and benchmarks, never on opening a window.
 void CreateMissingClinicIndexes(const QSqlDatabase& db);
+// Brings the planner's statistics up to date where the tables have grown
+// well past them (SQLite; a PostgreSQL server keeps its own). The reports'
+// pinned indexes are walked by their leading column's few values only when
+// the statistics say those are few; a store that grew from empty has none.
+void RefreshPlannerStatistics(const QSqlDatabase& db);
 // The same inside a transaction the caller holds (BeginWrite), so that its
 // rollback takes the new tables back too.
 void MakeMissingClinicTables(const QSqlDatabase& db);

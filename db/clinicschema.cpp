@@ -104,6 +104,17 @@ ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& index
   return table;
 }
 
+// Indexes named for the reports that pin them: each holds every column its
+// report reads of the table, in the order the report walks it, so a date
+// window is a range read per key and never a visit to the table. SQLite
+// reads a computed column from the row even when an index holds it, so
+// these hold the columns it is computed from and the reports sum those.
+ClinicTable WithNamedIndexes(ClinicTable table, const std::vector<std::pair<const char*, QStringList>>& indexes) {
+  for (const auto& [suffix, columns] : indexes)
+    table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), columns});
+  return table;
+}
+
 // Supplies are loaded in whatever day order their files come in, so the
 // rows of one month lie scattered over the whole table: a report of a date
 // window reads them from an index of every column, the day and the columns
@@ -120,10 +131,12 @@ std::vector<ClinicTable> MakeTables() {
   const QStringList byName{QStringLiteral("姓名")};
   return {
       // Reference and lists.
-      Table("药品信息",
-            {Text("编号"), Text("品名"), Text("单位"), Text("规格"), Text("厂商"), Text("类别"), Text("拼音缩写"),
-             Number("售价(元)"), Number("下限"), Text("剂型")},
-            byCode, {QStringLiteral("拼音缩写")}),
+      // A category's goods in code order: the sums by category walk them.
+      WithNamedIndexes(Table("药品信息",
+                             {Text("编号"), Text("品名"), Text("单位"), Text("规格"), Text("厂商"), Text("类别"),
+                              Text("拼音缩写"), Number("售价(元)"), Number("下限"), Text("剂型")},
+                             byCode, {QStringLiteral("拼音缩写")}),
+                       {{"类别编号", {"类别", "编号"}}}),
       Table("药品类别", {Text("药品类别")}),
       Table("药品剂型", {Text("剂型")}),
       Table("服务人", {Text("姓名"), Text("职务")}),
@@ -133,7 +146,10 @@ std::vector<ClinicTable> MakeTables() {
       // income sheet lists them in: PostgreSQL moves a row whose price
       // changes to the end of a plain scan.
       UniqueBy(Table("服务项目", {Text("拼音缩写"), Text("服务项目"), Number("项目单价(元)"), RowId()}), "服务项目"),
-      UniqueBy(Table("比例分配表", {Text("拼音缩写"), Text("项目"), Number("医生比例"), Number("服务人比例")}), "项目"),
+      // The commission count finds an item's shares by its name.
+      WithNamedIndexes(
+          UniqueBy(Table("比例分配表", {Text("拼音缩写"), Text("项目"), Number("医生比例"), Number("服务人比例")}), "项目"),
+          {{"项目", {"项目"}}}),
 
       // Stock.
       Table("库存", {Text("编号"), Number("数量")}, byCode),
@@ -157,24 +173,43 @@ std::vector<ClinicTable> MakeTables() {
              LineTotal()}),
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
-      // The income report reads one person's lines over a date window, the
-      // cash income sheet one service item's.
-      WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
-                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")},
-                   {QStringLiteral("服务类别"), QStringLiteral("时间")}}),
-      Table("患者信息",
-            {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"), Number("服务费(元)"),
-             Text("划价人帐号"), Text("收银人帐号"),
-             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
-            // The purge of visits without income finds them by it.
-            {}, {QStringLiteral("收入金额(元)")}),
+      // The income report reads one person's lines over a date window.
+      WithNamedIndexes(
+          WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
+                      {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")}}),
+          // The cash income sheet and the reconciliations read them item by
+          // item and charge category, the cross tables item by item and
+          // person by person.
+          {{"类别收费时间", {"服务类别", "收费类别", "时间", "服务费(元)"}},
+           {"类别服务人时间", {"服务类别", "服务人", "时间", "服务费(元)"}},
+           {"类别医师时间", {"服务类别", "开方医师", "时间", "服务费(元)"}}}),
+      // The reconciliations sum the income of a date window by charge
+      // category, cashier or pricing account; the patient list walks it by
+      // category and day.
+      WithNamedIndexes(
+          Table("患者信息",
+                {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
+                 Number("服务费(元)"), Text("划价人帐号"), Text("收银人帐号"),
+                 Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
+                // The purge of visits without income finds them by it.
+                {}, {QStringLiteral("收入金额(元)")}),
+          {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
+           {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
+           {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
       // The income report reads one person's lines over a date window; the
       // issue report purges the empty lines at every opening.
-      WithIndexes(Table("出库信息",
-                        {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
-                         Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
-                         Text("收费类别"), LineTotal()}),
-                  {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
+      // The stock reports, the cash income sheet and the reconciliations
+      // read a date window goods by goods; a pricing account's medicine and
+      // a charge category's total by their own key.
+      WithNamedIndexes(
+          WithIndexes(Table("出库信息",
+                            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                             Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
+                             Text("收费类别"), LineTotal()}),
+                      {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
+          {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
+           {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
+           {"收费时间", {"收费类别", "时间", "数量", "单价(元)"}}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),
@@ -278,6 +313,12 @@ const std::vector<ClinicTable>& ClinicTables() {
 }
 
 const ClinicTable* FindClinicTable(const QString& name) { return FindIn(ClinicTables(), name); }
+
+const QStringList& RetiredClinicIndexes() {
+  // 服务信息's item and day, which the item, category and day index serves.
+  static const QStringList names{QStringLiteral("服务信息_i5")};
+  return names;
+}
 
 const std::vector<ClinicTable>& ClinicScratchTables() {
   static const std::vector<ClinicTable> tables = MakeScratchTables();

@@ -47,6 +47,9 @@ struct ClinicTable {
   // leave one row. Kept on the trimmed text, so that a plain select still
   // reads the rows in the table's own order.
   QStringList uniqueNames = {};
+  // Indexes the reports pin their plans to by name: each the table's name,
+  // an underscore and its own suffix, with its columns.
+  std::vector<std::pair<QString, QStringList>> namedIndexes = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the
@@ -58,6 +61,11 @@ struct ClinicTable {
 const std::vector<ClinicTable>& ClinicTables();
 // The table of that name, or nullptr.
 const ClinicTable* FindClinicTable(const QString& name);
+
+// Indexes earlier stores were made with that no statement needs any more:
+// opening a store drops them, as the planner would otherwise still pick
+// them over the reports' own.
+const QStringList& RetiredClinicIndexes();
 
 // The scratch tables one click makes and drops again, private to the
 // connection that makes them (see ScratchTable in db/clinicdb.h): "ckb",

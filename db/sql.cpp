@@ -3,6 +3,7 @@
 #include <QAtomicInt>
 #include <QDate>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
@@ -40,6 +41,12 @@ bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String(
 }  // namespace
 
 QVariant BoundValue(const QVariant& value) { return AsBound(value); }
+
+QString ForEngine(bool postgres, const QString& sql) {
+  if (!postgres || !sql.contains(QLatin1String("indexed by"))) return sql;
+  static const QRegularExpression pin(QStringLiteral(R"~(\s+indexed by\s+"[^"]*")~"));
+  return QString(sql).remove(pin);
+}
 
 namespace {
 const char* const kInWriteTransaction = "brimwickInWriteTransaction";
@@ -83,7 +90,8 @@ void ReopenConnection(const QSqlDatabase& db) {
   if (!connection.open()) throw DbError(connection.lastError());
 }
 
-QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
+  const QString sql = ForEngine(IsServer(db), text);
   QSqlQuery query(db);
   if (Run(db, query, sql, values)) return query;
   const QSqlError error = query.lastError();

@@ -30,6 +30,12 @@ class DbError : public std::runtime_error {
   StoreFailure kind_;
 };
 
+// A statement pins its plan on SQLite with `indexed by "name"` after a
+// table, where the planner would otherwise pick an index that reads far
+// more; PostgreSQL knows no such words and plans on its own, so they are
+// left out there. Exec applies this; a statement run past it must too.
+QString ForEngine(bool postgres, const QString& sql);
+
 // Prepares and runs a statement with its values bound in order; throws
 // DbError on failure. The query reads forward only. On a server, a
 // connection found broken is opened again at once, so that the window's

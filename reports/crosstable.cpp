@@ -17,17 +17,21 @@ const QString kSelectServiceStaff =
 const QString kSelectItems = QStringLiteral("select 服务项目 from 服务项目 order by 行号");
 // Values: d1, d2 and the three categories.
 const QString kSumMedicineByDoctor = QStringLiteral(
-    R"~(select ckxx.开方医师, ypxx.类别, sum(ckxx."总价(元)") from 药品信息 as ypxx, 出库信息 as ckxx )~"
+    R"~(select ckxx.开方医师, ypxx.类别, sum(ckxx.数量 * ckxx."单价(元)") from 药品信息 as ypxx indexed by "药品信息_类别编号" )~"
+    R"~(cross join 出库信息 as ckxx indexed by "出库信息_编号时间" )~"
     "where ckxx.时间 between ? and ? and ckxx.编号 = ypxx.编号 and ypxx.类别 in (?, ?, ?) "
     "group by ckxx.开方医师, ypxx.类别");
 const QString kSumServicesByDoctor = QStringLiteral(
-    R"~(select 服务类别, 开方医师, sum("服务费(元)") from 服务信息 where 时间 between ? and ? )~"
+    R"~(select 服务类别, 开方医师, sum("服务费(元)") from 服务信息 indexed by "服务信息_类别医师时间" )~"
+    "where 时间 between ? and ? "
     "group by 服务类别, 开方医师");
 const QString kSumServicesByPerformer = QStringLiteral(
-    R"~(select 服务类别, 服务人, sum("服务费(元)") from 服务信息 where 时间 between ? and ? )~"
+    R"~(select 服务类别, 服务人, sum("服务费(元)") from 服务信息 indexed by "服务信息_类别服务人时间" )~"
+    "where 时间 between ? and ? "
     "group by 服务类别, 服务人");
 const QString kSumByCashier = QStringLiteral(
-    R"~(select 收银人帐号, sum("收入金额(元)") from 患者信息 where 时间 between ? and ? )~"
+    R"~(select 收银人帐号, sum("药费(元)" + "服务费(元)") from 患者信息 indexed by "患者信息_收银时间" )~"
+    "where 时间 between ? and ? "
     "group by 收银人帐号 order by 收银人帐号");
 
 }  // namespace CrossTableSql

@@ -22,16 +22,17 @@
 // Each date window takes its first and last day as bound values, then the
 // category or the person where it has one.
 const QString kFinanceIncomeByDay = QStringLiteral(
-    R"~(select 收费类别, 时间, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
+    R"~(select 收费类别, 时间, sum("药费(元)" + "服务费(元)") as "收入金额(元)" from 患者信息 indexed by "患者信息_类别时间" )~"
     "where 时间 between ? and ? and (收费类别 = '门诊' or 收费类别 = '住院') "
     "group by 时间, 收费类别 order by 时间, 收费类别");
 const QString kFinanceRows = QStringLiteral("select * from 财务综合报表 where 时间 between ? and ?");
 const QString kFinanceIncomeOfCategory = QStringLiteral(
-    R"~(select sum("收入金额(元)") as 收入金额 from 患者信息 where 时间 between ? and ? and 收费类别 = ?)~");
+    R"~(select sum("药费(元)" + "服务费(元)") as 收入金额 from 患者信息 indexed by "患者信息_类别时间" )~"
+    "where 时间 between ? and ? and 收费类别 = ?");
 const QString kFinanceDoctors = QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师'");
 const QString kFinanceCashiers = QStringLiteral("select 姓名 from 服务人 where 职务 = '收银员'");
 const QString kFinanceCashierTakings = QStringLiteral(
-    R"~(select 时间, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
+    R"~(select 时间, sum("药费(元)" + "服务费(元)") as "收入金额(元)" from 患者信息 indexed by "患者信息_收银时间" )~"
     "where 时间 between ? and ? and 收银人帐号 = ? group by 时间 order by 时间");
 const QString kFinanceServicesPerformed = QStringLiteral(
     R"~(select 服务类别, count(服务类别) as 服务数目, sum("服务费(元)") as "服务总额(元)" from 服务信息 )~"

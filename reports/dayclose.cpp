@@ -77,11 +77,15 @@ DayCloseResult DayClose(const QSqlDatabase& db) {
 }
 
 bool ConfirmDayClose(const QSqlDatabase& db, bool voidFirst, const QDate& today, QString* failure) {
-  return TransactionPosting(
+  const bool done = TransactionPosting(
       db, voidFirst ? DayCloseTables() : QStringList(),
       [&] {
         if (voidFirst) Void(db);
         Exec(db, kRecordClosedDay, {DayText(today)});
       },
       failure);
+  // Once a day, after the day's sums have run on this connection: the
+  // store's statistics follow its growth.
+  if (done) RefreshPlannerStatistics(db);
+  return done;
 }

@@ -23,7 +23,8 @@
 
 // %1 is the store's case-blind like; the name pattern is bound.
 const QString kSelectVisits = QStringLiteral(
-    R"~(select 流水号, 收费类别, 时间, 姓名, "药费(元)", "服务费(元)", "收入金额(元)", 划价人帐号 from 患者信息 )~"
+    R"~(select 流水号, 收费类别, 时间, 姓名, "药费(元)", "服务费(元)", "收入金额(元)", 划价人帐号 )~"
+    R"~(from 患者信息 indexed by "患者信息_类别时间" )~"
     R"~(where (时间 between ? and ?) and (姓名 %1 ?) order by 收费类别, 时间 asc)~");
 const QString kSumListed = QStringLiteral(
     R"~(select sum("收入金额(元)") as 总价 from 患者信息 where (时间 between ? and ?) and (姓名 %1 ?))~");

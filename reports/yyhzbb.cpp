@@ -19,13 +19,14 @@
 // Each takes the first and the last day; the medicine of one pricing
 // account takes the account after them.
 const QString kPeriodIncomeByCashier = QStringLiteral(
-    R"~(select 收银人帐号, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
+    R"~(select 收银人帐号, sum("药费(元)" + "服务费(元)") as "收入金额(元)" from 患者信息 indexed by "患者信息_收银时间" )~"
     "where 时间 between ? and ? group by 收银人帐号 order by 收银人帐号");
 const QString kPeriodIncomeByPricingAccount = QStringLiteral(
-    R"~(select 划价人帐号, sum("收入金额(元)") as "收入金额(元)" from 患者信息 )~"
+    R"~(select 划价人帐号, sum("药费(元)" + "服务费(元)") as "收入金额(元)" from 患者信息 indexed by "患者信息_划价时间" )~"
     "where 时间 between ? and ? group by 划价人帐号 order by 划价人帐号");
 const QString kPeriodMedicineOfPricingAccount = QStringLiteral(
-    R"~(select ypxx.类别, sum(ckxx."总价(元)") as "总价(元)" from 药品信息 as ypxx, 出库信息 as ckxx )~"
+    R"~(select ypxx.类别, sum(ckxx.数量 * ckxx."单价(元)") as "总价(元)" )~"
+    R"~(from 药品信息 as ypxx, 出库信息 as ckxx indexed by "出库信息_划价时间" )~"
     "where ckxx.时间 between ? and ? and ckxx.划价人帐号 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别 order by ypxx.类别");
 

@@ -10,7 +10,15 @@
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "frontdesk/deskstatements.h"
 #include "platform/grid.h"
+#include "reports/cashincome.h"
+#include "reports/crosstable.h"
+#include "reports/cwzhbb.h"
+#include "reports/hzxibb.h"
+#include "reports/reconciliationsums.h"
+#include "reports/ypckbb.h"
+#include "reports/yyhzbb.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
 #include "support/throwawayserver.h"
@@ -129,6 +137,72 @@ class ClinicStoreTest : public QObject {
     Connection c = OpenClinicDatabase();
     QCOMPARE(ClinicFixture::ColumnNames(c.db(), "出库信息").size(), 11);
     QCOMPARE(TableRows(c.db(), "时间表"), QStringList{"2024-03-01"});
+  }
+
+  // A store made before the reports' indexes gets them when it opens, and
+  // loses the one they replace, which the planner would still pick.
+  void indexesOfAnEarlierStoreAreMadeOnOpening() {
+    const auto indexes = [](const QSqlDatabase& db) {
+      QStringList names;
+      for (const QVariantList& row :
+           ReadAll(db, IsPostgres(db) ? "select indexname from pg_indexes where schemaname = current_schema()"
+                                      : "select name from sqlite_master where type = 'index'"))
+        names << row.value(0).toString();
+      return names;
+    };
+    {
+      Connection c = OpenClinicDatabase();
+      ExecDirect(c.db(), "drop index \"出库信息_编号时间\"");
+      ExecDirect(c.db(), "create index \"服务信息_i5\" on 服务信息 (服务类别, 时间)");
+    }
+    Connection c = OpenClinicDatabase();
+    const QStringList names = indexes(c.db());
+    QVERIFY(names.contains("出库信息_编号时间"));
+    QVERIFY(names.contains("患者信息_类别时间"));
+    QVERIFY(!names.contains("服务信息_i5"));
+  }
+
+  // The reports' long sums read the index each was written for: the
+  // planner's own pick reads the table or sorts a year of lines (five to
+  // fifteen times slower), and a later index must not undo that. The
+  // front desk's largest serial keeps the visit key, not the wider
+  // account-and-day index that the reports added.
+  void slowStatementsReadTheirOwnIndexes() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    if (IsPostgres(db)) QSKIP("SQLite plans only");
+    const auto plan = [&](const QString& sql) {
+      QStringList lines;
+      for (const QVariantList& row : ReadAll(db, "explain query plan " + sql, QVariantList(sql.count('?'), "x")))
+        lines << row.value(3).toString();
+      return lines.join(" / ");
+    };
+    const QString like = LikeOperator(db);
+    const QList<std::pair<QString, QStringList>> expected{
+        {kSheetMedicineOfCategory, {"药品信息_类别编号", "出库信息_编号时间"}},
+        {kSheetServiceOfItem, {"服务信息_类别收费时间"}},
+        {kPeriodIncomeByCashier, {"患者信息_收银时间"}},
+        {kPeriodIncomeByPricingAccount, {"患者信息_划价时间"}},
+        {kPeriodMedicineOfPricingAccount, {"出库信息_划价时间"}},
+        {kSelectIssueSummary.arg(like), {"出库信息_编号时间"}},
+        {kSumIssues.arg(like), {"出库信息_编号时间"}},
+        {CrossTableSql::kSumServicesByDoctor, {"服务信息_类别医师时间"}},
+        {CrossTableSql::kSumServicesByPerformer, {"服务信息_类别服务人时间"}},
+        {CrossTableSql::kSumMedicineByDoctor, {"药品信息_类别编号", "出库信息_编号时间"}},
+        {kFinanceIncomeByDay, {"患者信息_类别时间"}},
+        {kSelectVisits.arg(like), {"患者信息_类别时间"}},
+    };
+    for (const auto& [sql, names] : expected)
+      for (const QString& name : names) QVERIFY2(plan(sql).contains(name), qPrintable(sql + " : " + plan(sql)));
+    QStringList sums;
+    for (const ReconciliationStatement& s : ReconciliationStatements(QDate(2024, 1, 1), QDate(2024, 12, 31),
+                                                                     CashierOrder::ByCashier))
+      sums << plan(s.sql);
+    for (const char* name : {"患者信息_收银时间", "患者信息_类别时间", "出库信息_编号时间", "出库信息_收费时间",
+                             "服务信息_类别收费时间"})
+      QVERIFY2(sums.join(" | ").contains(QString::fromUtf8(name)), name);
+    const QString serial = plan(DeskStatements::kLargestSerial);
+    QVERIFY2(!serial.contains("时间"), qPrintable(serial));
   }
 
   void oneStockRowPerCode() {

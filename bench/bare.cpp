@@ -1,0 +1,268 @@
+#include "bench/bare.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSysInfo>
+#include <QTextStream>
+#include <QThread>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "db/clinicdb.h"
+#include "db/sql.h"
+
+struct BareStore::Engine {
+  sqlite3* lite = nullptr;
+  PGconn* pg = nullptr;
+  QHash<QString, sqlite3_stmt*> prepared;
+
+  ~Engine() {
+    for (sqlite3_stmt* statement : prepared) sqlite3_finalize(statement);
+    if (lite) sqlite3_close(lite);
+    if (pg) PQfinish(pg);
+  }
+
+  [[noreturn]] void Fail(const QString& what) const {
+    throw DbError(what + QStringLiteral(": ") +
+                  QString::fromUtf8(lite ? sqlite3_errmsg(lite) : PQerrorMessage(pg)).trimmed());
+  }
+
+  int RunSqlite(const QString& sql, const QVariantList& values) {
+    sqlite3_stmt*& statement = prepared[sql];
+    if (!statement) {
+      const QByteArray text = sql.toUtf8();
+      if (sqlite3_prepare_v2(lite, text.constData(), static_cast<int>(text.size()), &statement, nullptr) != SQLITE_OK)
+        Fail(sql);
+    }
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    for (int i = 0; i < values.size(); ++i) {
+      const QVariant value = BoundValue(values[i]);
+      int rc = SQLITE_OK;
+      if (value.isNull()) {
+        rc = sqlite3_bind_null(statement, i + 1);
+      } else if (value.typeId() == QMetaType::Double) {
+        rc = sqlite3_bind_double(statement, i + 1, value.toDouble());
+      } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
+        rc = sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+      } else {
+        const QByteArray text = value.toString().toUtf8();
+        rc = sqlite3_bind_text(statement, i + 1, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+      }
+      if (rc != SQLITE_OK) Fail(sql);
+    }
+    int rows = 0;
+    const int columns = sqlite3_column_count(statement);
+    for (;;) {
+      const int rc = sqlite3_step(statement);
+      if (rc == SQLITE_DONE) break;
+      if (rc != SQLITE_ROW) Fail(sql);
+      ++rows;
+      for (int c = 0; c < columns; ++c) {
+        switch (sqlite3_column_type(statement, c)) {
+          case SQLITE_INTEGER:
+            sqlite3_column_int64(statement, c);
+            break;
+          case SQLITE_FLOAT:
+            sqlite3_column_double(statement, c);
+            break;
+          default:
+            sqlite3_column_text(statement, c);
+        }
+      }
+    }
+    sqlite3_reset(statement);
+    return rows;
+  }
+
+  int RunPostgres(const QString& written, const QVariantList& values) {
+    // '?' becomes $1, $2, … in order; the statements hold no '?' of their own.
+    QString sql = ForEngine(true, written);
+    int number = 0;
+    for (int at = sql.indexOf(QLatin1Char('?')); at >= 0; at = sql.indexOf(QLatin1Char('?'), at))
+      sql.replace(at, 1, QStringLiteral("$%1").arg(++number));
+    std::vector<QByteArray> texts;
+    std::vector<const char*> pointers;
+    texts.reserve(values.size());
+    for (const QVariant& v : values) {
+      const QVariant value = BoundValue(v);
+      texts.push_back(value.isNull() ? QByteArray() : value.toString().toUtf8());
+      pointers.push_back(value.isNull() ? nullptr : texts.back().constData());
+    }
+    // Planned afresh with its values each time, as the windows' statements
+    // are: a statement prepared once is planned for any values after a few
+    // runs, and a date window planned blind reads far more.
+    const QByteArray text = sql.toUtf8();
+    PGresult* result = PQexecParams(pg, text.constData(), static_cast<int>(values.size()), nullptr,
+                                    pointers.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+      PQclear(result);
+      Fail(sql);
+    }
+    const int rows = PQntuples(result);
+    const int columns = PQnfields(result);
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < columns; ++c) PQgetvalue(result, r, c);
+    PQclear(result);
+    return rows;
+  }
+};
+
+BareStore::BareStore() : engine_(std::make_unique<Engine>()) {
+  const QString server = ClinicConnectionString();
+  if (server.isEmpty()) {
+    if (sqlite3_open_v2(ClinicDatabasePath().toUtf8().constData(), &engine_->lite, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+      engine_->Fail(QStringLiteral("open"));
+    sqlite3_busy_timeout(engine_->lite, 30000);
+    // As the program's own connection reads the store.
+    Run(QStringLiteral("pragma mmap_size = 1073741824"));
+  } else {
+    engine_->pg = PQconnectdb(server.toUtf8().constData());
+    if (PQstatus(engine_->pg) != CONNECTION_OK) engine_->Fail(QStringLiteral("connect"));
+    Run(QStringLiteral("set client_min_messages = warning"));
+  }
+}
+
+BareStore::~BareStore() = default;
+
+bool BareStore::postgres() const { return engine_->pg != nullptr; }
+
+int BareStore::Run(const QString& sql, const QVariantList& values) {
+  return postgres() ? engine_->RunPostgres(sql, values) : engine_->RunSqlite(sql, values);
+}
+
+int RunAll(BareStore& store, const QList<BareStatement>& statements) {
+  int rows = 0;
+  for (const BareStatement& s : statements) rows += store.Run(s.sql, s.values);
+  return rows;
+}
+
+QString TodaysStatement(const QString& sql) {
+  static const QRegularExpression pin(QStringLiteral(R"~(\s+indexed by\s+"[^"]*")~"));
+  QString today = QString(sql).remove(pin);
+  today.replace(QStringLiteral(" cross join "), QStringLiteral(", "));
+  // The sums read the computed columns themselves.
+  today.replace(QStringLiteral(R"~(sum("药费(元)" + "服务费(元)"))~"), QStringLiteral(R"~(sum("收入金额(元)"))~"));
+  today.replace(QStringLiteral(R"~(sum(ckxx.数量 * ckxx."单价(元)"))~"), QStringLiteral(R"~(sum(ckxx."总价(元)"))~"));
+  today.replace(QStringLiteral(R"~(sum(数量 * "单价(元)"))~"), QStringLiteral(R"~(sum("总价(元)"))~"));
+  // The issue report grouped by the line's code and the goods' columns.
+  today.replace(QStringLiteral("select ypxx.编号, ypxx.品名, sum(ckxx.数量)"),
+                QStringLiteral("select ckxx.编号, ypxx.品名, sum(ckxx.数量)"));
+  today.replace(QStringLiteral("group by ypxx.编号 order by ypxx.编号"),
+                QStringLiteral("group by ckxx.编号, ypxx.品名, ypxx.单位 order by ckxx.编号"));
+  return today;
+}
+
+Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
+                          const std::function<void()>& window, const std::function<void()>& best,
+                          const std::function<void()>& setup) {
+  if (SmokeRun()) runs = 1;
+  std::vector<double> times[3];
+  const std::function<void()>* ways[3] = {&today, &window, &best};
+  for (int i = SmokeRun() ? 0 : -1; i < runs; ++i) {
+    for (int way = 0; way < 3; ++way) {
+      if (!*ways[way]) continue;
+      if (setup) setup();
+      QElapsedTimer timer;
+      timer.start();
+      (*ways[way])();
+      if (i >= 0) times[way].push_back(timer.nsecsElapsed() / 1e6);
+    }
+  }
+  double medians[3] = {0, 0, 0};
+  for (int way = 0; way < 3; ++way) {
+    std::sort(times[way].begin(), times[way].end());
+    if (!times[way].empty()) medians[way] = times[way][times[way].size() / 2];
+  }
+  std::printf("%-56s today %9.2f  window %9.2f  best %9.2f ms\n", qPrintable(what), today ? medians[0] : medians[2],
+              medians[1], medians[2]);
+  std::fflush(stdout);
+  return {what, today ? medians[0] : medians[2], medians[1], medians[2]};
+}
+
+QString ComparisonTable(const QList<Comparison>& lines) {
+  bool withRows = false;
+  for (const Comparison& line : lines) withRows = withRows || line.rows >= 0;
+  QString text = withRows ? QStringLiteral("| what | rows | today's statement | window | best statement | window / best | today / best |\n|---|---:|---:|---:|---:|---:|---:|\n")
+                          : QStringLiteral("| what | today's statement | window | best statement | window / best | today / best |\n|---|---:|---:|---:|---:|---:|\n");
+  const auto ms = [](double value) { return QString::number(value, 'f', value < 10 ? 2 : 1) + QStringLiteral(" ms"); };
+  for (const Comparison& line : lines) {
+    text += QStringLiteral("| ") + line.what + QStringLiteral(" | ");
+    if (withRows) text += (line.rows >= 0 ? QString::number(line.rows) : QString()) + QStringLiteral(" | ");
+    text += ms(line.today) + QStringLiteral(" | ") + ms(line.window) + QStringLiteral(" | ") + ms(line.best) +
+            QStringLiteral(" | %1 | %2 |\n").arg(line.window / line.best, 0, 'f', 2).arg(line.today / line.best, 0, 'f', 2);
+  }
+  return text;
+}
+
+bool SmokeRun() { return !qEnvironmentVariableIsEmpty("BRIMWICK_BENCH_SMOKE"); }
+
+double ClinicStoreMegabytes() {
+  const QString server = ClinicConnectionString();
+  if (server.isEmpty()) {
+    qint64 bytes = 0;
+    for (const char* suffix : {"", "-wal"}) bytes += QFileInfo(ClinicDatabasePath() + QLatin1String(suffix)).size();
+    return bytes / 1048576.0;
+  }
+  Connection store = OpenClinicStore();
+  return ScalarText(store.db(), QStringLiteral("select pg_database_size(current_database())")).toDouble() / 1048576.0;
+}
+
+namespace {
+QString ResultsPath() {
+  const QString chosen = qEnvironmentVariable("BRIMWICK_BENCH_RESULTS");
+  return chosen.isEmpty() ? QStringLiteral(BRIMWICK_SOURCE_DIR "/bench/RESULTS.md") : chosen;
+}
+
+QString MachineLoad() {
+  QFile file(QStringLiteral("/proc/loadavg"));
+  if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("unknown");
+  const QStringList parts = QString::fromLatin1(file.readAll()).split(QLatin1Char(' '));
+  return QStringLiteral("%1 / %2 / %3 over 1 / 5 / 15 minutes on %4 cores")
+      .arg(parts.value(0), parts.value(1), parts.value(2))
+      .arg(QThread::idealThreadCount());
+}
+}  // namespace
+
+void WriteResults(const QString& title, const QString& store, const QString& text) {
+  if (SmokeRun()) return;
+  const QString path = ResultsPath();
+  QString whole;
+  {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) whole = QString::fromUtf8(file.readAll());
+  }
+  if (whole.isEmpty())
+    whole = QStringLiteral(
+        "# Benchmark results\n\n"
+        "Written by the benchmark commands themselves (scripts/bench*.sh), each into its own section, which its\n"
+        "next run replaces. Times are medians in milliseconds; \"today\" is the statement the window ran before\n"
+        "its indexes and query shape were chosen, \"best\" the best statement found for the same rows, both run\n"
+        "bare through the engine's C interface (SQLite's, or libpq), every row and cell read.\n");
+  const QString head = QStringLiteral("\n## %1\n").arg(title);
+  const QString section =
+      head + QStringLiteral("\n%1; machine load %2; %3.\n\n%4")
+                 .arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'")), MachineLoad(),
+                      store, text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n'));
+  const int start = whole.indexOf(head);
+  if (start < 0) {
+    whole += section;
+  } else {
+    const int next = whole.indexOf(QStringLiteral("\n## "), start + head.size());
+    whole.replace(start, (next < 0 ? whole.size() : next) - start, section);
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(whole.toUtf8()) < 0)
+    throw DbError(QStringLiteral("cannot write ") + path);
+  std::printf("figures written to %s\n", qPrintable(path));
+}
