@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyleOptionViewItem>
 
 #include "platform/formevents.h"
 #include "platform/numbers.h"
@@ -100,12 +101,52 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
 void DataGrid::Open(QSqlQuery& query) {
   model_->Load(query);
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
+  FitColumns();
 }
 
 void DataGrid::Clear() { model_->Clear(); }
 
 void DataGrid::SetColumnWidths(const QList<int>& widths) {
-  for (int i = 0; i < widths.size() && i < model_->columnCount(); ++i) setColumnWidth(i, widths[i]);
+  leastWidths_ = widths;
+  FitColumns();
+}
+
+int DataGrid::LeastWidth(int column) const {
+  return leastWidths_.value(column, horizontalHeader()->defaultSectionSize());
+}
+
+// The rows the viewport can show. A grid not yet laid out has no height of
+// its own: it measures what its default size shows and measures again when
+// the window gives it room (resizeEvent).
+int DataGrid::rowsOnScreen() const {
+  return viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 1;
+}
+
+// Only the titles and the cells on screen are measured, so a list of any
+// length costs the same; the widths come from the delegate and the header
+// that paint them, in the grid's own fonts and style.
+void DataGrid::FitColumns(bool growOnly) {
+  QHeaderView* titles = horizontalHeader();
+  const int first = qMax(0, verticalHeader()->logicalIndexAt(0));
+  const int last = qMin(model_->rowCount(), first + rowsOnScreen());
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  const int gridLine = showGrid() ? 1 : 0;
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    int width = qMax(LeastWidth(c), titles->sectionSizeHint(c));
+    for (int r = first; r < last; ++r) {
+      const QModelIndex index = model_->index(r, c);
+      width = qMax(width, itemDelegateForIndex(index)->sizeHint(option, index).width() + gridLine);
+    }
+    if (growOnly) width = qMax(width, columnWidth(c));
+    if (width != columnWidth(c)) setColumnWidth(c, width);
+  }
+  fittedRows_ = last - first;
+}
+
+void DataGrid::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  if (qMin(model_->rowCount(), rowsOnScreen()) > fittedRows_) FitColumns(true);
 }
 
 void DataGrid::SetStripes(RowStripes stripes) {

@@ -1,6 +1,6 @@
 #pragma once
-// The read-only data grid of every window: a fully fetched result shown in
-// a table view, with the column widths and row stripes the windows ask for.
+// The read-only data grid of every window: a fetched result shown in a
+// table view, with the column widths and row stripes the windows ask for.
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QSqlQuery>
@@ -42,14 +42,15 @@ class FetchedModel : public QAbstractTableModel {
 
 // The text a cell shows: numbers in their shortest form, days as yyyy-MM-dd.
 QString CellText(const QVariant& value);
-// The same with a fixed number of decimals (money 2, quantities 3, shares
-// "0.00" 2); an empty value stays blank. Negative decimals: CellText.
+// The same with a fixed number of decimals (money 2, unit prices "0.000" 3,
+// shares "0.00" 2); an empty value stays blank. Negative decimals: CellText.
 QString CellText(const QVariant& value, int decimals);
 
-// Display formats by column, for SetColumnDecimals.
+// Display formats by column, for SetColumnDecimals. Quantities show as
+// stored (kGeneral): fixed decimals would only widen them.
 inline constexpr int kGeneral = -1;
 inline constexpr int kMoneyDecimals = 2;
-inline constexpr int kQuantityDecimals = 3;
+inline constexpr int kThreeDecimals = 3;
 
 // The background of the picked row: apart from every stripe colour.
 inline const QColor kPickedRowColor{128, 0, 0};
@@ -61,7 +62,11 @@ class DataGrid : public QTableView {
   // Shows every row of an executed query; the first row becomes current.
   void Open(QSqlQuery& query);
   void Clear();
+  // The least width of each column, from the first; a column widens past
+  // it to show its title and the cells on screen whole (FitColumns).
   void SetColumnWidths(const QList<int>& widths);
+  // The width a column gets at the least: as set, or the header's default.
+  int LeastWidth(int column) const;
   void SetStripes(RowStripes stripes);
   // Decimals shown per column, from the first (kGeneral for the shortest
   // form); columns past the list show the shortest form. Kept across Open.
@@ -88,8 +93,16 @@ class DataGrid : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Widens each column whose title or cells on screen do not fit its
+  // least width; with grow only, never narrows a column.
+  void FitColumns(bool growOnly = false);
+  int rowsOnScreen() const;
+
   FetchedModel* model_;
+  QList<int> leastWidths_;
+  int fittedRows_ = 0;
   int dblClickRow_ = -1;
 };
