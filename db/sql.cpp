@@ -41,6 +41,7 @@ bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String(
 QVariant BoundValue(const QVariant& value) { return AsBound(value); }
 
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  FinishPendingReads(db.driver(), sql);
   QSqlQuery query(db);
   query.setForwardOnly(true);
   // PostgreSQL refuses to prepare table definitions and transaction
@@ -66,6 +67,8 @@ int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& va
 }
 
 void InTransaction(QSqlDatabase& db, const std::function<void()>& work) {
+  // A rollback would cut short a grid's reading on this connection.
+  FinishPendingReads(db.driver());
   if (!IsSqlite(db)) {
     if (!db.transaction()) throw DbError(db.lastError().text());
   } else {
@@ -112,7 +115,10 @@ QString UniqueConnectionName(const QString& prefix) {
 void CloseConnection(const QString& name) {
   {
     QSqlDatabase db = QSqlDatabase::database(name, false);
-    if (db.isValid()) db.close();
+    if (db.isValid()) {
+      FinishPendingReads(db.driver());
+      db.close();
+    }
   }
   QSqlDatabase::removeDatabase(name);
 }

@@ -1,6 +1,9 @@
 #include "platform/grid.h"
 
 #include <QDate>
+#include <QElapsedTimer>
+#include <QSqlDriver>
+#include <QTimerEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyleOptionViewItem>
@@ -9,22 +12,86 @@
 #include "platform/numbers.h"
 #include "platform/widgets.h"
 
-void FetchedModel::Load(QSqlQuery& query) {
+namespace {
+// Rows read when a result loads: a screen and more, so that a short list
+// is read whole at once and leaves nothing open.
+constexpr int kFirstRows = 256;
+// Time one background slice may take before the user is served again.
+constexpr int kSliceMs = 8;
+constexpr int kRowsPerCheck = 256;
+}  // namespace
+
+FetchedModel::FetchedModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+FetchedModel::~FetchedModel() { RemovePendingRead(this); }
+
+void FetchedModel::Load(QSqlQuery& query, int firstRows) {
+  stopReading();
   beginResetModel();
-  rows_.Read(query);
+  const QSqlDriver* connection = query.driver();
+  rows_.Read(query, firstRows);
+  shown_ = rows_.rowCount();
   endResetModel();
+  if (!rows_.Pending()) return;
+  AddPendingRead(this, connection, [this] { FetchAll(); });
+  background_.start(0, this);
 }
 
 void FetchedModel::Clear() {
+  stopReading();
   beginResetModel();
-  rows_ = FetchedRows();
+  rows_.Clear();
+  shown_ = 0;
   endResetModel();
 }
 
-int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.rowCount(); }
+void FetchedModel::stopReading() {
+  background_.stop();
+  RemovePendingRead(this);
+}
+
+void FetchedModel::readMore(int rows) {
+  if (!rows_.Pending()) return;
+  const bool more = rows_.ReadMore(rows);
+  if (rows_.rowCount() > shown_) {
+    beginInsertRows(QModelIndex(), shown_, rows_.rowCount() - 1);
+    shown_ = rows_.rowCount();
+    endInsertRows();
+  }
+  if (!more) stopReading();
+}
+
+void FetchedModel::FetchAll() { readMore(std::numeric_limits<int>::max()); }
+
+void FetchedModel::readSlice() {
+  QElapsedTimer slice;
+  slice.start();
+  while (rows_.Pending() && slice.elapsed() < kSliceMs) readMore(kRowsPerCheck);
+}
+
+void FetchedModel::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != background_.timerId()) return QAbstractTableModel::timerEvent(event);
+  readSlice();
+}
+
+bool FetchedModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && rows_.Pending(); }
+
+void FetchedModel::fetchMore(const QModelIndex& parent) {
+  if (!parent.isValid()) readMore(kFirstRows);
+}
+
+int FetchedModel::RecordCount() {
+  FetchAll();
+  return shown_;
+}
+
+int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
 int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.columnCount(); }
 
-QVariant FetchedModel::Value(int row, int column) const { return rows_.value(row, column); }
+QVariant FetchedModel::Value(int row, int column) const {
+  if (row >= shown_ && rows_.Pending()) const_cast<FetchedModel*>(this)->FetchAll();
+  return rows_.value(row, column);
+}
 
 QString CellText(const QVariant& value) {
   if (value.isNull()) return QString();
@@ -99,7 +166,7 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
 }
 
 void DataGrid::Open(QSqlQuery& query) {
-  model_->Load(query);
+  model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
   FitColumns();
 }
@@ -159,7 +226,7 @@ void DataGrid::SetColumnDecimals(const QList<int>& decimals) {
   viewport()->update();
 }
 
-int DataGrid::RecordCount() const { return model_->rowCount(); }
+int DataGrid::RecordCount() const { return model_->RecordCount(); }
 
 int DataGrid::CurrentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
 
