@@ -169,6 +169,9 @@ void DataGrid::Open(QSqlQuery& query) {
   model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
   FitColumns();
+  // A long list shows its first screen now, before the window goes on to
+  // its totals, which may take as long again.
+  if (model_->Pending() && isVisible()) viewport()->repaint();
 }
 
 void DataGrid::Clear() { model_->Clear(); }
