@@ -92,6 +92,7 @@ void ReopenConnection(const QSqlDatabase& db) {
 
 QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
   const QString sql = ForEngine(IsServer(db), text);
+  FinishPendingReads(db.driver(), sql);
   QSqlQuery query(db);
   if (Run(db, query, sql, values)) return query;
   const QSqlError error = query.lastError();
@@ -120,6 +121,8 @@ int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& va
 }
 
 void InTransaction(QSqlDatabase& db, const std::function<void()>& work) {
+  // A rollback would cut short a grid's reading on this connection.
+  FinishPendingReads(db.driver());
   if (!IsSqlite(db)) {
     if (!db.transaction()) throw DbError(db.lastError());
   } else {
@@ -166,7 +169,10 @@ QString UniqueConnectionName(const QString& prefix) {
 void CloseConnection(const QString& name) {
   {
     QSqlDatabase db = QSqlDatabase::database(name, false);
-    if (db.isValid()) db.close();
+    if (db.isValid()) {
+      FinishPendingReads(db.driver());
+      db.close();
+    }
   }
   QSqlDatabase::removeDatabase(name);
 }

@@ -32,7 +32,6 @@ const QString kDeleteEmptyBatches = QStringLiteral("delete from 药品过期表 
 enum QueueColumn { kName, kSerial, kDay, kAccount, kCashier };
 const QList<int> kQueueWidths{120, 120, 120, 120, 120};
 const QList<int> kLineWidths{50, 280, 60, 60, 60, 180};
-const QList<int> kVisitGoodsDecimals{kGeneral, kGeneral, kQuantityDecimals};
 
 const QString kDispenseQuestion = QStringLiteral("您确定这个患者药品出库吗？");
 const QString kDispenseTitle = QStringLiteral("药品提示");
@@ -78,7 +77,7 @@ void TFormfyt::DBGrid1CellClick() {
   try {
     const VisitKey key = VisitKey::FromText(DBGrid1->Cell(kSerial), DBGrid1->Cell(kAccount));
     QSqlQuery lines = Exec(ADOConnection1.db(), kSelectVisitGoods, key.Values());
-    DBGrid2->SetColumnDecimals(kVisitGoodsDecimals);
+    DBGrid2->SetColumnDecimals({});
     DBGrid2->Open(lines);
     DBGrid2->SetColumnWidths(kLineWidths);
   } catch (const DbError& e) {

@@ -33,7 +33,6 @@ const QString kSaleTitle = QStringLiteral("零售单价(元)");
 const QList<int> kReceiptWidths = {60, 120, 60, 60, 40, 40, 60, 60, 120, 120, 60, 60};
 const QList<int> kPinyinWidths = {60, 120, 60, 60, 40, 40, 60, 60, 60, 120, 60, 60};
 const QList<int> kStagedWidths = {60, 120, 60, 60, 60, 60, 60, 60, 60, 60, 120};
-const int kThreeDecimals = 3;
 }  // namespace
 
 TFormypbs::TFormypbs(QWidget* parent) : QWidget(parent) {

@@ -34,7 +34,6 @@ const QString kSaleTitle = QStringLiteral("售价(元)");
 const QList<int> kReceiptWidths = {60, 120, 70, 60, 40, 40, 60, 60, 120, 120, 60};
 const QList<int> kPinyinWidths = {60, 120, 60, 60, 40, 40, 60, 60, 120, 160, 60};
 const QList<int> kStagedWidths = {60, 120, 70, 70, 60, 60, 60, 60, 60, 60, 120, 60};
-const int kThreeDecimals = 3;
 }  // namespace
 
 TFormypfk::TFormypfk(QWidget* parent) : QWidget(parent) {

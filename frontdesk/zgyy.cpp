@@ -29,7 +29,7 @@ const QString kSelectPricedLines = QStringLiteral(
     "select ypxi.编号, ypxi.品名, cklsxi.数量, ypxi.单位, cklsxi.\"单价(元)\", cklsxi.\"总价(元)\", ypxi.规格, ypxi.厂商 "
     "from 药品信息 as ypxi, 临时出库信息 as cklsxi "
     "where cklsxi.编号 = ypxi.编号 and cklsxi.流水号 = ? and cklsxi.划价人帐号 = ? order by cklsxi.编号");
-const QList<int> kPricedLineDecimals{kGeneral, kGeneral, kQuantityDecimals, kGeneral, kMoneyDecimals, kMoneyDecimals};
+const QList<int> kPricedLineDecimals{kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals, kMoneyDecimals};
 
 namespace {
 // The pinyin code is a prefix; %1 is the store's case-blind like.
@@ -48,7 +48,7 @@ const QString kLastReceiptPrice =
     QStringLiteral("select \"单价(元)\" from 入库信息 where 编号 = ? order by 行号 desc limit 1");
 
 const QList<int> kGoodsWidths{40, 240, 40, 40, 40, 80, 210};
-const QList<int> kGoodsDecimals{kGeneral, kGeneral, kQuantityDecimals, kGeneral, kMoneyDecimals};
+const QList<int> kGoodsDecimals{kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals};
 const QList<int> kLineWidthsAtOpen{50, 160, 60, 60, 60, 60, 60};
 const QList<int> kLineWidths{40, 160, 60, 60, 60, 60, 60, 180};
 

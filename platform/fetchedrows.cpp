@@ -9,13 +9,40 @@
 #include <algorithm>
 #include <cstring>
 
-void FetchedRows::Read(QSqlQuery& query) {
+void FetchedRows::Read(QSqlQuery& query, int firstRows) {
+  finish();
   clear();
   const QSqlRecord record = query.record();
   for (int c = 0; c < record.count(); ++c) titles_ << record.fieldName(c);
-  if (!readStatement(query)) readDriver(query);
-  // Releases the statement (and, on SQLite, the read snapshot it holds).
-  query.finish();
+  // The rest of the result is read after the caller's query is gone.
+  query_.swap(query);
+  source_ = startStatement() ? Source::Statement : Source::Driver;
+  ReadMore(firstRows);
+}
+
+bool FetchedRows::ReadMore(int rows) {
+  switch (source_) {
+    case Source::Statement: readStatement(rows); break;
+    case Source::Driver: readDriver(rows); break;
+    case Source::None: break;
+  }
+  return Pending();
+}
+
+void FetchedRows::Clear() {
+  finish();
+  clear();
+  release();
+}
+
+// Releases the statement (and, on SQLite, the read snapshot it holds).
+void FetchedRows::finish() {
+  if (source_ == Source::None) return;
+  query_.finish();
+  query_ = QSqlQuery();
+  source_ = Source::None;
+  statement_ = nullptr;
+  onRow_ = false;
   release();
 }
 
@@ -73,29 +100,33 @@ void FetchedRows::setBytes(Cell& cell, Cell::Kind kind, const void* bytes, int s
 // Qt's SQLite driver turns every cell of every row into a QVariant, and its
 // texts into UTF-16, before anyone asks for them; reading the statement it
 // runs keeps the texts as the store holds them until a cell is shown.
-bool FetchedRows::readStatement(QSqlQuery& query) {
-  const QSqlDriver* driver = query.driver();
-  if (!driver || driver->dbmsType() != QSqlDriver::SQLite || !query.isActive() || !query.isSelect() ||
-      query.at() != QSql::BeforeFirstRow)
+bool FetchedRows::startStatement() {
+  const QSqlDriver* driver = query_.driver();
+  if (!driver || driver->dbmsType() != QSqlDriver::SQLite || !query_.isActive() || !query_.isSelect() ||
+      query_.at() != QSql::BeforeFirstRow)
     return false;
   // Other policies make the driver turn reals into integers.
-  const QSql::NumericalPrecisionPolicy precision = query.numericalPrecisionPolicy();
+  const QSql::NumericalPrecisionPolicy precision = query_.numericalPrecisionPolicy();
   if (precision != QSql::LowPrecisionDouble && precision != QSql::HighPrecision) return false;
-  const QVariant handle = query.result()->handle();
+  const QVariant handle = query_.result()->handle();
   if (qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0) return false;
-  sqlite3_stmt* statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
-  const int columns = columnCount();
-  if (!statement || sqlite3_column_count(statement) != columns) return false;
-
+  statement_ = *static_cast<sqlite3_stmt* const*>(handle.constData());
+  if (!statement_ || sqlite3_column_count(statement_) != columnCount()) return false;
   // The driver steps once when it runs the statement and keeps that row;
-  // once it has handed it over the statement still stands on it. Each
-  // column's value is read at once, on the thread that owns the connection,
-  // which is all the C interface asks of a value taken this way.
-  if (!query.next()) return true;
-  do {
+  // once it has handed it over the statement still stands on it.
+  onRow_ = query_.next();
+  return true;
+}
+
+// Each column's value is read at once, on the thread that owns the
+// connection, which is all the C interface asks of a value taken this way.
+int FetchedRows::readStatement(int rows) {
+  const int columns = columnCount();
+  int read = 0;
+  for (; read < rows && onRow_; ++read) {
     Cell* cell = appendRow();
     for (int c = 0; c < columns; ++c, ++cell) {
-      sqlite3_value* value = sqlite3_column_value(statement, c);
+      sqlite3_value* value = sqlite3_column_value(statement_, c);
       switch (sqlite3_value_type(value)) {
         case SQLITE_INTEGER:
           cell->integer = sqlite3_value_int64(value);
@@ -122,16 +153,23 @@ bool FetchedRows::readStatement(QSqlQuery& query) {
       }
     }
     // A failing step ends the rows, as it ends the driver's own reading.
-  } while (sqlite3_step(statement) == SQLITE_ROW);
-  return true;
+    onRow_ = sqlite3_step(statement_) == SQLITE_ROW;
+  }
+  if (!onRow_) finish();
+  return read;
 }
 
-void FetchedRows::readDriver(QSqlQuery& query) {
+int FetchedRows::readDriver(int rows) {
   const int columns = columnCount();
-  while (query.next()) {
+  int read = 0;
+  for (; read < rows; ++read) {
+    if (!query_.next()) {
+      finish();
+      break;
+    }
     Cell* cell = appendRow();
     for (int c = 0; c < columns; ++c, ++cell) {
-      const QVariant value = query.value(c);
+      const QVariant value = query_.value(c);
       if (value.isNull()) {
         cell->integer = value.typeId();
         cell->kind = Cell::Null;
@@ -151,4 +189,37 @@ void FetchedRows::readDriver(QSqlQuery& query) {
       }
     }
   }
+  return read;
+}
+
+namespace {
+struct PendingRead {
+  const void* key;
+  const QSqlDriver* connection;
+  std::function<void()> finish;
+};
+// The user-interface thread alone opens grids and runs their statements.
+QList<PendingRead>& PendingReads() {
+  static QList<PendingRead> reads;
+  return reads;
+}
+}  // namespace
+
+void AddPendingRead(const void* key, const QSqlDriver* connection, std::function<void()> finish) {
+  RemovePendingRead(key);
+  PendingReads().append({key, connection, std::move(finish)});
+}
+
+void RemovePendingRead(const void* key) {
+  PendingReads().removeIf([key](const PendingRead& read) { return read.key == key; });
+}
+
+void FinishPendingReads(const QSqlDriver* connection, const QString& sql) {
+  if (PendingReads().isEmpty() || !connection) return;
+  // Further queries on SQLite read beside the open statement unharmed.
+  if (connection->dbmsType() == QSqlDriver::SQLite && sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive)) return;
+  QList<std::function<void()>> finishing;
+  for (const PendingRead& read : PendingReads())
+    if (read.connection == connection) finishing << read.finish;
+  for (const auto& finish : finishing) finish();
 }

@@ -1,29 +1,97 @@
 #include "platform/grid.h"
 
 #include <QDate>
+#include <QElapsedTimer>
+#include <QSqlDriver>
+#include <QTimerEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyleOptionViewItem>
 
 #include "platform/formevents.h"
 #include "platform/numbers.h"
 #include "platform/widgets.h"
 
-void FetchedModel::Load(QSqlQuery& query) {
+namespace {
+// Rows read when a result loads: a screen and more, so that a short list
+// is read whole at once and leaves nothing open.
+constexpr int kFirstRows = 256;
+// Time one background slice may take before the user is served again.
+constexpr int kSliceMs = 8;
+constexpr int kRowsPerCheck = 256;
+}  // namespace
+
+FetchedModel::FetchedModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+FetchedModel::~FetchedModel() { RemovePendingRead(this); }
+
+void FetchedModel::Load(QSqlQuery& query, int firstRows) {
+  stopReading();
   beginResetModel();
-  rows_.Read(query);
+  const QSqlDriver* connection = query.driver();
+  rows_.Read(query, firstRows);
+  shown_ = rows_.rowCount();
   endResetModel();
+  if (!rows_.Pending()) return;
+  AddPendingRead(this, connection, [this] { FetchAll(); });
+  background_.start(0, this);
 }
 
 void FetchedModel::Clear() {
+  stopReading();
   beginResetModel();
-  rows_ = FetchedRows();
+  rows_.Clear();
+  shown_ = 0;
   endResetModel();
 }
 
-int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.rowCount(); }
+void FetchedModel::stopReading() {
+  background_.stop();
+  RemovePendingRead(this);
+}
+
+void FetchedModel::readMore(int rows) {
+  if (!rows_.Pending()) return;
+  const bool more = rows_.ReadMore(rows);
+  if (rows_.rowCount() > shown_) {
+    beginInsertRows(QModelIndex(), shown_, rows_.rowCount() - 1);
+    shown_ = rows_.rowCount();
+    endInsertRows();
+  }
+  if (!more) stopReading();
+}
+
+void FetchedModel::FetchAll() { readMore(std::numeric_limits<int>::max()); }
+
+void FetchedModel::readSlice() {
+  QElapsedTimer slice;
+  slice.start();
+  while (rows_.Pending() && slice.elapsed() < kSliceMs) readMore(kRowsPerCheck);
+}
+
+void FetchedModel::timerEvent(QTimerEvent* event) {
+  if (event->timerId() != background_.timerId()) return QAbstractTableModel::timerEvent(event);
+  readSlice();
+}
+
+bool FetchedModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && rows_.Pending(); }
+
+void FetchedModel::fetchMore(const QModelIndex& parent) {
+  if (!parent.isValid()) readMore(kFirstRows);
+}
+
+int FetchedModel::RecordCount() {
+  FetchAll();
+  return shown_;
+}
+
+int FetchedModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
 int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_.columnCount(); }
 
-QVariant FetchedModel::Value(int row, int column) const { return rows_.value(row, column); }
+QVariant FetchedModel::Value(int row, int column) const {
+  if (row >= shown_ && rows_.Pending()) const_cast<FetchedModel*>(this)->FetchAll();
+  return rows_.value(row, column);
+}
 
 QString CellText(const QVariant& value) {
   if (value.isNull()) return QString();
@@ -98,14 +166,57 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
 }
 
 void DataGrid::Open(QSqlQuery& query) {
-  model_->Load(query);
+  model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
+  FitColumns();
+  // A long list shows its first screen now, before the window goes on to
+  // its totals, which may take as long again.
+  if (model_->Pending() && isVisible()) viewport()->repaint();
 }
 
 void DataGrid::Clear() { model_->Clear(); }
 
 void DataGrid::SetColumnWidths(const QList<int>& widths) {
-  for (int i = 0; i < widths.size() && i < model_->columnCount(); ++i) setColumnWidth(i, widths[i]);
+  leastWidths_ = widths;
+  FitColumns();
+}
+
+int DataGrid::LeastWidth(int column) const {
+  return leastWidths_.value(column, horizontalHeader()->defaultSectionSize());
+}
+
+// The rows the viewport can show. A grid not yet laid out has no height of
+// its own: it measures what its default size shows and measures again when
+// the window gives it room (resizeEvent).
+int DataGrid::rowsOnScreen() const {
+  return viewport()->height() / qMax(1, verticalHeader()->defaultSectionSize()) + 1;
+}
+
+// Only the titles and the cells on screen are measured, so a list of any
+// length costs the same; the widths come from the delegate and the header
+// that paint them, in the grid's own fonts and style.
+void DataGrid::FitColumns(bool growOnly) {
+  QHeaderView* titles = horizontalHeader();
+  const int first = qMax(0, verticalHeader()->logicalIndexAt(0));
+  const int last = qMin(model_->rowCount(), first + rowsOnScreen());
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  const int gridLine = showGrid() ? 1 : 0;
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    int width = qMax(LeastWidth(c), titles->sectionSizeHint(c));
+    for (int r = first; r < last; ++r) {
+      const QModelIndex index = model_->index(r, c);
+      width = qMax(width, itemDelegateForIndex(index)->sizeHint(option, index).width() + gridLine);
+    }
+    if (growOnly) width = qMax(width, columnWidth(c));
+    if (width != columnWidth(c)) setColumnWidth(c, width);
+  }
+  fittedRows_ = last - first;
+}
+
+void DataGrid::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  if (qMin(model_->rowCount(), rowsOnScreen()) > fittedRows_) FitColumns(true);
 }
 
 void DataGrid::SetStripes(RowStripes stripes) {
@@ -118,7 +229,7 @@ void DataGrid::SetColumnDecimals(const QList<int>& decimals) {
   viewport()->update();
 }
 
-int DataGrid::RecordCount() const { return model_->rowCount(); }
+int DataGrid::RecordCount() const { return model_->RecordCount(); }
 
 int DataGrid::CurrentRow() const { return currentIndex().isValid() ? currentIndex().row() : -1; }
 

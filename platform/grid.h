@@ -1,7 +1,8 @@
 #pragma once
-// The read-only data grid of every window: a fully fetched result shown in
-// a table view, with the column widths and row stripes the windows ask for.
+// The read-only data grid of every window: a fetched result shown in a
+// table view, with the column widths and row stripes the windows ask for.
 #include <QAbstractTableModel>
+#include <QBasicTimer>
 #include <QColor>
 #include <QSqlQuery>
 #include <QTableView>
@@ -18,38 +19,60 @@ enum class RowStripes {
   BlackWhiteOnDesktop // odd black on white, even white on the desktop colour
 };
 
-// Every row of a result, read once, forward only.
+// The rows of a result, read once, forward only: the first rows when it
+// loads, the rest a slice at a time while the program waits for the user,
+// or at once when someone asks for a row not yet read or for the count.
 class FetchedModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  using QAbstractTableModel::QAbstractTableModel;
-  // Reads every row of an executed query, then finishes the query.
-  void Load(QSqlQuery& query);
+  explicit FetchedModel(QObject* parent = nullptr);
+  ~FetchedModel() override;
+  // Reads the first rows of an executed query; the rest follow in the
+  // background, and the query is finished after its last row.
+  void Load(QSqlQuery& query, int firstRows = std::numeric_limits<int>::max());
   void Clear();
+  // Reads whatever rows still wait.
+  void FetchAll();
+  bool Pending() const { return rows_.Pending(); }
+  // Every row, however many are read yet.
+  int RecordCount();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+  // A cell of any row of the result, reading the rows up to it first.
   QVariant Value(int row, int column) const;
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
   void SetColumnDecimals(const QList<int>& decimals) { decimals_ = decimals; }
 
+ protected:
+  void timerEvent(QTimerEvent* event) override;
+
  private:
+  void readMore(int rows);
+  void readSlice();
+  void stopReading();
+
   FetchedRows rows_;
+  int shown_ = 0;  // rows the views know of
+  QBasicTimer background_;
   QList<int> decimals_;
   RowStripes stripes_ = RowStripes::None;
 };
 
 // The text a cell shows: numbers in their shortest form, days as yyyy-MM-dd.
 QString CellText(const QVariant& value);
-// The same with a fixed number of decimals (money 2, quantities 3, shares
-// "0.00" 2); an empty value stays blank. Negative decimals: CellText.
+// The same with a fixed number of decimals (money 2, unit prices "0.000" 3,
+// shares "0.00" 2); an empty value stays blank. Negative decimals: CellText.
 QString CellText(const QVariant& value, int decimals);
 
-// Display formats by column, for SetColumnDecimals.
+// Display formats by column, for SetColumnDecimals. Quantities show as
+// stored (kGeneral): fixed decimals would only widen them.
 inline constexpr int kGeneral = -1;
 inline constexpr int kMoneyDecimals = 2;
-inline constexpr int kQuantityDecimals = 3;
+inline constexpr int kThreeDecimals = 3;
 
 // The background of the picked row: apart from every stripe colour.
 inline const QColor kPickedRowColor{128, 0, 0};
@@ -58,14 +81,20 @@ class DataGrid : public QTableView {
   Q_OBJECT
  public:
   explicit DataGrid(QWidget* parent = nullptr);
-  // Shows every row of an executed query; the first row becomes current.
+  // Shows an executed query, its first screen at once and the rest as it
+  // is read; the first row becomes current.
   void Open(QSqlQuery& query);
   void Clear();
+  // The least width of each column, from the first; a column widens past
+  // it to show its title and the cells on screen whole (FitColumns).
   void SetColumnWidths(const QList<int>& widths);
+  // The width a column gets at the least: as set, or the header's default.
+  int LeastWidth(int column) const;
   void SetStripes(RowStripes stripes);
   // Decimals shown per column, from the first (kGeneral for the shortest
   // form); columns past the list show the shortest form. Kept across Open.
   void SetColumnDecimals(const QList<int>& decimals);
+  // Every row of the result, reading the rest first.
   int RecordCount() const;
   int CurrentRow() const;
   // Text of a cell of the current row, as stored (empty without a row).
@@ -91,8 +120,16 @@ class DataGrid : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Widens each column whose title or cells on screen do not fit its
+  // least width; with grow only, never narrows a column.
+  void FitColumns(bool growOnly = false);
+  int rowsOnScreen() const;
+
   FetchedModel* model_;
+  QList<int> leastWidths_;
+  int fittedRows_ = 0;
   int dblClickRow_ = -1;
 };

@@ -75,7 +75,7 @@ TFormypfkbb::TFormypfkbb(QWidget* parent)
   setWindowTitle(QStringLiteral("药品返库报表"));
   buildLayout();
   DBGrid2->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals});
-  DBGrid1->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kGeneral, 3, kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid1->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kGeneral, kThreeDecimals, kGeneral, kGeneral, kMoneyDecimals});
   category_ = new OptionalFilter(CheckBox1, ComboBox1, QStringLiteral("请选择药品类别"), {kCategories, {}}, this);
   source_ = new OptionalFilter(CheckBox2, ComboBox2, QStringLiteral("请选择药品来源"), {kSources, {}}, this);
   // The voucher is for one supplier: its button shows with the source box.

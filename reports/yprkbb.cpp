@@ -62,7 +62,7 @@ TFormrkbb::TFormrkbb(QWidget* parent)
   setWindowTitle(QStringLiteral("药品入库报表"));
   buildLayout();
   DBGrid2->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kGeneral, kMoneyDecimals});
-  DBGrid1->SetColumnDecimals({kGeneral, kGeneral, kGeneral, 3, kGeneral, kGeneral, kMoneyDecimals});
+  DBGrid1->SetColumnDecimals({kGeneral, kGeneral, kGeneral, kThreeDecimals, kGeneral, kGeneral, kMoneyDecimals});
   DBGrid2->setEnabled(false);
   DBGrid1->setEnabled(false);
   category_ = new OptionalFilter(CheckBox1, ComboBox1, QStringLiteral("请选择药品类别"), {kCategories, {}}, this);

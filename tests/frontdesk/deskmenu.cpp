@@ -3,7 +3,9 @@
 // wrote, and the inpatient desk admits and books as a user would.
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextStream>
 
 #include "app/denglu.h"
@@ -23,6 +25,32 @@ using ClinicFixture::InsertRow;
 namespace {
 QString DemoFolder() {
   return TestKit::DemoFolder();
+}
+
+// Every column of a grid at least as wide as the window asks, and its title
+// and each cell on screen whole in the grid's font: the text, the margins
+// the style keeps on either side and the grid line; a title, the header's
+// margins.
+void CheckShownWhole(const DataGrid* grid, const QList<int>& leastWidths) {
+  const QByteArray name = grid->objectName().toUtf8();
+  QVERIFY2(grid->RecordCount() > 0, name + " is empty");
+  const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+  const QFontMetrics font(grid->font());
+  const QFontMetrics titleFont(grid->horizontalHeader()->font());
+  const int titleMargins = 2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid);
+  const int lastRow = grid->rowAt(grid->viewport()->height() - 1);
+  const int rows = lastRow < 0 ? grid->RecordCount() : lastRow + 1;
+  for (int c = 0; c < grid->Model()->columnCount(); ++c) {
+    const int width = grid->columnWidth(c);
+    const QString title = grid->Model()->headerData(c, Qt::Horizontal).toString();
+    const QByteArray column = name + " column " + title.toUtf8() + " " + QByteArray::number(width);
+    QVERIFY2(width >= leastWidths.value(c), column);
+    QVERIFY2(titleFont.horizontalAdvance(title) + titleMargins <= width, column);
+    for (int r = grid->rowAt(0); r < rows; ++r) {
+      const QString text = grid->Model()->data(grid->Model()->index(r, c)).toString();
+      QVERIFY2(font.horizontalAdvance(text) + margins <= width, column + " cuts " + text.toUtf8());
+    }
+  }
 }
 }  // namespace
 
@@ -91,6 +119,26 @@ class DeskMenuTest : public QObject {
     TestKit::PressEnter(Find<QPushButton>(inpatients, "BitBtn1"));
     QCOMPARE(count("select 操作人帐号 from 住院患者押金表 where 姓名 = '张三'"), QString("管理员"));
     QCOMPARE(Find<QLineEdit>(inpatients, "Edit5")->text(), QString("500"));
+  }
+
+  // The stock and prices of the pricing desk and the batch and expiry of
+  // the warning lists are what those windows are for: none may be cut,
+  // and quantities show as stored.
+  void demoFiguresShowWhole() {
+    QWidget* pricing = frame_.Command("N25");
+    QVERIFY(pricing);
+    QCoreApplication::processEvents();
+    const auto* goods = Find<DataGrid>(pricing, "DBGrid3");
+    CheckShownWhole(goods, {40, 240, 40, 40, 40, 80, 210});
+    QCOMPARE(goods->Model()->data(goods->Model()->index(0, 2)).toString(), QString("40"));
+    QCOMPARE(goods->Model()->data(goods->Model()->index(0, 4)).toString(), QString("12.50"));
+    pricing->parentWidget()->close();
+
+    QWidget* expiry = frame_.Command("N38");
+    QVERIFY(expiry);
+    QCoreApplication::processEvents();
+    for (const char* grid : {"DBGrid1", "DBGrid2"})
+      CheckShownWhole(Find<DataGrid>(expiry, grid), {60, 120, 60, 60, 60, 60, 60, 60});
   }
 };
 

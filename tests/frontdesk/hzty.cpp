@@ -37,10 +37,11 @@ class PatientReturnsWindowTest : public QObject {
     return Find<T>(window_.get(), name);
   }
 
-  // Every column's width, in order.
+  // Every column's least width, in order (a column grows past it only to
+  // show its values whole).
   static QList<int> Widths(DataGrid* grid) {
     QList<int> widths;
-    for (int c = 0; c < grid->model()->columnCount(); ++c) widths << grid->columnWidth(c);
+    for (int c = 0; c < grid->model()->columnCount(); ++c) widths << grid->LeastWidth(c);
     return widths;
   }
 

@@ -37,7 +37,7 @@ QStringList Titles(DataGrid* grid) {
 }
 QList<int> Widths(DataGrid* grid, qsizetype count) {
   QList<int> widths;
-  for (int i = 0; i < count; ++i) widths << grid->columnWidth(i);
+  for (int i = 0; i < count; ++i) widths << grid->LeastWidth(i);
   return widths;
 }
 }  // namespace

@@ -221,7 +221,7 @@ class ServiceListsTest : public QObject {
     QCOMPARE(TableRows(db(), "药品单位"), QStringList{"盒"});
     QCOMPARE(box(w, "Edit4")->text(), QString());
     QCOMPARE(units->RecordCount(), 1);
-    QCOMPARE(units->columnWidth(0), 130);
+    QCOMPARE(units->LeastWidth(0), 130);
     TestKit::Type(box(w, "Edit4"), "盒");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn3"));
     TestKit::Type(box(w, "Edit4"), "  ");
@@ -250,11 +250,11 @@ class ServiceListsTest : public QObject {
     auto* suppliers = Find<DataGrid>(&w, "DBGrid3");
     const int plain = units->horizontalHeader()->defaultSectionSize();
     QVERIFY(plain != 130);
-    QCOMPARE(suppliers->columnWidth(0), 130);
-    QCOMPARE(units->columnWidth(0), plain);
+    QCOMPARE(suppliers->LeastWidth(0), 130);
+    QCOMPARE(units->LeastWidth(0), plain);
     TestKit::Type(box(w, "Edit4"), "瓶");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn3"));
-    QCOMPARE(units->columnWidth(0), 130);
+    QCOMPARE(units->LeastWidth(0), 130);
   }
 
   void enterWalksFromTheNameToThePriceToTheAddButton() {

@@ -111,8 +111,8 @@ class TodayFeesTest : public QObject {
     QCOMPARE(categories, sorted);
     const int staff = categories.indexOf("职工用药");
     QCOMPARE(shownRow(grid, staff), (QStringList{"4", "职工用药", kTodayText, "病人4", "7.00", "0.00", "7.00", "acc01"}));
-    QCOMPARE(grid->columnWidth(0), 80);
-    QCOMPARE(grid->columnWidth(6), 80);
+    QCOMPARE(grid->LeastWidth(0), 80);
+    QCOMPARE(grid->LeastWidth(6), 80);
   }
 
   void theTotalDropsTrailingZeros() {
@@ -168,7 +168,7 @@ class TodayFeesTest : public QObject {
     const int amoxicillin = codes.first() == medicine->Model()->Value(0, 0).toString() ? 0 : 1;
     QCOMPARE(shownRow(medicine, amoxicillin),
              (QStringList{"00001", "阿莫西林", kYesterday, "2", "3", "6", "华北制药", "acc01", "医师01"}));
-    QCOMPARE(medicine->columnWidth(6), 160);
+    QCOMPARE(medicine->LeastWidth(6), 160);
     TestKit::ClickRow(visits, 1 - first);
     QVERIFY(medicine->isHidden());
     QVERIFY(services->isVisible());

@@ -74,7 +74,7 @@ class ControlsTest : public QObject {
     QCOMPARE(shown(1), QString("10.00"));
     QCOMPARE(shown(2), QString());
     QCOMPARE(grid.Cell(1), QString("6.7"));
-    grid.SetColumnDecimals({kGeneral, kQuantityDecimals});
+    grid.SetColumnDecimals({kGeneral, kThreeDecimals});
     QCOMPARE(shown(0), QString("6.700"));
     QCOMPARE(CellText(QVariant(QString("12.5")), kMoneyDecimals), QString("12.50"));
     QCOMPARE(CellText(QVariant(QString("")), kMoneyDecimals), QString());

@@ -62,8 +62,8 @@ class PatientReturnsTest : public QObject {
     QCOMPARE(detail->RecordCount(), 2);
     QCOMPARE(Rows(detail).first(),
              QString("2026-11-30|2026-12-02|阿莫西林胶囊|R1|3.00|2|盒|6.00|西药|0.25g*24粒|青禾制药|药房01|acc01"));
-    QCOMPARE(detail->columnWidth(1), 80);
-    QCOMPARE(detail->columnWidth(12), 60);
+    QCOMPARE(detail->LeastWidth(1), 80);
+    QCOMPARE(detail->LeastWidth(12), 60);
     QVERIFY(!detail->Model()->data(detail->Model()->index(1, 0), Qt::BackgroundRole).isValid());
 
     // A query that finds nothing leaves the detail as it was.

@@ -155,7 +155,7 @@ class ReconciliationWindowsTest : public QObject {
     auto* cashiers = Find<DataGrid>(&window, "DBGrid5");
     QCOMPARE(GridRows(cashiers), QStringList({kT + "|收银01|50.50", kT + "|收银02|35.25"}));
     QCOMPARE(cashiers->Model()->headerData(1, Qt::Horizontal).toString(), QString("收银人姓名"));
-    QCOMPARE(cashiers->columnWidth(0), 80);
+    QCOMPARE(cashiers->LeastWidth(0), 80);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid3")), QStringList({"中成药|30.00", "西药|12.50"}));
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid4")), QStringList({"项目1|1|20.00"}));
 
@@ -260,7 +260,7 @@ class ReconciliationWindowsTest : public QObject {
     QCOMPARE(Box(&window, "Editmz"), QString("152.50"));
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid5")),
              QStringList({kY + "|收银01|100.00", kT + "|收银01|50.50", kT + "|收银02|35.25"}));
-    QCOMPARE(Find<DataGrid>(&window, "DBGrid5")->columnWidth(0), 65);
+    QCOMPARE(Find<DataGrid>(&window, "DBGrid5")->LeastWidth(0), 65);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid6")), QStringList({"收银01|150.50", "收银02|35.25"}));
     QCOMPARE(GridRows(grid7), QStringList({"acc01|150.50", "acc02|35.25"}));
     QVERIFY(!Find<QPushButton>(&window, "BitBtn1")->isHidden());
@@ -268,7 +268,7 @@ class ReconciliationWindowsTest : public QObject {
     TestKit::ClickRow(grid7, 0);
     QVERIFY(!grid8->isHidden());
     QCOMPARE(GridRows(grid8), QStringList({"西药|120.50"}));
-    QCOMPARE(grid8->columnWidth(0), 40);
+    QCOMPARE(grid8->LeastWidth(0), 40);
     QTest::mouseDClick(grid8->viewport(), Qt::LeftButton, {}, grid8->visualRect(grid8->model()->index(0, 0)).center());
     QVERIFY(grid8->isHidden());
 
@@ -418,7 +418,7 @@ class ReconciliationWindowsTest : public QObject {
     TestKit::ClickRow(people, 0);
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid2")), QStringList({"换药|1|4.00", "诊疗费|2|26.00"}));
     QCOMPARE(GridRows(Find<DataGrid>(&window, "DBGrid3")), QStringList({"中成药|35.25", "西药|120.50"}));
-    QCOMPARE(Find<DataGrid>(&window, "DBGrid3")->columnWidth(0), 50);
+    QCOMPARE(Find<DataGrid>(&window, "DBGrid3")->LeastWidth(0), 50);
     QCOMPARE(Find<DataGrid>(&window, "DBGrid6")->RecordCount(), 0);
 
     TestKit::ClickRow(cashiers, 0);

@@ -127,7 +127,7 @@ class StockReportsTest : public QObject {
     QCOMPARE(Titles(summary(&w)), QStringList({"编号", "品名", "数量", "单位", "总价(元)"}));
     QCOMPARE(Rows(summary(&w)), QStringList({"1001|阿莫西林胶囊|15|盒|30.00", "1002|板蓝根颗粒|3|袋|15.00"}));
     QCOMPARE(total(&w), QString("45.00"));
-    QCOMPARE(summary(&w)->columnWidth(1), 240);
+    QCOMPARE(summary(&w)->LeastWidth(1), 240);
 
     TestKit::ClickRow(summary(&w), 0);
     QVERIFY(detail(&w)->isEnabled());
@@ -137,8 +137,8 @@ class StockReportsTest : public QObject {
         Rows(detail(&w)),
         QStringList({"2026-12-01|阿莫西林胶囊|B2026-12-01|2.000|10|盒|20.00|西药|0.25g*24粒|青禾制药|青禾医药|admin",
                      "2026-12-07|阿莫西林胶囊|B2026-12-07|2.000|5|盒|10.00|西药|0.25g*24粒|青禾制药||admin"}));
-    QCOMPARE(detail(&w)->columnWidth(0), 80);
-    QCOMPARE(detail(&w)->columnWidth(10), 60);
+    QCOMPARE(detail(&w)->LeastWidth(0), 80);
+    QCOMPARE(detail(&w)->LeastWidth(10), 60);
     QCOMPARE(detail(&w)->Model()->data(detail(&w)->Model()->index(1, 0), Qt::BackgroundRole).value<QColor>(),
              QColor(Qt::blue));
 

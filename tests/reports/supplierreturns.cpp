@@ -124,8 +124,8 @@ class SupplierReturnsTest : public QObject {
         QStringList(
             {"2026-12-02|2026-06-01|阿莫西林胶囊|P1|3.000|2|盒|6.00|西药|0.25g*24粒|青禾制药|admin|acc01|近效期",
              "2026-12-03|2026-06-01|阿莫西林胶囊|P1|3.000|1|盒|3.00|西药|0.25g*24粒|青禾制药|admin|acc02|近效期"}));
-    QCOMPARE(detail(&w)->columnWidth(0), 70);
-    QCOMPARE(detail(&w)->columnWidth(12), 60);
+    QCOMPARE(detail(&w)->LeastWidth(0), 70);
+    QCOMPARE(detail(&w)->LeastWidth(12), 60);
 
     // Unchecked: the button hides and the source is "%" again.
     Tick(&w, "CheckBox2");

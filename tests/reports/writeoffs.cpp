@@ -77,12 +77,12 @@ class WriteOffsTest : public QObject {
     QCOMPARE(Titles(lines), QStringList({"品名", "数量", "单位", "总价(元)", "药品批号", "入库时间", "报损时间",
                                          "药品来源", "厂商", "报损人帐号", "入库人帐号", "报损原因"}));
     QCOMPARE(lines->RecordCount(), 3);
-    QCOMPARE(lines->columnWidth(0), 240);
-    QCOMPARE(lines->columnWidth(7), 120);
+    QCOMPARE(lines->LeastWidth(0), 240);
+    QCOMPARE(lines->LeastWidth(7), 120);
     QCOMPARE(lines->Model()->data(lines->Model()->index(1, 0), Qt::ForegroundRole).value<QColor>(), QColor(Qt::white));
     auto* summary = Find<DataGrid>(&w, "DBGrid2");
     QCOMPARE(Rows(summary), QStringList({"阿莫西林胶囊|3|盒|9.00|青禾制药", "板蓝根颗粒|4|袋|6.00|华川药业"}));
-    QCOMPARE(summary->columnWidth(4), 160);
+    QCOMPARE(summary->LeastWidth(4), 160);
     QCOMPARE(cost(&w), QString("115.00"));
     QCOMPARE(retail(&w), QString("173.00"));
     QVERIFY(TestKit::MessageTexts().isEmpty());
