@@ -25,16 +25,18 @@ QList<quint64> Stacking() {
   for (auto match = id.globalMatch(text); match.hasNext();) windows << match.next().captured().toULongLong(nullptr, 16);
   return windows;
 }
-// The names the window manager shows on the managed windows' title bars.
-QStringList ShownNames() {
+// The names the window manager shows on the title bars of a process's
+// managed windows.
+QStringList ShownNames(qint64 process) {
   QStringList names;
   for (const quint64 window : Stacking()) {
     QProcess xprop;
-    xprop.start("xprop", {"-id", QString::number(window), "_NET_WM_NAME"});
+    xprop.start("xprop", {"-id", QString::number(window), "_NET_WM_PID", "_NET_WM_NAME"});
     if (!xprop.waitForFinished(5000)) continue;
-    const QString line = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
-    const qsizetype quote = line.indexOf('"');
-    if (quote >= 0) names << line.mid(quote + 1).chopped(1);
+    const QStringList lines = QString::fromUtf8(xprop.readAllStandardOutput()).split('\n');
+    if (lines.size() < 2 || !lines[0].endsWith(" = " + QString::number(process))) continue;
+    const qsizetype quote = lines[1].indexOf('"');
+    if (quote >= 0) names << lines[1].trimmed().mid(quote + 1).chopped(1);
   }
   return names;
 }
@@ -101,7 +103,7 @@ class MessageAboveTest : public QObject {
     run.start(program, {});
     QVERIFY(run.waitForStarted());
     QStringList names;
-    QTRY_VERIFY_WITH_TIMEOUT((names = ShownNames()).filter("登陆信息").size() > 0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT((names = ShownNames(run.processId())).filter("登陆信息").size() > 0, 20000);
     run.kill();
     run.waitForFinished();
     QCOMPARE(names.filter("登陆信息"), QStringList{"登陆信息"});
