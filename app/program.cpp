@@ -25,7 +25,6 @@ int TerminationRequests() { return terminationRequests(); }
 
 int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Brimwick"));
   InstallPlatformDefaults();
   // Hiding the main window for the login must not end the run.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -3,7 +3,6 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -122,13 +121,6 @@ QList<QStringList> Texts(const QList<QVariantList>& rows) {
     texts << cells;
   }
   return texts;
-}
-// The widths given, the columns past them back at the plain width: a list
-// reloaded after a return or a commit is laid out as one opened anew.
-void SetWidthsRestPlain(DataGrid* grid, const QList<int>& widths) {
-  grid->SetColumnWidths(widths);
-  for (int c = static_cast<int>(widths.size()); c < grid->model()->columnCount(); ++c)
-    grid->setColumnWidth(c, grid->horizontalHeader()->defaultSectionSize());
 }
 }  // namespace
 
@@ -478,7 +470,9 @@ void TFormhzty::loadLines(const QList<int>& widths) {
   const VisitKey key = visitChosen_ ? visit_ : VisitKey{0, QStringLiteral("0")};
   QSqlQuery query = Exec(connection_.db(), kSelectLines, key.Values());
   DBGrid2->Open(query);
-  SetWidthsRestPlain(DBGrid2, widths);
+  // The columns past the widths given take the plain width as their least,
+  // as in a list opened anew, and still widen to show their values whole.
+  DBGrid2->SetColumnWidths(widths);
 }
 
 void TFormhzty::loadServices() {
@@ -494,7 +488,7 @@ void TFormhzty::loadStaged(bool everyOperator) {
                                   : Exec(connection_.db(), kSelectStaged + kOfOperatorAndVisit,
                                          QVariantList{CurrentUserName()} + visit_.Values());
   DBGrid3->Open(query);
-  SetWidthsRestPlain(DBGrid3, everyOperator ? kCommittedWidths : kStagedWidths);
+  DBGrid3->SetColumnWidths(everyOperator ? kCommittedWidths : kStagedWidths);
 }
 
 void TFormhzty::readRefundSums() {

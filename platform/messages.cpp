@@ -59,10 +59,9 @@ void InstallResponder(std::function<bool(const MessageRecord&)> r) {
 void RemoveResponder() { responder() = nullptr; }
 const QList<MessageRecord>& Recorded() { return recorded(); }
 void ClearRecorded() { recorded().clear(); }
-QString ProgramTitle() {
-  const QString name = QApplication::applicationDisplayName();
-  return name.isEmpty() ? QStringLiteral("Brimwick") : name;
-}
+// Not the application's display name: set, the window system would add it
+// to every window's caption as well.
+QString ProgramTitle() { return QStringLiteral("Brimwick"); }
 }  // namespace Messages
 
 void ShowMessage(const QString& text) { ShowMessage(text, Messages::ProgramTitle()); }

@@ -1,5 +1,6 @@
 // Under a real X server and window manager: the box a window raises stands
 // above it, even above the login, which always stays on top.
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -23,6 +24,21 @@ QList<quint64> Stacking() {
   static const QRegularExpression id(QStringLiteral("0x[0-9a-fA-F]+"));
   for (auto match = id.globalMatch(text); match.hasNext();) windows << match.next().captured().toULongLong(nullptr, 16);
   return windows;
+}
+// The names the window manager shows on the title bars of a process's
+// managed windows.
+QStringList ShownNames(qint64 process) {
+  QStringList names;
+  for (const quint64 window : Stacking()) {
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window), "_NET_WM_PID", "_NET_WM_NAME"});
+    if (!xprop.waitForFinished(5000)) continue;
+    const QStringList lines = QString::fromUtf8(xprop.readAllStandardOutput()).split('\n');
+    if (lines.size() < 2 || !lines[0].endsWith(" = " + QString::number(process))) continue;
+    const qsizetype quote = lines[1].indexOf('"');
+    if (quote >= 0) names << lines[1].trimmed().mid(quote + 1).chopped(1);
+  }
+  return names;
 }
 }  // namespace
 
@@ -73,6 +89,24 @@ class MessageAboveTest : public QObject {
     QVERIFY2(stacking.contains(frame.login->winId()), "the login is not among the managed windows");
     QCOMPARE(stacking.last(), box);
     frame.Close();
+  }
+
+  // The program as started: its windows' title bars carry their captions
+  // as they are, with nothing of the window system's added.
+  void theProgramsTitleBarsShowTheirCaptions() {
+    const QString program = QCoreApplication::applicationDirPath() + "/../brimwick";
+    if (!QFileInfo::exists(program)) QSKIP("the program is not built beside the tests");
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("BRIMWICK_DATA_DIR", TestKit::FreshDataDir());
+    run.setProcessEnvironment(environment);
+    run.start(program, {});
+    QVERIFY(run.waitForStarted());
+    QStringList names;
+    QTRY_VERIFY_WITH_TIMEOUT((names = ShownNames(run.processId())).filter("登陆信息").size() > 0, 20000);
+    run.kill();
+    run.waitForFinished();
+    QCOMPARE(names.filter("登陆信息"), QStringList{"登陆信息"});
   }
 };
 

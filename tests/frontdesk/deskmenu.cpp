@@ -2,6 +2,7 @@
 // commands, on the clinic demo: each shows what the demo and the desks
 // wrote, and the inpatient desk admits and books as a user would.
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
@@ -139,6 +140,24 @@ class DeskMenuTest : public QObject {
     QCoreApplication::processEvents();
     for (const char* grid : {"DBGrid1", "DBGrid2"})
       CheckShownWhole(Find<DataGrid>(expiry, grid), {60, 120, 60, 60, 60, 60, 60, 60});
+
+    // A staged return's maker stands past the widths the window sets.
+    {
+      Connection c = OpenClinicDatabase();
+      InsertRow(c.db(), "出库信息",
+                {{"流水号", 1}, {"编号", "1005"}, {"时间", "2026-12-07"}, {"数量", 1}, {"单价(元)", 15.5},
+                 {"出库人帐号", "药房01"}, {"划价人帐号", "acc01"}, {"收银人帐号", "收银01"}, {"开方医师", "院长"},
+                 {"收费类别", "住院"}});
+    }
+    QWidget* returns = frame_.Command("N24");
+    QVERIFY(returns);
+    TestKit::PressEnter(Find<QDateEdit>(returns, "DateTimePicker1"));
+    TestKit::Type(Find<QLineEdit>(returns, "Edit1"), "张三");
+    TestKit::PressEnter(Find<QLineEdit>(returns, "Edit1"));
+    TestKit::ClickRow(Find<DataGrid>(returns, "DBGrid2"), 0);
+    TestKit::Type(Find<QLineEdit>(returns, "Editph"), "2026051305");
+    TestKit::Click(Find<QPushButton>(returns, "BitBtn1"));
+    CheckShownWhole(Find<DataGrid>(returns, "DBGrid3"), {50, 120, 60, 60, 60, 60, 60});
   }
 };
 
