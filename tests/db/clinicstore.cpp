@@ -188,7 +188,7 @@ class ClinicStoreTest : public QObject {
         {kSumIssues.arg(like), {"出库信息_编号时间"}},
         {CrossTableSql::kSumServicesByDoctor, {"服务信息_类别医师时间"}},
         {CrossTableSql::kSumServicesByPerformer, {"服务信息_类别服务人时间"}},
-        {CrossTableSql::kSumMedicineByDoctor, {"药品信息_类别编号", "出库信息_编号时间"}},
+        {CrossTableSql::kSumMedicineByDoctor, {"药品信息_类别编号", "出库信息_医师编号时间"}},
         {kFinanceIncomeByDay, {"患者信息_类别时间"}},
         {kSelectVisits.arg(like), {"患者信息_类别时间"}},
     };
