@@ -68,22 +68,18 @@ void BareCount(const Bare& bare, const QDate& d1, const QDate& d2) {
     bare(sql, {kDoctor, kUser});
 }
 
-// The doctors' medicine as the window grouped it before: every line of the
-// dates sorted by doctor and category.
-const QString kSumMedicineByDoctorBefore = QStringLiteral(
-    R"~(select ckxx.开方医师, ypxx.类别, sum(ckxx.数量 * ckxx."单价(元)") from 药品信息 as ypxx, 出库信息 as ckxx )~"
-    "where ckxx.时间 between ? and ? and ckxx.编号 = ypxx.编号 and ypxx.类别 in (?, ?, ?) "
-    "group by ckxx.开方医师, ypxx.类别");
-
 void BareWorkbook(const Bare& bare, CrossTable table, const QDate& d1, const QDate& d2) {
   const QString from = DayText(d1), to = DayText(d2);
   bare(table == CrossTable::DoctorSales ? kSelectDoctors : kSelectServiceStaff);
   bare(kSelectItems);
   if (table == CrossTable::DoctorSales) {
-    if (bare.today)
-      bare(kSumMedicineByDoctorBefore, {from, to, "西药", "中成药", "饮片"});
-    else
-      bare(kSumMedicineByDoctor, {"西药", "中成药", "饮片", from, to, from, to});
+    if (bare.today) {
+      // What the window ran before, and still runs on PostgreSQL.
+      bare(kSumMedicineByDoctorGrouped, {from, to, "西药", "中成药", "饮片"});
+    } else {
+      const auto [sql, values] = MedicineByDoctor(bare.store.postgres(), from, to);
+      bare(sql, values);
+    }
     bare(kSumServicesByDoctor, {from, to});
     bare(kSumByCashier, {from, to});
   } else {
