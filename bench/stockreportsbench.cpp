@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
     QList<Comparison> figures;
     // A statement the window runs as it always did has no today's of its own.
     const auto add = [&](const QString& what, const std::function<void()>& window,
-                         const QList<BareStatement>& statements) {
-      const QList<BareStatement> today = Today(statements);
+                         const QList<BareStatement>& statements, const QList<BareStatement>& before = {}) {
+      const QList<BareStatement> today = Today(before.isEmpty() ? statements : before);
       bool changed = false;
       for (int i = 0; i < statements.size(); ++i) changed = changed || today[i].sql != statements[i].sql;
       figures.append(CompareByTurns(what, kRuns, changed ? std::function<void()>([&] { RunAll(bare, today); }) : nullptr,
@@ -130,8 +130,14 @@ int main(int argc, char** argv) {
         TFormypckbb issues;
         SetDates(&issues, first, last);
         if (pinyin) TypePinyin(&issues);
+        // Before, every filter was a like, a filter left at everything too.
+        const QString likes = QStringLiteral(
+            "ckxx.开方医师 %1 ? and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? and ypxx.剂型 %1 ? and ypxx.拼音缩写 %1 ?");
+        const BoundStatement summary = IssueStatement(kSelectIssueSummary, like, filters);
+        const BoundStatement sum = IssueStatement(kSumIssues, like, filters);
         add((pinyin ? "issues, pinyin \"a\"" : "issues") + of, Click(&issues, "BitBtn1"),
-            {{kSelectIssueSummary.arg(like), filters}, {kSumIssues.arg(like), filters}});
+            {{summary.sql, summary.values}, {sum.sql, sum.values}},
+            {{kSelectIssueSummary.arg(likes.arg(like)), filters}, {kSumIssues.arg(likes.arg(like)), filters}});
       }
       for (bool pinyin : {false, true}) {
         const QVariantList filters = {dates[0], dates[1], "%", "%", "%", pinyin ? "%" + kPinyin + "%" : "%%"};

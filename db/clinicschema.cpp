@@ -200,7 +200,8 @@ std::vector<ClinicTable> MakeTables() {
       // issue report purges the empty lines at every opening.
       // The stock reports, the cash income sheet and the reconciliations
       // read a date window goods by goods; a pricing account's medicine and
-      // a charge category's total by their own key.
+      // a charge category's total by their own key; the doctors' sales
+      // each doctor's lines goods by goods.
       WithNamedIndexes(
           WithIndexes(Table("出库信息",
                             {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
@@ -209,7 +210,8 @@ std::vector<ClinicTable> MakeTables() {
                       {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
           {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
            {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
-           {"收费时间", {"收费类别", "时间", "数量", "单价(元)"}}}),
+           {"收费时间", {"收费类别", "时间", "数量", "单价(元)"}},
+           {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}}}),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),

@@ -1,6 +1,6 @@
 #include "platform/numbers.h"
 
-#include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 QString FloatText(double value) { return QString::number(value, 'g', 15); }
@@ -43,7 +43,9 @@ QString FixedText(double value, int decimals) {
   if (whole.isEmpty()) whole = QStringLiteral("0");
   QString text = whole;
   if (decimals > 0) text += QLatin1Char('.') + digits.mid(point, decimals);
-  const bool zero = !text.contains(QRegularExpression(QStringLiteral("[1-9]")));
+  // Sheets round every cell through here: a pattern compiled per call cost
+  // more than the rest of the rounding.
+  const bool zero = std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'1' && c <= u'9'; });
   return value < 0 && !zero ? QLatin1Char('-') + text : text;
 }
 

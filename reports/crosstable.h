@@ -9,6 +9,8 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
+#include <utility>
 
 #include "platform/spreadsheet.h"
 
@@ -35,6 +37,11 @@ extern const QString kSelectDoctors;
 extern const QString kSelectServiceStaff;
 extern const QString kSelectItems;
 extern const QString kSumMedicineByDoctor;
+// The same as a plain grouping (values: d1, d2, the three categories).
+extern const QString kSumMedicineByDoctorGrouped;
+// The medicine block as the store answers it fastest, with its values:
+// the walk above on SQLite, the grouping on PostgreSQL.
+std::pair<QString, QVariantList> MedicineByDoctor(bool postgres, const QString& d1, const QString& d2);
 extern const QString kSumServicesByDoctor;
 extern const QString kSumServicesByPerformer;
 extern const QString kSumByCashier;

@@ -111,3 +111,18 @@ void OptionalFilter::ComboExit() {
 void OptionalFilter::EditEnter() { edit_->clear(); }
 
 void OptionalFilter::EditChange() { value_ = edit_->text().trimmed(); }
+
+QString FilterConditions(const QString& like, const QList<std::pair<QString, QVariant>>& filters,
+                         QVariantList& values) {
+  QStringList conditions;
+  for (const auto& [column, value] : filters) {
+    const QString pattern = value.toString();
+    if (!value.isNull() && !pattern.isEmpty() && pattern.count(QLatin1Char('%')) == pattern.size()) {
+      conditions << column + QStringLiteral(" is not null");
+    } else {
+      conditions << QStringLiteral("%1 %2 ?").arg(column, like);
+      values << value;
+    }
+  }
+  return conditions.join(QStringLiteral(" and "));
+}

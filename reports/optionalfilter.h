@@ -79,3 +79,10 @@ class OptionalFilter : public QObject {
   const Connection* connection_ = nullptr;
   QString value_ = QStringLiteral("%");
 };
+
+// The conditions of filters on columns, "and"-joined, each value appended
+// to values. A filter left at everything (a pattern of nothing but '%')
+// asks only that the column be set, which is what such a pattern matches:
+// a like on every line of a year cost a third of the report.
+QString FilterConditions(const QString& like, const QList<std::pair<QString, QVariant>>& filters,
+                         QVariantList& values);

@@ -20,18 +20,27 @@
 
 // Goods by goods in code order, each one's lines of the dates read from
 // the index that holds every line column filtered and summed: no sort and
-// no visit to the lines themselves.
+// no visit to the lines themselves. %1: the filters' conditions.
 const QString kSelectIssueSummary = QStringLiteral(
     "select ypxx.编号, ypxx.品名, sum(ckxx.数量) as 数量, ypxx.单位, sum(ckxx.数量 * ckxx.\"单价(元)\") as \"总价(元)\" "
     "from 药品信息 as ypxx cross join 出库信息 as ckxx indexed by \"出库信息_编号时间\" "
-    "where ckxx.时间 between ? and ? and ckxx.开方医师 %1 ? and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? "
-    "and ypxx.剂型 %1 ? and ypxx.拼音缩写 %1 ? and ckxx.编号 = ypxx.编号 "
+    "where ckxx.时间 between ? and ? and %1 and ckxx.编号 = ypxx.编号 "
     "group by ypxx.编号 order by ypxx.编号");
 const QString kSumIssues = QStringLiteral(
     "select sum(ckxx.数量 * ckxx.\"单价(元)\") as 总价 from 药品信息 as ypxx cross join 出库信息 as ckxx "
     "indexed by \"出库信息_编号时间\" "
-    "where ckxx.时间 between ? and ? and ckxx.开方医师 %1 ? and ckxx.出库人帐号 %1 ? and ypxx.类别 %1 ? "
-    "and ypxx.剂型 %1 ? and ypxx.拼音缩写 %1 ? and ckxx.编号 = ypxx.编号");
+    "where ckxx.时间 between ? and ? and %1 and ckxx.编号 = ypxx.编号");
+
+BoundStatement IssueStatement(const QString& sql, const QString& like, const QVariantList& filters) {
+  const QStringList columns{QStringLiteral("ckxx.开方医师"), QStringLiteral("ckxx.出库人帐号"),
+                            QStringLiteral("ypxx.类别"), QStringLiteral("ypxx.剂型"),
+                            QStringLiteral("ypxx.拼音缩写")};
+  QList<std::pair<QString, QVariant>> filtered;
+  for (int i = 0; i < columns.size(); ++i) filtered.push_back({columns.at(i), filters.value(2 + i)});
+  QVariantList values = filters.mid(0, 2);
+  const QString conditions = FilterConditions(like, filtered, values);
+  return {sql.arg(conditions), values};
+}
 
 namespace {
 const QString kSelectIssueLines = QStringLiteral(
@@ -146,8 +155,9 @@ void TFormypckbb::BitBtn1Click() {
   try {
     const QSqlDatabase db = connection_.db();
     const QString like = LikeOperator(db);
-    report_.ShowSummary({kSelectIssueSummary.arg(like), filterValues()}, kSummaryWidths);
-    const QString total = ScalarText(db, kSumIssues.arg(like), filterValues());
+    report_.ShowSummary(IssueStatement(kSelectIssueSummary, like, filterValues()), kSummaryWidths);
+    const BoundStatement sum = IssueStatement(kSumIssues, like, filterValues());
+    const QString total = ScalarText(db, sum.sql, sum.values);
     Edit1->setText(MoneyText(total));
     // The detail keeps what it showed unless the query found nothing.
     if (!total.isEmpty()) return;

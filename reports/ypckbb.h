@@ -16,11 +16,12 @@ class QDateEdit;
 class QLineEdit;
 class QPushButton;
 
-// The issue summary and its total over the same lines; %1 is the store's
-// like operator. Values: first day, last day, doctor, issuer, category,
-// dosage form, pinyin pattern.
+// The issue summary and its total over the same lines.
 extern const QString kSelectIssueSummary;
 extern const QString kSumIssues;
+// One of them for the filter values (first day, last day, doctor, issuer,
+// category, dosage form, pinyin pattern) on the store's like operator.
+BoundStatement IssueStatement(const QString& sql, const QString& like, const QVariantList& filters);
 
 class TFormypckbb : public QWidget {
   Q_OBJECT

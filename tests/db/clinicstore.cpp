@@ -178,17 +178,18 @@ class ClinicStoreTest : public QObject {
       return lines.join(" / ");
     };
     const QString like = LikeOperator(db);
+    const QVariantList everything{"x", "x", "%", "%", "%", "%", "%%"};
     const QList<std::pair<QString, QStringList>> expected{
         {kSheetMedicineOfCategory, {"药品信息_类别编号", "出库信息_编号时间"}},
         {kSheetServiceOfItem, {"服务信息_类别收费时间"}},
         {kPeriodIncomeByCashier, {"患者信息_收银时间"}},
         {kPeriodIncomeByPricingAccount, {"患者信息_划价时间"}},
         {kPeriodMedicineOfPricingAccount, {"出库信息_划价时间"}},
-        {kSelectIssueSummary.arg(like), {"出库信息_编号时间"}},
-        {kSumIssues.arg(like), {"出库信息_编号时间"}},
+        {IssueStatement(kSelectIssueSummary, like, everything).sql, {"出库信息_编号时间"}},
+        {IssueStatement(kSumIssues, like, everything).sql, {"出库信息_编号时间"}},
         {CrossTableSql::kSumServicesByDoctor, {"服务信息_类别医师时间"}},
         {CrossTableSql::kSumServicesByPerformer, {"服务信息_类别服务人时间"}},
-        {CrossTableSql::kSumMedicineByDoctor, {"药品信息_类别编号", "出库信息_编号时间"}},
+        {CrossTableSql::kSumMedicineByDoctor, {"药品信息_类别编号", "出库信息_医师编号时间"}},
         {kFinanceIncomeByDay, {"患者信息_类别时间"}},
         {kSelectVisits.arg(like), {"患者信息_类别时间"}},
     };

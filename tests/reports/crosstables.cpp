@@ -55,6 +55,9 @@ class CrossTablesTest : public QObject {
       Seed(c.db());
       // Prescribed by a nurse: counted in the totals, in no doctor's column.
       Service(c.db(), 5, "注射", kInside, 7, "护士01", "护士01");
+      // Medicine prescribed by a nurse and by no one: in the category's total.
+      Medicine(c.db(), 7, "00002", kInside, 1, 3, "护士01");
+      Medicine(c.db(), 8, "00002", kInside, 1, 2, QString());
       // 0.4 + 0.2 is 0.6000000000000001 as a sum of doubles.
       Visit(c.db(), 6, "钱七", kInside, 0.4, 0.2, "acc01", "收银03");
     }
@@ -77,6 +80,7 @@ class CrossTablesTest : public QObject {
     QCOMPARE(f.Value("D3"), Number(30));
     QCOMPARE(f.Value("B4"), Number(8));
     QVERIFY(!f.Value("C4").isValid());
+    QCOMPARE(f.Value("D4"), Number(13));
     QVERIFY(!f.Value("B5").isValid());
     QCOMPARE(f.Value("D5"), Number(0));
     // Services by prescriber; the nurse's 7 counts in the row total.
@@ -87,7 +91,7 @@ class CrossTablesTest : public QObject {
     // Doctors' totals: medicine of the three categories and every service.
     QCOMPARE(f.Value("B8"), Number(78));
     QCOMPARE(f.Value("C8"), Number(45));
-    QCOMPARE(f.Value("D8"), Number(130));
+    QCOMPARE(f.Value("D8"), Number(135));
     // Formats, borders and widths.
     for (const char* cell : {"B3", "D5", "C6", "D8", "A8", "B2"}) QCOMPARE(f.Cell(cell).numberFormat, kMoney);
     QVERIFY(f.Cell("A2").bordered);
