@@ -148,9 +148,11 @@ int main(int argc, char** argv) {
       MakeShopStock(batches);
       TFormhjt issue;
       auto* search = Child<QLineEdit>(issue, "Edit3");
+      // A blank and no text both search every batch (the box is read
+      // trimmed); switching between them runs the search without a first
+      // search for a text that no batch holds, which scans them all.
       Measure(what("shop stock search, every batch"), QStringLiteral("%1 batches").arg(batches), issue, Child<DataGrid>(issue, "DBGrid1"), [search] {
-        search->setText(QStringLiteral("-"));
-        search->setText(QString());
+        search->setText(search->text().isEmpty() ? QStringLiteral(" ") : QString());
       });
       return 0;
     }
