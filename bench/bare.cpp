@@ -18,6 +18,7 @@
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "platform/messages.h"
 
 struct BareStore::Engine {
   sqlite3* lite = nullptr;
@@ -206,6 +207,17 @@ QString ComparisonTable(const QList<Comparison>& lines) {
 }
 
 bool SmokeRun() { return !qEnvironmentVariableIsEmpty("BRIMWICK_BENCH_SMOKE"); }
+
+void DrawOffScreenUnlessNamed() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void PrintMessagesToStderr() {
+  Messages::InstallResponder([](const MessageRecord& record) {
+    std::fprintf(stderr, "message: %s\n", qPrintable(record.text));
+    return false;
+  });
+}
 
 double ClinicStoreMegabytes() {
   const QString server = ClinicConnectionString();

@@ -70,6 +70,13 @@ QString ComparisonTable(const QList<Comparison>& lines);
 // results.
 bool SmokeRun();
 
+// Before the benchmark's QApplication: its windows are drawn off screen
+// unless QT_QPA_PLATFORM names a platform.
+void DrawOffScreenUnlessNamed();
+// A message box would wait for a click no one gives: each message goes to
+// stderr instead, answered as if closed.
+void PrintMessagesToStderr();
+
 // The benchmark's figures as a section of bench/RESULTS.md (or of the file
 // BRIMWICK_BENCH_RESULTS names), replacing the section of that title from
 // an earlier run: headed with the date, the machine's load and the store's

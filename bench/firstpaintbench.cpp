@@ -25,7 +25,6 @@
 #include "db/shopdb.h"
 #include "db/sql.h"
 #include "platform/grid.h"
-#include "platform/messages.h"
 #include "reports/hzxibb.h"
 #include "reports/ypckbb.h"
 #include "stock/hjt.h"
@@ -126,12 +125,9 @@ void MakeShopStock(int batches) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  DrawOffScreenUnlessNamed();
   QApplication app(argc, argv);
-  Messages::InstallResponder([](const MessageRecord& record) {
-    std::fprintf(stderr, "message: %s\n", qPrintable(record.text));
-    return false;
-  });
+  PrintMessagesToStderr();
   if (argc < 3) {
     std::fprintf(stderr, "usage: firstpaintbench patients|issues|stock <folder> [factor]\n");
     return 2;

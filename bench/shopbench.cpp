@@ -33,7 +33,6 @@
 #include "db/sql.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
-#include "platform/messages.h"
 #include "stock/hjt.h"
 #include "stock/yzcx.h"
 
@@ -355,13 +354,9 @@ void runCases(const QString& path, const QString& search, const QString& label, 
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  DrawOffScreenUnlessNamed();
   QApplication app(argc, argv);
-  // A database error would otherwise wait for a click on its box.
-  Messages::InstallResponder([](const MessageRecord& record) {
-    std::fprintf(stderr, "message: %s\n", qPrintable(record.text));
-    return false;
-  });
+  PrintMessagesToStderr();
   QTemporaryDir temporary;
   const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
   QDir().mkpath(folder);

@@ -23,7 +23,6 @@
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "platform/clock.h"
-#include "platform/messages.h"
 #include "reports/issuepurge.h"
 #include "reports/optionalfilter.h"
 #include "reports/ypbsbb.h"
@@ -82,10 +81,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: stockreportsbench <folder> [factor]\n");
     return 2;
   }
-  Messages::InstallResponder([](const MessageRecord& record) {
-    std::fprintf(stderr, "message: %s\n", qPrintable(record.text));
-    return false;
-  });
+  PrintMessagesToStderr();
   const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
   QElapsedTimer timer;
   timer.start();
