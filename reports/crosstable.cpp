@@ -12,6 +12,17 @@ const QString kCrossTableMoneyFormat = QStringLiteral("#,##0.00;-#,##0.00");
 
 namespace {
 const QStringList kCategories = {QStringLiteral("西药"), QStringLiteral("中成药"), QStringLiteral("饮片")};
+
+// One category's sum over the lines whose doctor meets doctor, read along
+// the index that holds them by doctor and goods. Values: d1, d2.
+QString SumOfCategoryWhereDoctor(const QString& doctor) {
+  return QStringLiteral(
+             R"~((select sum(ckxx.数量 * ckxx."单价(元)") )~"
+             R"~(from 药品信息 as ypxx indexed by "药品信息_类别编号" )~"
+             R"~(cross join 出库信息 as ckxx indexed by "出库信息_医师编号时间" )~"
+             "where ypxx.类别 = 类别表.类别 and ckxx.开方医师 ") +
+         doctor + QStringLiteral(" and ckxx.编号 = ypxx.编号 and ckxx.时间 between ? and ?)");
+}
 }  // namespace
 
 namespace CrossTableSql {
@@ -25,23 +36,16 @@ const QString kSelectItems = QStringLiteral("select 服务项目 from 服务项�
 // gets its sum from the index that holds the lines by doctor and goods,
 // with no sort at all. Lines with no doctor make a row of their own, as a
 // grouping gave them.
-const QString kSumMedicineByDoctor = QStringLiteral(
-    R"~(with recursive 医师表(姓名) as (select min(开方医师) from 出库信息 indexed by "出库信息_医师编号时间" )~"
-    R"~(union all select (select min(开方医师) from 出库信息 indexed by "出库信息_医师编号时间" )~"
-    "where 开方医师 > 医师表.姓名) from 医师表 where 医师表.姓名 is not null), "
-    "类别表(类别) as (values (?), (?), (?)) "
-    R"~(select 医师表.姓名, 类别表.类别, (select sum(ckxx.数量 * ckxx."单价(元)") )~"
-    R"~(from 药品信息 as ypxx indexed by "药品信息_类别编号" )~"
-    R"~(cross join 出库信息 as ckxx indexed by "出库信息_医师编号时间" )~"
-    "where ypxx.类别 = 类别表.类别 and ckxx.开方医师 = 医师表.姓名 and ckxx.编号 = ypxx.编号 "
-    "and ckxx.时间 between ? and ?) "
-    "from 医师表 cross join 类别表 where 医师表.姓名 is not null "
-    R"~(union all select null, 类别表.类别, (select sum(ckxx.数量 * ckxx."单价(元)") )~"
-    R"~(from 药品信息 as ypxx indexed by "药品信息_类别编号" )~"
-    R"~(cross join 出库信息 as ckxx indexed by "出库信息_医师编号时间" )~"
-    "where ypxx.类别 = 类别表.类别 and ckxx.开方医师 is null and ckxx.编号 = ypxx.编号 "
-    "and ckxx.时间 between ? and ?) "
-    "from 类别表");
+const QString kSumMedicineByDoctor =
+    QStringLiteral(
+        R"~(with recursive 医师表(姓名) as (select min(开方医师) from 出库信息 indexed by "出库信息_医师编号时间" )~"
+        R"~(union all select (select min(开方医师) from 出库信息 indexed by "出库信息_医师编号时间" )~"
+        "where 开方医师 > 医师表.姓名) from 医师表 where 医师表.姓名 is not null), "
+        "类别表(类别) as (values (?), (?), (?)) "
+        "select 医师表.姓名, 类别表.类别, ") +
+    SumOfCategoryWhereDoctor(QStringLiteral("= 医师表.姓名")) +
+    QStringLiteral(" from 医师表 cross join 类别表 where 医师表.姓名 is not null union all select null, 类别表.类别, ") +
+    SumOfCategoryWhereDoctor(QStringLiteral("is null")) + QStringLiteral(" from 类别表");
 // PostgreSQL sums the groups in a hash as it reads the lines, with no sort,
 // and walks the doctors' index far slower than it reads them. Values: d1,
 // d2 and the three categories.
