@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QFileInfo>
 #include <QPushButton>
 
 #include "db/clinicdb.h"
@@ -14,8 +13,8 @@
 #include "db/sql.h"
 #include "frontdesk/dispensing.h"
 #include "frontdesk/pricing.h"
-#include "frontdesk/visitserial.h"
 #include "frontdesk/settlement.h"
+#include "frontdesk/visitserial.h"
 #include "platform/clock.h"
 #include "platform/desktopopen.h"
 #include "platform/grid.h"
@@ -44,10 +43,6 @@ const QDate kDay(2026, 12, 4);
 const QDate kFirst(2026, 12, 1);
 const QDate kLast(2026, 12, 31);
 const QString kDoctor = QStringLiteral("周文涛");
-
-QString DemoFolder() {
-  return TestKit::DemoFolder();
-}
 
 // One visit of medicine by the demo's doctor, priced, settled, dispensed.
 void MedicineVisit(const QSqlDatabase& db, const QString& name, const QString& category) {
@@ -93,7 +88,7 @@ class DemoWalkTest : public QObject {
     Clock::Set(QDateTime(kDay, QTime(17, 0)));
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    QCOMPARE(RunClinicLoad({DataDir(), DemoFolder()}, out, err), 0);
+    QCOMPARE(RunClinicLoad({DataDir(), TestKit::DemoFolder()}, out, err), 0);
     store_ = OpenClinicDatabase();
     // The demo's priced vouchers paid at the cashier.
     for (const QVariantList& row : ReadAll(db(), "select 流水号, 划价人帐号, \"药费(元)\" + \"服务费(元)\" from 收银信息")) {

@@ -4,7 +4,6 @@
 // unpaid are voided with their medicine back, the day's sheets print, the
 // period shows the same day, and the finance summary its month.
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMdiArea>
