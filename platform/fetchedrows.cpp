@@ -120,10 +120,9 @@ bool FetchedRows::startStatement() {
 
 // Each column's value is read at once, on the thread that owns the
 // connection, which is all the C interface asks of a value taken this way.
-int FetchedRows::readStatement(int rows) {
+void FetchedRows::readStatement(int rows) {
   const int columns = columnCount();
-  int read = 0;
-  for (; read < rows && onRow_; ++read) {
+  for (int read = 0; read < rows && onRow_; ++read) {
     Cell* cell = appendRow();
     for (int c = 0; c < columns; ++c, ++cell) {
       sqlite3_value* value = sqlite3_column_value(statement_, c);
@@ -156,13 +155,11 @@ int FetchedRows::readStatement(int rows) {
     onRow_ = sqlite3_step(statement_) == SQLITE_ROW;
   }
   if (!onRow_) finish();
-  return read;
 }
 
-int FetchedRows::readDriver(int rows) {
+void FetchedRows::readDriver(int rows) {
   const int columns = columnCount();
-  int read = 0;
-  for (; read < rows; ++read) {
+  for (int read = 0; read < rows; ++read) {
     if (!query_.next()) {
       finish();
       break;
@@ -189,7 +186,6 @@ int FetchedRows::readDriver(int rows) {
       }
     }
   }
-  return read;
 }
 
 namespace {

@@ -54,8 +54,8 @@ class FetchedRows {
 
   enum class Source { None, Statement, Driver };
   bool startStatement();
-  int readStatement(int rows);
-  int readDriver(int rows);
+  void readStatement(int rows);
+  void readDriver(int rows);
   void finish();
   void clear();
   void release();

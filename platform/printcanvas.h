@@ -301,10 +301,9 @@ QString DrawOn(Canvas& canvas, const DrawDocument& draw);
 QString FailureText(const QString& error);
 
 struct PrintResult {
-  bool printed = true;
-  QString error;  // why not, when the document was not printed
+  QString error;  // why not, when the document was not printed (FailureText)
   QString file;   // the PDF written; empty on a printer
-  explicit operator bool() const { return printed; }
+  explicit operator bool() const { return error.isEmpty(); }
 };
 
 // Prints a document under a title: on the default printer, or as a PDF in

@@ -27,16 +27,18 @@ const char* const kClinicCommands[] = {"N25", "N26", "N10", "N43", "N39", "N24",
                                        "Nfwlb", "N44", "N28", "N38", "N331", "N22", "N35", "N36",
                                        "N21", "N37", "N31", "N11", "N12", "N18", "N19", "N32"};
 
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}
 // What the window's named boxes show: each choice box's text, list and
 // whether it takes input, each line box's text and whether it takes input.
 QStringList Boxes(QWidget* window) {
   QStringList shown;
-  for (const QComboBox* box : window->findChildren<QComboBox*>()) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  for (const QComboBox* box : window->findChildren<QComboBox*>())
     shown << QStringLiteral("%1 \"%2\" [%3] %4")
-                 .arg(box->objectName(), box->currentText(), items.join(','), box->isEnabled() ? "on" : "off");
-  }
+                 .arg(box->objectName(), box->currentText(), Items(box).join(','), box->isEnabled() ? "on" : "off");
   for (const QLineEdit* box : window->findChildren<QLineEdit*>())
     if (!box->objectName().isEmpty() && !box->objectName().startsWith("qt_"))
       shown << QStringLiteral("%1 \"%2\" %3").arg(box->objectName(), box->text(), box->isEnabled() ? "on" : "off");
@@ -143,10 +145,8 @@ class ClinicWindowsTest : public QObject {
         if (open->windowTitle() == caption && open->findChild<QComboBox*>(name)) window = open;
       QVERIFY2(window, caption);
       auto* box = Find<QComboBox>(window, name);
-      QStringList listed;
-      for (int i = 0; i < box->count(); ++i) listed << box->itemText(i);
       QCOMPARE(box->currentText(), text);
-      QCOMPARE(listed, items);
+      QCOMPARE(Items(box), items);
       QVERIFY2(box->isEnabled(), name);
     }
   }
