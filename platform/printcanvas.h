@@ -301,9 +301,10 @@ QString DrawOn(Canvas& canvas, const DrawDocument& draw);
 QString FailureText(const QString& error);
 
 struct PrintResult {
-  QString error;  // why not, when the document was not printed (FailureText)
+  bool printed = true;
+  QString error;  // why not, when the document was not printed
   QString file;   // the PDF written; empty on a printer
-  explicit operator bool() const { return error.isEmpty(); }
+  explicit operator bool() const { return printed; }
 };
 
 // Prints a document under a title: on the default printer, or as a PDF in
