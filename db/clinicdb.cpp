@@ -43,7 +43,7 @@ const QString kPostgresNameLock = kPostgresSchemaLock;
 // for it, a posting that runs alone (the day close) longer.
 const int kSqliteDeskWaitMs = 10000;
 const QString kSqliteDeskWait = QStringLiteral("pragma busy_timeout = %1").arg(kSqliteDeskWaitMs);
-const QString kSqliteAloneWait = QStringLiteral("pragma busy_timeout = 30000");
+const QString kSqliteAloneWait = QStringLiteral("pragma busy_timeout = %1").arg(kAloneWaitMs);
 
 // How long a server connection waits before it says so, unless the
 // connection string names its own value. Connecting: a server that accepts
@@ -508,21 +508,27 @@ void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
   }
 }
 
+namespace {
+// Whichever way a write transaction ends, the connection is a desk's again.
+void WriteEnded(const QSqlDatabase& db) {
+  SetInWriteTransaction(db, false);
+  StatementWatch::SetTransactionLimit(db, QString());
+}
+}  // namespace
+
 void CommitWrite(const QSqlDatabase& db) {
   // On PostgreSQL a statement that failed inside the transaction aborts it,
   // even when the caller caught the error; its commit then rolls back
   // without a word. Asking the server anything first brings the abort out.
   if (IsPostgres(db)) ExecDirect(db, QStringLiteral("select 1"));
   ExecDirect(db, QStringLiteral("commit"));
-  SetInWriteTransaction(db, false);
-  StatementWatch::SetTransactionLimit(db, QString());
+  WriteEnded(db);
 }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {
   QSqlQuery query(db);
   const bool undone = query.exec(QStringLiteral("rollback"));
-  SetInWriteTransaction(db, false);
-  StatementWatch::SetTransactionLimit(db, QString());
+  WriteEnded(db);
   // A connection that broke under the posting took the transaction with it
   // on the server; the window's next step needs it working again.
   if (!undone && IsPostgres(db) && ClassifyStoreError(query.lastError()) == StoreFailure::LostConnection) {

@@ -153,6 +153,7 @@ class ClinicStoreTest : public QObject {
     {
       Connection c = OpenClinicDatabase();
       ExecDirect(c.db(), "drop index \"出库信息_编号时间\"");
+      ExecDirect(c.db(), "drop index \"患者信息_类别时间\"");
       ExecDirect(c.db(), "create index \"服务信息_i5\" on 服务信息 (服务类别, 时间)");
     }
     Connection c = OpenClinicDatabase();

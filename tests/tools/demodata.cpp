@@ -15,9 +15,6 @@
 #include "tools/lib/loadcommand.h"
 
 namespace {
-QString DemoFolder() { return TestKit::DemoFolder(); }
-QString RepoFolder() { return TestKit::SourceFolder(); }
-
 int Count(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {}) {
   return ScalarText(db, sql, values).toInt();
 }
@@ -33,7 +30,7 @@ class DemoDataTest : public QObject {
     ClinicFixture::Prepare();
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    QCOMPARE(RunClinicLoad({DataDir(), DemoFolder()}, out, err), 0);
+    QCOMPARE(RunClinicLoad({DataDir(), TestKit::DemoFolder()}, out, err), 0);
     QVERIFY2(errText.isEmpty(), qPrintable(errText));
     store_ = OpenClinicDatabase();
   }
@@ -118,7 +115,8 @@ class DemoDataTest : public QObject {
     for (int run = 0; run < 2; ++run) {
       QProcess script;
       script.setProcessEnvironment(env);
-      script.start(QStringLiteral("bash"), {RepoFolder() + QStringLiteral("/scripts/prepare-data.sh"), folder});
+      script.start(QStringLiteral("bash"),
+                   {TestKit::SourceFolder() + QStringLiteral("/scripts/prepare-data.sh"), folder});
       QVERIFY(script.waitForFinished(60000));
       QVERIFY2(script.exitCode() == 0, script.readAllStandardError().constData());
     }
