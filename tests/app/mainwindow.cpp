@@ -9,7 +9,6 @@
 #include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
