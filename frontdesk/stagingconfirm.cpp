@@ -63,11 +63,12 @@ QString Trimmed(const QVariant& value) { return value.toString().trimmed(); }
 // takes it.
 void PurgeEmptyRows(const QSqlDatabase& db) {
   const QString rowId = PhysicalRowId(db);
+  const QVariantList band{-kQuantityTolerance, kQuantityTolerance};
   try {
-    for (const char* table : {"入库信息", "药品过期表"}) {
-      const QList<QVariantList> empty = ReadAll(db, kEmptyRows.arg(rowId, QString::fromUtf8(table)), {-kQuantityTolerance, kQuantityTolerance});
-      for (const QVariantList& row : empty)
-        Exec(db, kDeleteEmptyRow.arg(rowId, QString::fromUtf8(table)), {row[0], -kQuantityTolerance, kQuantityTolerance});
+    for (const QString& table : {QStringLiteral("入库信息"), QStringLiteral("药品过期表")}) {
+      const QString remove = kDeleteEmptyRow.arg(rowId, table);
+      for (const QVariantList& row : ReadAll(db, kEmptyRows.arg(rowId, table), band))
+        Exec(db, remove, QVariantList{row[0]} + band);
     }
   } catch (const DbError&) {
   }

@@ -95,7 +95,7 @@ void TFormsyt::DBGrid1CellClick() {
 }
 
 void TFormsyt::DBGrid1KeyPress(const QString& text) {
-  if (picked_) showDue();
+  showDue();
   if (text == QLatin1String("\r")) {
     BitBtn1->show();
     Edit1->setFocus(Qt::OtherFocusReason);

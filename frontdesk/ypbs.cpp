@@ -172,7 +172,8 @@ void TFormypbs::BitBtn1Click() {
 }
 
 void TFormypbs::BitBtn5Click() {
-  if (StagingConfirm(connection_.db(), Correction::WriteOff, CurrentAccount()) < 0) ShowMessage(PostingFailedText(connection_.db()));
+  if (StagingConfirm(connection_.db(), Correction::WriteOff, CurrentAccount()) < 0)
+    ShowMessage(PostingFailedText(connection_.db()));
   try {
     loadStaged(true);
   } catch (const DbError& e) {

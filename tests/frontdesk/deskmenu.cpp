@@ -3,7 +3,6 @@
 // wrote, and the inpatient desk admits and books as a user would.
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStyle>
@@ -24,10 +23,6 @@
 using ClinicFixture::InsertRow;
 
 namespace {
-QString DemoFolder() {
-  return TestKit::DemoFolder();
-}
-
 // Every column of a grid at least as wide as the window asks, and its title
 // and each cell on screen whole in the grid's font: the text, the margins
 // the style keeps on either side and the grid line; a title, the header's
@@ -72,7 +67,7 @@ class DeskMenuTest : public QObject {
     frame_.Open();
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    QCOMPARE(RunClinicLoad({DataDir(), DemoFolder()}, out, err), 0);
+    QCOMPARE(RunClinicLoad({DataDir(), TestKit::DemoFolder()}, out, err), 0);
     Connection c = OpenClinicDatabase();
     InsertRow(c.db(), "患者信息",
               {{"收费类别", "住院"}, {"流水号", 1}, {"姓名", "张三"}, {"时间", "2026-12-07"}, {"药费(元)", 30},

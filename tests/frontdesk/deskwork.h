@@ -26,7 +26,6 @@ inline QList<Goods> BusyGoods() {
 }
 
 struct Tally {
-  QMap<QString, double> priced;  // quantity per goods, priced and not removed
   int postings = 0, visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0,
       shortBatches = 0, visitTaken = 0, sharedSerials = 0;
   QStringList failures;
@@ -42,7 +41,6 @@ struct Tally {
     if (failures.size() < 5) failures << failure;
   }
   void Add(const Tally& other) {
-    for (auto it = other.priced.cbegin(); it != other.priced.cend(); ++it) priced[it.key()] += it.value();
     visits += other.visits;
     settled += other.settled;
     dispensed += other.dispensed;
@@ -125,7 +123,6 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
       refusedAsVoided(removed, failure);
     }
   }
-  for (auto it = lines.cbegin(); it != lines.cend(); ++it) tally.priced[it.key()] += it.value();
   if (open && !lines.isEmpty()) {
     QString failure;
     ++tally.postings;

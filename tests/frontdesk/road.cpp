@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
