@@ -1,13 +1,60 @@
 #include "platform/fetchedrows.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlResult>
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+// A file of this program's own without a name: no other program or dialog
+// can open it, and it is gone when the program ends, however it ends.
+int OpenUnnamedFile() {
+  const QByteArray folder = QFile::encodeName(QDir::tempPath());
+  int file = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (file >= 0) return file;
+  // A file system without unnamed files: a name for as long as it takes to
+  // open it.
+  QByteArray name = folder + "/brimwick-rows-XXXXXX";
+  file = ::mkostemp(name.data(), O_CLOEXEC);
+  if (file >= 0) ::unlink(name.constData());
+  return file;
+}
+
+bool WriteAt(int file, qint64 at, const char* data, qint64 size) {
+  while (size > 0) {
+    const ssize_t written = ::pwrite(file, data, size_t(size), off_t(at));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written, at += written, size -= written;
+  }
+  return true;
+}
+
+bool ReadAt(int file, qint64 at, char* data, qint64 size) {
+  while (size > 0) {
+    const ssize_t read = ::pread(file, data, size_t(size), off_t(at));
+    if (read < 0 && errno == EINTR) continue;
+    if (read <= 0) return false;
+    data += read, at += read, size -= read;
+  }
+  return true;
+}
+}  // namespace
+
+FetchedRows::~FetchedRows() {
+  if (file_ >= 0) ::close(file_);
+}
 
 void FetchedRows::Read(QSqlQuery& query, int firstRows) {
   finish();
@@ -32,7 +79,6 @@ bool FetchedRows::ReadMore(int rows) {
 void FetchedRows::Clear() {
   finish();
   clear();
-  release();
 }
 
 // Releases the statement (and, on SQLite, the read snapshot it holds).
@@ -43,58 +89,131 @@ void FetchedRows::finish() {
   source_ = Source::None;
   statement_ = nullptr;
   onRow_ = false;
-  release();
 }
 
-// Empties the rows but keeps their room: the next result of the same size
-// then costs no allocation and touches no fresh page.
 void FetchedRows::clear() {
   titles_.clear();
   rows_ = 0;
-  cells_.clear();
-  used_ = 0;
-  others_.clear();
+  blocks_.clear();
+  held_ = 0;
+  if (fileEnd_ > 0 && ::ftruncate(file_, 0) != 0) {
+    // The old rows stay in the file until it closes; the next are written after them.
+    return;
+  }
+  fileEnd_ = 0;
 }
 
-// A small result after a large one gives the room back rather than hold it
-// for as long as the window stays open.
-void FetchedRows::release() {
-  if (cells_.capacity() > 4 * cells_.size() + 4096) cells_.squeeze();
-  if (bytes_.size() > 4 * used_ + (64 << 10)) {
-    bytes_.resize(used_);
-    bytes_.squeeze();
+qint64 FetchedRows::HeldBytes() const {
+  qint64 bytes = 0;
+  for (const Block& block : blocks_)
+    if (block.held) bytes += block.cells.capacity() * qint64(sizeof(Cell)) + block.bytes.capacity();
+  return bytes;
+}
+
+// The block of a row, in memory.
+const FetchedRows::Block& FetchedRows::blockOf(int row) const {
+  Block& block = blocks_[row / kBlockRows];
+  block.lastUse = ++clock_;
+  if (!block.held) {
+    makeRoom(1);
+    if (!bringBack(block)) qWarning("a list's rows could not be read back from their file");
   }
+  return block;
+}
+
+// Puts away the blocks used longest ago until `keep` more fit. The block
+// still being filled stays; a block the file will not take stays too, so
+// rows are never lost to a full disk, only memory spent.
+void FetchedRows::makeRoom(int keep) const {
+  while (held_ + keep > kHeldBlocks) {
+    Block* oldest = nullptr;
+    for (Block& block : blocks_) {
+      const bool filling = &block == &blocks_.last() && Pending() && block.rows < kBlockRows;
+      if (block.held && !filling && (!oldest || block.lastUse < oldest->lastUse)) oldest = &block;
+    }
+    if (!oldest || !putAway(*oldest)) return;
+  }
+}
+
+bool FetchedRows::putAway(Block& block) const {
+  if (block.at < 0) {
+    if (file_ < 0) file_ = OpenUnnamedFile();
+    const qint64 cellBytes = block.cells.size() * qint64(sizeof(Cell));
+    if (file_ < 0 || !WriteAt(file_, fileEnd_, reinterpret_cast<const char*>(block.cells.constData()), cellBytes) ||
+        !WriteAt(file_, fileEnd_ + cellBytes, block.bytes.constData(), block.used))
+      return false;
+    block.at = fileEnd_;
+    block.cellCount = block.cells.size();
+    fileEnd_ += cellBytes + block.used;
+  }
+  block.cells = QVector<Cell>();
+  block.bytes = QByteArray();
+  block.held = false;
+  --held_;
+  return true;
+}
+
+bool FetchedRows::bringBack(Block& block) const {
+  block.cells.resize(block.cellCount);
+  block.bytes.resize(block.used);
+  const qint64 cellBytes = block.cellCount * qint64(sizeof(Cell));
+  const bool read = ReadAt(file_, block.at, reinterpret_cast<char*>(block.cells.data()), cellBytes) &&
+                    ReadAt(file_, block.at + cellBytes, block.bytes.data(), block.used);
+  // Cells that could not be read show blank rather than as something else.
+  if (!read) block.cells.fill(Cell());
+  block.held = true;
+  ++held_;
+  return read;
 }
 
 QVariant FetchedRows::value(int row, int column) const {
   if (row < 0 || row >= rows_ || column < 0 || column >= columnCount()) return QVariant();
-  const Cell& cell = cells_[qsizetype(row) * columnCount() + column];
+  const Block& block = blockOf(row);
+  const Cell& cell = block.cells[qsizetype(row % kBlockRows) * columnCount() + column];
+  const char* bytes = block.bytes.constData() + cell.offset;
   switch (cell.kind) {
     case Cell::Null: return QVariant(QMetaType(int(cell.integer)));
     case Cell::Integer: return QVariant(qlonglong(cell.integer));
     case Cell::Real: return QVariant(cell.real);
-    case Cell::Text: return QString::fromUtf8(bytes_.constData() + cell.offset, cell.size);
-    case Cell::Blob: return QByteArray(bytes_.constData() + cell.offset, cell.size);
-    case Cell::Other: return others_[cell.offset];
+    case Cell::Text: return QString::fromUtf8(bytes, cell.size);
+    case Cell::Blob: return QByteArray(bytes, cell.size);
+    case Cell::Other: {
+      QDataStream in(QByteArray::fromRawData(bytes, cell.size));
+      in.setVersion(QDataStream::Qt_6_0);
+      QVariant value;
+      in >> value;
+      return value;
+    }
   }
   return QVariant();
 }
 
-// Room for one more row, its cells written in place.
+// Room for one more row at the end, its cells written in place.
 FetchedRows::Cell* FetchedRows::appendRow() {
-  const qsizetype at = cells_.size();
-  cells_.resize(at + columnCount());
+  if (blocks_.isEmpty() || blocks_.last().rows == kBlockRows) {
+    makeRoom(1);
+    Block block;
+    block.cells.reserve(qsizetype(kBlockRows) * columnCount());
+    block.lastUse = ++clock_;
+    blocks_.append(std::move(block));
+    ++held_;
+  }
+  Block& block = blocks_.last();
+  const qsizetype at = block.cells.size();
+  block.cells.resize(at + columnCount());
+  ++block.rows;
   ++rows_;
-  return cells_.data() + at;
+  return block.cells.data() + at;
 }
 
-void FetchedRows::setBytes(Cell& cell, Cell::Kind kind, const void* bytes, int size) {
-  if (bytes_.size() - used_ < size) bytes_.resize(std::max(2 * bytes_.size(), used_ + size + (64 << 10)));
-  if (size > 0) std::memcpy(bytes_.data() + used_, bytes, size);
-  cell.offset = used_;
+void FetchedRows::setBytes(Block& block, Cell& cell, Cell::Kind kind, const void* bytes, int size) {
+  if (block.bytes.size() - block.used < size)
+    block.bytes.resize(std::max(2 * block.bytes.size(), block.used + size + (16 << 10)));
+  if (size > 0) std::memcpy(block.bytes.data() + block.used, bytes, size);
+  cell.offset = block.used;
   cell.size = size;
   cell.kind = kind;
-  used_ += size;
+  block.used += size;
 }
 
 // Qt's SQLite driver turns every cell of every row into a QVariant, and its
@@ -124,6 +243,7 @@ void FetchedRows::readStatement(int rows) {
   const int columns = columnCount();
   for (int read = 0; read < rows && onRow_; ++read) {
     Cell* cell = appendRow();
+    Block& block = blocks_.last();
     for (int c = 0; c < columns; ++c, ++cell) {
       sqlite3_value* value = sqlite3_column_value(statement_, c);
       switch (sqlite3_value_type(value)) {
@@ -141,12 +261,12 @@ void FetchedRows::readStatement(int rows) {
           break;
         case SQLITE_BLOB: {
           const void* blob = sqlite3_value_blob(value);
-          setBytes(*cell, Cell::Blob, blob, sqlite3_value_bytes(value));
+          setBytes(block, *cell, Cell::Blob, blob, sqlite3_value_bytes(value));
           break;
         }
         default: {
           const unsigned char* text = sqlite3_value_text(value);
-          setBytes(*cell, Cell::Text, text, sqlite3_value_bytes(value));
+          setBytes(block, *cell, Cell::Text, text, sqlite3_value_bytes(value));
           break;
         }
       }
@@ -165,6 +285,7 @@ void FetchedRows::readDriver(int rows) {
       break;
     }
     Cell* cell = appendRow();
+    Block& block = blocks_.last();
     for (int c = 0; c < columns; ++c, ++cell) {
       const QVariant value = query_.value(c);
       if (value.isNull()) {
@@ -178,11 +299,14 @@ void FetchedRows::readDriver(int rows) {
         cell->kind = Cell::Integer;
       } else if (value.typeId() == QMetaType::QString) {
         const QByteArray text = value.toString().toUtf8();
-        setBytes(*cell, Cell::Text, text.constData(), text.size());
+        setBytes(block, *cell, Cell::Text, text.constData(), text.size());
       } else {
-        cell->offset = others_.size();
-        cell->kind = Cell::Other;
-        others_.append(value);
+        // Days, times, small integers and the like keep their type, streamed.
+        QByteArray streamed;
+        QDataStream out(&streamed, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_0);
+        out << value;
+        setBytes(block, *cell, Cell::Other, streamed.constData(), streamed.size());
       }
     }
   }

@@ -1,8 +1,12 @@
 #pragma once
-// The rows of a result, held compactly: the cells row after row in one
-// array, the text of every cell end to end in one buffer, so that a year of
-// lines is a few allocations rather than one per row and one per text, and
-// is dropped as cheaply. A cell becomes a QVariant only when asked for.
+// The rows of a result, held compactly: the cells row after row, the text of
+// every cell end to end, a block of rows at a time, so that a year of lines
+// is a few allocations rather than one per row and one per text. A cell
+// becomes a QVariant only when asked for. Only the blocks last asked for
+// stay in memory; the others wait in a file of the program's own that has
+// no name (so nothing else can open it, and it is gone with the program),
+// and come back when a row of theirs is asked for: the memory a long list
+// takes follows what the clerk looks at, not the length of the list.
 #include <QByteArray>
 #include <QSqlQuery>
 #include <QStringList>
@@ -17,15 +21,16 @@ class QSqlDriver;
 class FetchedRows {
  public:
   FetchedRows() = default;
+  ~FetchedRows();
   FetchedRows(const FetchedRows&) = delete;
   FetchedRows& operator=(const FetchedRows&) = delete;
 
-  // Reads the first rows of an executed query in place of the rows held,
-  // in the room they took; the rest wait for ReadMore. The query is taken
-  // over (the caller's is left inactive) and finished after its last row. A query over an SQLite store is
-  // read straight from its statement, with the value types Qt's driver
-  // gives (integers, doubles, texts, blobs, nulls as null texts); any other
-  // query is read through its driver.
+  // Reads the first rows of an executed query in place of the rows held;
+  // the rest wait for ReadMore. The query is taken over (the caller's is
+  // left inactive) and finished after its last row. A query over an SQLite
+  // store is read straight from its statement, with the value types Qt's
+  // driver gives (integers, doubles, texts, blobs, nulls as null texts); any
+  // other query is read through its driver.
   void Read(QSqlQuery& query, int firstRows = std::numeric_limits<int>::max());
   // Reads up to that many more rows; false once the result is read whole.
   bool ReadMore(int rows);
@@ -38,6 +43,14 @@ class FetchedRows {
   const QStringList& titles() const { return titles_; }
   // The cell as the driver would give it; invalid outside the result.
   QVariant value(int row, int column) const;
+  // Bytes of rows held in memory, and of rows put away in the file.
+  qint64 HeldBytes() const;
+  qint64 PutAwayBytes() const { return fileEnd_; }
+
+  // Rows a block holds, and blocks kept in memory at the most: a few
+  // screens either side of the one shown.
+  static constexpr int kBlockRows = 512;
+  static constexpr int kHeldBlocks = 8;
 
  private:
   struct Cell {
@@ -45,12 +58,25 @@ class FetchedRows {
     union {
       qint64 integer;
       double real;
-      qint64 offset;  // of a text or blob in bytes_, or of a value in others_
+      qint64 offset;  // of a text, blob or streamed value in its block's bytes
     };
-    qint32 size = 0;  // bytes of a text or blob
+    qint32 size = 0;  // bytes of a text, blob or streamed value
     Kind kind = Null;
   };
   static_assert(sizeof(Cell) == 16);
+
+  // Rows [first, first + rows) of the result. A full block never changes,
+  // so once written it is written for good and may leave memory.
+  struct Block {
+    QVector<Cell> cells;  // row after row
+    QByteArray bytes;     // the texts and blobs of its cells, end to end
+    qsizetype used = 0;   // bytes of bytes in use; the rest is room to grow
+    int rows = 0;
+    bool held = true;
+    qint64 at = -1;  // where it lies in the file, once written
+    qint64 cellCount = 0;
+    quint64 lastUse = 0;
+  };
 
   enum class Source { None, Statement, Driver };
   bool startStatement();
@@ -58,17 +84,21 @@ class FetchedRows {
   void readDriver(int rows);
   void finish();
   void clear();
-  void release();
   Cell* appendRow();
-  void setBytes(Cell& cell, Cell::Kind kind, const void* bytes, int size);
+  void setBytes(Block& block, Cell& cell, Cell::Kind kind, const void* bytes, int size);
+  const Block& blockOf(int row) const;
+  void makeRoom(int keep) const;
+  bool putAway(Block& block) const;
+  bool bringBack(Block& block) const;
 
   QStringList titles_;
   int rows_ = 0;
-  QVector<Cell> cells_;     // row after row
-  QByteArray bytes_;        // the texts and blobs of every cell, end to end
-  qsizetype used_ = 0;      // bytes of bytes_ in use; the rest is room to grow
-  QVector<QVariant> others_;  // other drivers' values of other types
-  QSqlQuery query_;           // the result while rows of it wait
+  mutable QVector<Block> blocks_;
+  mutable int held_ = 0;        // blocks in memory
+  mutable quint64 clock_ = 0;   // for the block used longest ago
+  mutable int file_ = -1;       // the unnamed file, opened when first needed
+  mutable qint64 fileEnd_ = 0;
+  QSqlQuery query_;  // the result while rows of it wait
   Source source_ = Source::None;
   sqlite3_stmt* statement_ = nullptr;
   bool onRow_ = false;  // the statement stands on a row not yet read

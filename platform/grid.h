@@ -34,6 +34,7 @@ class FetchedModel : public QAbstractTableModel {
   // Reads whatever rows still wait.
   void FetchAll();
   bool Pending() const { return rows_.Pending(); }
+  const FetchedRows& Rows() const { return rows_; }
   // Every row, however many are read yet.
   int RecordCount();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
