@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QDataStream>
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSqlDriver>
@@ -174,7 +176,12 @@ QVariant FetchedRows::value(int row, int column) const {
   switch (cell.kind) {
     case Cell::Null: return QVariant(QMetaType(int(cell.integer)));
     case Cell::Integer: return QVariant(qlonglong(cell.integer));
+    case Cell::Int32: return QVariant(int(cell.integer));
+    case Cell::Bool: return QVariant(cell.integer != 0);
     case Cell::Real: return QVariant(cell.real);
+    case Cell::Date: return QVariant(QDate::fromJulianDay(cell.integer));
+    case Cell::DateTime:
+      return QVariant(QDateTime::fromMSecsSinceEpoch(cell.integer, Qt::TimeSpec(cell.size)));
     case Cell::Text: return QString::fromUtf8(bytes, cell.size);
     case Cell::Blob: return QByteArray(bytes, cell.size);
     case Cell::Other: {
@@ -286,30 +293,65 @@ void FetchedRows::readDriver(int rows) {
     }
     Cell* cell = appendRow();
     Block& block = blocks_.last();
-    for (int c = 0; c < columns; ++c, ++cell) {
-      const QVariant value = query_.value(c);
-      if (value.isNull()) {
-        cell->integer = value.typeId();
-        cell->kind = Cell::Null;
-      } else if (value.typeId() == QMetaType::Double) {
-        cell->real = value.toDouble();
-        cell->kind = Cell::Real;
-      } else if (value.typeId() == QMetaType::LongLong) {
-        cell->integer = value.toLongLong();
-        cell->kind = Cell::Integer;
-      } else if (value.typeId() == QMetaType::QString) {
-        const QByteArray text = value.toString().toUtf8();
-        setBytes(block, *cell, Cell::Text, text.constData(), text.size());
-      } else {
-        // Days, times, small integers and the like keep their type, streamed.
-        QByteArray streamed;
-        QDataStream out(&streamed, QIODevice::WriteOnly);
-        out.setVersion(QDataStream::Qt_6_0);
-        out << value;
-        setBytes(block, *cell, Cell::Other, streamed.constData(), streamed.size());
-      }
-    }
+    for (int c = 0; c < columns; ++c, ++cell)
+      setDriverValue(*cell, block, query_.value(c));
   }
+}
+
+void FetchedRows::setDriverValue(Cell& cell, Block& block, const QVariant& value) {
+  if (value.isNull()) {
+    cell.integer = value.typeId();
+    cell.kind = Cell::Null;
+    return;
+  }
+  switch (value.typeId()) {
+    case QMetaType::Double:
+      cell.real = value.toDouble();
+      cell.kind = Cell::Real;
+      return;
+    case QMetaType::LongLong:
+      cell.integer = value.toLongLong();
+      cell.kind = Cell::Integer;
+      return;
+    case QMetaType::Int:
+      cell.integer = value.toInt();
+      cell.kind = Cell::Int32;
+      return;
+    case QMetaType::Bool:
+      cell.integer = value.toBool();
+      cell.kind = Cell::Bool;
+      return;
+    case QMetaType::QString: {
+      const QByteArray text = value.toString().toUtf8();
+      setBytes(block, cell, Cell::Text, text.constData(), text.size());
+      return;
+    }
+    case QMetaType::QDate:
+      if (value.toDate().isValid()) {
+        cell.integer = value.toDate().toJulianDay();
+        cell.kind = Cell::Date;
+        return;
+      }
+      break;
+    case QMetaType::QDateTime: {
+      const QDateTime time = value.toDateTime();
+      if (time.isValid() && (time.timeSpec() == Qt::UTC || time.timeSpec() == Qt::LocalTime)) {
+        cell.integer = time.toMSecsSinceEpoch();
+        cell.size = time.timeSpec();
+        cell.kind = Cell::DateTime;
+        return;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  // Anything else keeps its type, streamed.
+  QByteArray streamed;
+  QDataStream out(&streamed, QIODevice::WriteOnly);
+  out.setVersion(QDataStream::Qt_6_0);
+  out << value;
+  setBytes(block, cell, Cell::Other, streamed.constData(), streamed.size());
 }
 
 namespace {

@@ -54,13 +54,13 @@ class FetchedRows {
 
  private:
   struct Cell {
-    enum Kind : quint8 { Null, Integer, Real, Text, Blob, Other };
+    enum Kind : quint8 { Null, Integer, Int32, Bool, Real, Text, Blob, Date, DateTime, Other };
     union {
       qint64 integer;
       double real;
       qint64 offset;  // of a text, blob or streamed value in its block's bytes
     };
-    qint32 size = 0;  // bytes of a text, blob or streamed value
+    qint32 size = 0;  // bytes of a text, blob or streamed value; a time's zone
     Kind kind = Null;
   };
   static_assert(sizeof(Cell) == 16);
@@ -79,9 +79,11 @@ class FetchedRows {
   };
 
   enum class Source { None, Statement, Driver };
+
   bool startStatement();
   void readStatement(int rows);
   void readDriver(int rows);
+  void setDriverValue(Cell& cell, Block& block, const QVariant& value);
   void finish();
   void clear();
   Cell* appendRow();
