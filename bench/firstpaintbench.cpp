@@ -9,6 +9,7 @@
 // issues:   the drug issue report's summary over a year (药品出库报表);
 // stock:    the shop issue window's stock search over every batch
 //           (100,000 batches at factor 1), on a shop store made in folder.
+// The clinic's lists run on PostgreSQL when BRIMWICK_BENCH_PG names a server.
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
@@ -159,7 +160,10 @@ int main(int argc, char** argv) {
   const QString which = QString::fromUtf8(argv[1]);
   const QString folder = QString::fromLocal8Bit(argv[2]);
   const double factor = argc > 3 ? QString::fromUtf8(argv[3]).toDouble() : 1.0;
-  const auto what = [factor](const char* list) { return QStringLiteral("%1, %2x").arg(QString::fromUtf8(list)).arg(factor); };
+  const QString engine = qEnvironmentVariableIsEmpty("BRIMWICK_BENCH_PG") ? QString() : QStringLiteral(", PostgreSQL");
+  const auto what = [factor, engine](const char* list) {
+    return QStringLiteral("%1, %2x%3").arg(QString::fromUtf8(list)).arg(factor).arg(engine);
+  };
   try {
     if (which == QLatin1String("stock")) {
       QDir().mkpath(folder);
