@@ -97,19 +97,13 @@ struct Block {
   QHash<QString, double> byColumn;
   std::optional<double> all;
 
-  // The rows of (row key, column key, sum) the statement returns, keys
-  // trimmed. They are read straight from the store's statement where it
-  // can be: the driver's reading, which turns every cell into a QVariant
-  // and every text into UTF-16 first, costs a third of a month's statement.
-  void Add(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-    QSqlQuery query = Exec(db, sql, values);
-    FetchedRows rows;
-    rows.Read(query);
-    for (int row = 0; row < rows.rowCount(); ++row) {
-      const QVariant amount = rows.value(row, 2);
+  // Rows of (row key, column key, sum), keys trimmed.
+  void Add(const QList<QVariantList>& rows) {
+    for (const QVariantList& row : rows) {
+      const QVariant& amount = row.at(2);
       if (amount.isNull()) continue;
-      const QString r = rows.value(row, 0).toString().trimmed();
-      const QString c = rows.value(row, 1).toString().trimmed();
+      const QString r = row.at(0).toString().trimmed();
+      const QString c = row.at(1).toString().trimmed();
       const double sum = amount.toDouble();
       cells[{r, c}] += sum;
       byRow[r] += sum;
@@ -134,21 +128,33 @@ double AddedCents(std::initializer_list<std::optional<double>> sums) {
   return Cents(FloatValue(FloatText(total)));
 }
 
-QStringList Names(const QSqlDatabase& db, const QString& sql) {
-  QStringList names;
-  for (const QVariantList& row : ReadAll(db, sql)) names << row.at(0).toString().trimmed();
-  return names;
+// The rows straight from the store's statement where it can be: the
+// driver's own reading, which turns every cell into a QVariant and every
+// text into UTF-16 as it steps, costs a third of a month's statement.
+QList<QVariantList> ReadFromStore(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  QSqlQuery query = Exec(db, sql, values);
+  FetchedRows fetched;
+  fetched.Read(query);
+  QList<QVariantList> rows;
+  rows.reserve(fetched.rowCount());
+  for (int r = 0; r < fetched.rowCount(); ++r) {
+    QVariantList row;
+    row.reserve(fetched.columnCount());
+    for (int c = 0; c < fetched.columnCount(); ++c) row << fetched.value(r, c);
+    rows << row;
+  }
+  return rows;
 }
 
 class Export {
  public:
-  Export(const QSqlDatabase& db, CrossTable table, const QDate& d1, const QDate& d2)
-      : db_(db), table_(table), from_(DayText(d1)), to_(DayText(d2)), sheet_(book_.Sheet(1)) {}
+  Export(const CrossTableReader& read, bool postgres, CrossTable table, const QDate& d1, const QDate& d2)
+      : read_(read), postgres_(postgres), table_(table), from_(DayText(d1)), to_(DayText(d2)), sheet_(book_.Sheet(1)) {}
 
   Workbook Build() {
     TitleRow();
     PersonHeads();
-    items_ = Names(db_, kSelectItems);
+    items_ = Names(kSelectItems);
     if (table_ == CrossTable::DoctorSales)
       DoctorSales();
     else
@@ -159,6 +165,12 @@ class Export {
   }
 
  private:
+  QStringList Names(const QString& sql) const {
+    QStringList names;
+    for (const QVariantList& row : read_(sql, {})) names << row.at(0).toString().trimmed();
+    return names;
+  }
+
   void Money(int row, int column, std::optional<double> sum) {
     sheet_.Cells(row, column).SetNumberFormat(kCrossTableMoneyFormat);
     Amount(row, column, sum);
@@ -181,7 +193,7 @@ class Export {
   }
 
   void PersonHeads() {
-    persons_ = Names(db_, table_ == CrossTable::DoctorSales ? kSelectDoctors : kSelectServiceStaff);
+    persons_ = Names(table_ == CrossTable::DoctorSales ? kSelectDoctors : kSelectServiceStaff);
     int c = 2;
     for (const QString& name : persons_) {
       sheet_.Columns(c).SetColumnWidth(9);
@@ -229,8 +241,8 @@ class Export {
 
     // Medicine: doctor by category.
     Block medicine;
-    const auto [sql, values] = MedicineByDoctor(IsPostgres(db_), from_, to_);
-    medicine.Add(db_, sql, values);
+    const auto [sql, values] = MedicineByDoctor(postgres_, from_, to_);
+    medicine.Add(read_(sql, values));
     for (int i = 0; i < kCategories.size(); ++i) {
       const QString& category = kCategories.at(i);
       const int row = 3 + i;
@@ -245,7 +257,7 @@ class Export {
     }
 
     Block services;
-    services.Add(db_, kSumServicesByDoctor, {from_, to_});
+    services.Add(read_(kSumServicesByDoctor, {from_, to_}));
     ItemRows(6, services);
 
     int c = 2;
@@ -267,7 +279,7 @@ class Export {
     Label(totalRow_, kTotalHead, true);
 
     Block services;
-    services.Add(db_, kSumServicesByPerformer, {from_, to_});
+    services.Add(read_(kSumServicesByPerformer, {from_, to_}));
     ItemRows(3, services);
 
     int c = 2;
@@ -287,7 +299,7 @@ class Export {
   void Cashiers() {
     const int row = totalRow_ + 1;
     int c = kFirstCashierColumn;
-    for (const QVariantList& cashier : ReadAll(db_, kSumByCashier, {from_, to_})) {
+    for (const QVariantList& cashier : read_(kSumByCashier, {from_, to_})) {
       sheet_.Cells(row, c).SetValue(cashier.at(0).toString().trimmed());
       ++c;
       sheet_.Cells(row, c).SetNumberFormat(kCrossTableMoneyFormat);
@@ -296,7 +308,8 @@ class Export {
     }
   }
 
-  QSqlDatabase db_;
+  const CrossTableReader& read_;
+  bool postgres_;
   CrossTable table_;
   QString from_;
   QString to_;
@@ -318,5 +331,13 @@ QString CrossTableFileName(CrossTable table, const QDate& d1, const QDate& d2) {
 }
 
 Workbook ExcelCrossTableExport(const QSqlDatabase& db, CrossTable table, const QDate& d1, const QDate& d2) {
-  return Export(db, table, d1, d2).Build();
+  const CrossTableReader read = [&db](const QString& sql, const QVariantList& values) {
+    return ReadFromStore(db, sql, values);
+  };
+  return ExcelCrossTableExport(read, IsPostgres(db), table, d1, d2);
+}
+
+Workbook ExcelCrossTableExport(const CrossTableReader& read, bool postgres, CrossTable table, const QDate& d1,
+                               const QDate& d2) {
+  return Export(read, postgres, table, d1, d2).Build();
 }
