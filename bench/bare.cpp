@@ -36,7 +36,7 @@ struct BareStore::Engine {
                   QString::fromUtf8(lite ? sqlite3_errmsg(lite) : PQerrorMessage(pg)).trimmed());
   }
 
-  int RunSqlite(const QString& sql, const QVariantList& values) {
+  int RunSqlite(const QString& sql, const QVariantList& values, QList<QVariantList>* kept) {
     sqlite3_stmt*& statement = prepared[sql];
     if (!statement) {
       const QByteArray text = sql.toUtf8();
@@ -67,16 +67,27 @@ struct BareStore::Engine {
       if (rc == SQLITE_DONE) break;
       if (rc != SQLITE_ROW) Fail(sql);
       ++rows;
+      QVariantList* row = kept ? &kept->emplace_back() : nullptr;
       for (int c = 0; c < columns; ++c) {
         switch (sqlite3_column_type(statement, c)) {
-          case SQLITE_INTEGER:
-            sqlite3_column_int64(statement, c);
+          case SQLITE_INTEGER: {
+            const qint64 integer = sqlite3_column_int64(statement, c);
+            if (row) row->append(qlonglong(integer));
             break;
-          case SQLITE_FLOAT:
-            sqlite3_column_double(statement, c);
+          }
+          case SQLITE_FLOAT: {
+            const double real = sqlite3_column_double(statement, c);
+            if (row) row->append(real);
             break;
-          default:
-            sqlite3_column_text(statement, c);
+          }
+          case SQLITE_NULL:
+            if (row) row->append(QVariant(QMetaType::fromType<QString>()));
+            break;
+          default: {
+            const unsigned char* text = sqlite3_column_text(statement, c);
+            if (row)
+              row->append(QString::fromUtf8(reinterpret_cast<const char*>(text), sqlite3_column_bytes(statement, c)));
+          }
         }
       }
     }
@@ -84,7 +95,7 @@ struct BareStore::Engine {
     return rows;
   }
 
-  int RunPostgres(const QString& written, const QVariantList& values) {
+  int RunPostgres(const QString& written, const QVariantList& values, QList<QVariantList>* kept) {
     // '?' becomes $1, $2, … in order; the statements hold no '?' of their own.
     QString sql = ForEngine(true, written);
     int number = 0;
@@ -111,8 +122,15 @@ struct BareStore::Engine {
     }
     const int rows = PQntuples(result);
     const int columns = PQnfields(result);
-    for (int r = 0; r < rows; ++r)
-      for (int c = 0; c < columns; ++c) PQgetvalue(result, r, c);
+    for (int r = 0; r < rows; ++r) {
+      QVariantList* row = kept ? &kept->emplace_back() : nullptr;
+      for (int c = 0; c < columns; ++c) {
+        const char* text = PQgetvalue(result, r, c);
+        if (row)
+          row->append(PQgetisnull(result, r, c) ? QVariant(QMetaType::fromType<QString>())
+                                                : QVariant(QString::fromUtf8(text, PQgetlength(result, r, c))));
+      }
+    }
     PQclear(result);
     return rows;
   }
@@ -139,7 +157,16 @@ BareStore::~BareStore() = default;
 bool BareStore::postgres() const { return engine_->pg != nullptr; }
 
 int BareStore::Run(const QString& sql, const QVariantList& values) {
-  return postgres() ? engine_->RunPostgres(sql, values) : engine_->RunSqlite(sql, values);
+  return postgres() ? engine_->RunPostgres(sql, values, nullptr) : engine_->RunSqlite(sql, values, nullptr);
+}
+
+QList<QVariantList> BareStore::Rows(const QString& sql, const QVariantList& values) {
+  QList<QVariantList> rows;
+  if (postgres())
+    engine_->RunPostgres(sql, values, &rows);
+  else
+    engine_->RunSqlite(sql, values, &rows);
+  return rows;
 }
 
 int RunAll(BareStore& store, const QList<BareStatement>& statements) {

@@ -23,6 +23,10 @@ class BareStore {
   // bound as the program binds it, the SQLite pins left out on PostgreSQL),
   // reads every row and cell, and returns the rows read. Throws DbError.
   int Run(const QString& sql, const QVariantList& values = {});
+  // The same, keeping the rows: each cell as Qt's driver gives it (texts
+  // as QString, integers as qlonglong, reals as double; PostgreSQL's cells
+  // as their text), for a window's own code to build on.
+  QList<QVariantList> Rows(const QString& sql, const QVariantList& values = {});
   bool postgres() const;
 
  private:

@@ -1,6 +1,7 @@
 #include "db/clinicconventions.h"
 
 #include <QSqlDriver>
+#include <cmath>
 #include <stdexcept>
 
 #include "db/clinicdb.h"
@@ -18,6 +19,23 @@ QString TwoDecimals(double value) {
   // Ties round away from zero on the written figure, as money is rounded on
   // paper (1.005 is "1.01"); a tiny negative rest shows as "0.00".
   return FixedText(value, 2);
+}
+
+double CentsValue(double value) {
+  // The figure is rounded as written to 15 digits: that writing and the
+  // product below stay within a few parts in 1e15 of value * 100, so away
+  // from a tie both round to the same whole number of cents, and dividing
+  // it by 100 gives the double nearest that decimal, as reading it does.
+  const double cents = value * 100;
+  const double magnitude = std::fabs(cents);
+  if (std::isfinite(cents) && magnitude < 1e13) {
+    const double rest = magnitude - std::floor(magnitude);
+    if (std::fabs(rest - 0.5) > 1e-13 * magnitude + 1e-9) {
+      const double whole = std::round(cents);
+      return whole == 0 ? 0.0 : whole / 100;
+    }
+  }
+  return FloatValue(TwoDecimals(value));
 }
 
 QString MoneyText(const QString& sumText) {

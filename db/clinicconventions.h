@@ -38,6 +38,10 @@ QString DayText(const QDate& day);
 double FloatValue(const QString& text);
 // Two decimals, rounded, no thousands separator.
 QString TwoDecimals(double value);
+// The same figure as a number, exactly what reading TwoDecimals back gives
+// (never -0), without the text between where no tie is near: a sheet
+// rounds thousands of cells this way.
+double CentsValue(double value);
 
 // A sum read back as text (trimmed): empty (no row, or a sum over no rows)
 // shows "0.00", otherwise the number with two decimals.

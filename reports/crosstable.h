@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <utility>
 
 #include "platform/spreadsheet.h"
@@ -28,6 +29,15 @@ QString CrossTableFileName(CrossTable table, const QDate& d1, const QDate& d2);
 // comes from one grouped statement; the staff and the service items are
 // read once, and that order serves heads, rows and totals. Throws DbError.
 Workbook ExcelCrossTableExport(const QSqlDatabase& db, CrossTable table, const QDate& d1, const QDate& d2);
+
+// Every row of a statement run with its values, each cell as Qt's driver
+// gives it.
+using CrossTableReader = std::function<QList<QVariantList>(const QString& sql, const QVariantList& values)>;
+// The same workbook from rows read elsewhere (the benchmark reads the same
+// statements through the engine's own interface); postgres chooses the
+// medicine block's statement as for that store.
+Workbook ExcelCrossTableExport(const CrossTableReader& read, bool postgres, CrossTable table, const QDate& d1,
+                               const QDate& d2);
 
 // The statements the export runs, each once (the benchmark runs them bare
 // as well): the staff of each workbook, the items, and the grouped blocks
