@@ -19,6 +19,7 @@ constexpr int kFirstRows = 256;
 // Time one background slice may take before the user is served again.
 constexpr int kSliceMs = 8;
 constexpr int kRowsPerCheck = 256;
+constexpr int kTellViewsMs = 100;
 }  // namespace
 
 FetchedModel::FetchedModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -31,6 +32,7 @@ void FetchedModel::Load(QSqlQuery& query, int firstRows) {
   const QSqlDriver* connection = query.driver();
   rows_.Read(query, firstRows);
   shown_ = rows_.rowCount();
+  toldViews_.invalidate();
   endResetModel();
   if (!rows_.Pending()) return;
   AddPendingRead(this, connection, [this] { FetchAll(); });
@@ -51,22 +53,34 @@ void FetchedModel::stopReading() {
 }
 
 void FetchedModel::readMore(int rows) {
-  if (!rows_.Pending()) return;
-  const bool more = rows_.ReadMore(rows);
+  if (rows_.Pending()) rows_.ReadMore(rows);
+  showRead();
+}
+
+// Tells the views of the rows read since they last heard, once: each telling
+// costs them a relayout whatever the number of rows.
+void FetchedModel::showRead() {
   if (rows_.rowCount() > shown_) {
     beginInsertRows(QModelIndex(), shown_, rows_.rowCount() - 1);
     shown_ = rows_.rowCount();
     endInsertRows();
   }
-  if (!more) stopReading();
+  if (!rows_.Pending()) stopReading();
 }
 
 void FetchedModel::FetchAll() { readMore(std::numeric_limits<int>::max()); }
 
+// The views hear of the rows read a few times a second rather than after
+// every slice: each hearing repaints the grid, which cost as much again as
+// the reading.
 void FetchedModel::readSlice() {
   QElapsedTimer slice;
   slice.start();
-  while (rows_.Pending() && slice.elapsed() < kSliceMs) readMore(kRowsPerCheck);
+  while (rows_.Pending() && slice.elapsed() < kSliceMs) rows_.ReadMore(kRowsPerCheck);
+  if (!rows_.Pending() || !toldViews_.isValid() || toldViews_.elapsed() >= kTellViewsMs) {
+    showRead();
+    toldViews_.start();
+  }
 }
 
 void FetchedModel::timerEvent(QTimerEvent* event) {

@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QBasicTimer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QVector>
@@ -54,11 +55,13 @@ class FetchedModel : public QAbstractTableModel {
  private:
   void readMore(int rows);
   void readSlice();
+  void showRead();
   void stopReading();
 
   FetchedRows rows_;
   int shown_ = 0;  // rows the views know of
   QBasicTimer background_;
+  QElapsedTimer toldViews_;  // since the views last heard of rows read
   QList<int> decimals_;
   RowStripes stripes_ = RowStripes::None;
 };

@@ -195,6 +195,10 @@ class FetchedRowsTest : public QObject {
       QVERIFY(query.exec("select n, label, price from many order by n"));
       FetchedModel model;
       model.Load(query, 256);
+      QCOMPARE(model.rowCount(), 256);
+      // The rest is read while the program waits, and the views hear of it all.
+      QTRY_VERIFY(!model.Pending());
+      QCOMPARE(model.rowCount(), rows);
       QCOMPARE(model.RecordCount(), rows);
       for (const int row : {rows - 1, 0, rows / 2, 1, rows - FetchedRows::kBlockRows, 7777, 3, rows / 3}) {
         QCOMPARE(model.Value(row, 0).toLongLong(), qlonglong(row));
