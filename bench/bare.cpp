@@ -1,5 +1,6 @@
 #include "bench/bare.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,6 +19,7 @@
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "platform/grid.h"
 #include "platform/messages.h"
 
 struct BareStore::Engine {
@@ -191,6 +193,11 @@ QString TodaysStatement(const QString& sql) {
   return today;
 }
 
+void ReadGridsWhole() {
+  for (QWidget* widget : QApplication::allWidgets())
+    if (auto* grid = qobject_cast<DataGrid*>(widget)) grid->Model()->FetchAll();
+}
+
 Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
                           const std::function<void()>& window, const std::function<void()>& best,
                           const std::function<void()>& setup) {
@@ -204,6 +211,9 @@ Comparison CompareByTurns(const QString& what, int runs, const std::function<voi
       QElapsedTimer timer;
       timer.start();
       (*ways[way])();
+      // The bare statements read every row; so must the window's grids,
+      // which read beyond their first screen in the background.
+      if (way == 1) ReadGridsWhole();
       if (i >= 0) times[way].push_back(timer.nsecsElapsed() / 1e6);
     }
   }

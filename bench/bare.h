@@ -62,6 +62,9 @@ struct Comparison {
 // setup (untimed, when given) and after one warming run of each; returns
 // the medians of runs. Without today's (a statement never changed), today
 // is the best.
+// Reads the rest of every grid's rows, as a clerk scrolling to the end would.
+void ReadGridsWhole();
+
 Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
                           const std::function<void()>& window, const std::function<void()>& best,
                           const std::function<void()>& setup = {});
