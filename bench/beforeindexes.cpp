@@ -25,17 +25,20 @@ QStringList ReportIndexNames() {
   return names;
 }
 
-// The index the reports' own on 服务信息 replaced, as stores had it before.
-const QString kReplacedIndex = QStringLiteral("服务信息_i5");
-const QString kMakeReplacedIndex =
-    QStringLiteral(R"~(create index if not exists "服务信息_i5" on "服务信息" ("服务类别", "时间"))~");
+// The indexes the reports' own replaced, as stores had them before.
+const std::vector<std::pair<QString, QString>> kReplaced{
+    {QStringLiteral("服务信息_i5"), QStringLiteral(R"~("服务信息" ("服务类别", "时间"))~")},
+    {QStringLiteral("出库信息_i2"), QStringLiteral(R"~("出库信息" ("编号"))~")},
+};
 
-// The reports' indexes go, the one they replaced comes back with the
-// statistics a store that grew with it would have.
+// The reports' indexes go, those they replaced come back with the
+// statistics a store that grew with them would have.
 void TakeBackReportIndexes(const QSqlDatabase& db) {
   for (const QString& name : ReportIndexNames()) ExecDirect(db, QStringLiteral("drop index if exists ") + QuotedName(name));
-  ExecDirect(db, kMakeReplacedIndex);
-  ExecDirect(db, QStringLiteral(R"~(analyze "服务信息")~"));
+  for (const auto& [name, definition] : kReplaced) {
+    ExecDirect(db, QStringLiteral("create index if not exists %1 on %2").arg(QuotedName(name), definition));
+    ExecDirect(db, QStringLiteral("analyze ") + definition.left(definition.indexOf(QLatin1Char(' '))));
+  }
 }
 
 double Median(std::vector<double> times) {
@@ -59,7 +62,7 @@ Sizes SizesOf(const QSqlDatabase& db) {
     sizes.total = ScalarText(db, QStringLiteral("select pg_database_size(current_database())")).toDouble();
     const QString size = QStringLiteral("select coalesce(pg_relation_size(to_regclass(?)), 0)");
     for (const QString& name : reports) sizes.reports += ScalarText(db, size, {QuotedName(name)}).toDouble();
-    sizes.replaced = ScalarText(db, size, {QuotedName(kReplacedIndex)}).toDouble();
+    for (const auto& [name, definition] : kReplaced) sizes.replaced += ScalarText(db, size, {QuotedName(name)}).toDouble();
     return sizes;
   }
   for (const QVariantList& row : ReadAll(db, QStringLiteral("select name, sum(pgsize) from dbstat group by name"))) {
@@ -67,7 +70,8 @@ Sizes SizesOf(const QSqlDatabase& db) {
     const double bytes = row[1].toDouble();
     sizes.total += bytes;
     if (reports.contains(name)) sizes.reports += bytes;
-    if (name == kReplacedIndex) sizes.replaced += bytes;
+    for (const auto& replaced : kReplaced)
+      if (name == replaced.first) sizes.replaced += bytes;
   }
   return sizes;
 }
@@ -169,8 +173,8 @@ QString ReportIndexSizes(const QSqlDatabase& with, const StoreBeforeReportIndexe
   const Sizes now = SizesOf(with), before = SizesOf(without.db());
   const double mb = 1048576.0;
   return QStringLiteral(
-             "%1: %2 MB with the reports' %3 indexes (%4 MB of it), %5 MB without them and with the index of "
-             "服务信息's item and day they replaced (%6 MB): %7 MB more, +%8%")
+             "%1: %2 MB with the reports' %3 indexes (%4 MB of it), %5 MB without them and with the two they "
+             "replaced (%6 MB): %7 MB more, +%8%")
       .arg(IsPostgres(with) ? QStringLiteral("database size") : QStringLiteral("pages in use"))
       .arg(now.total / mb, 0, 'f', 0)
       .arg(ReportIndexNames().size())
