@@ -265,6 +265,10 @@ int main(int argc, char** argv) {
     store = Connection();
     const StoreBeforeReportIndexes twin;
     store = OpenClinicStore();
+    // A first pass untimed: each store's log grows to its working size, as
+    // a store in use all day has, and no side's commits pay for
+    // lengthening the file (which syncs far more) while the other's do not.
+    TimePostings(store.db(), twin, QString());
     QList<PostingTimes> postings = TimePostings(store.db(), twin, QString());
     CommitWithoutDiskWait(store.db());
     CommitWithoutDiskWait(twin.db());
