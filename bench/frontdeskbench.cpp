@@ -92,15 +92,28 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
   QVariantList accountTimes;
   for (int i = 0; i < kSerialTables; ++i) accountTimes << kAccount;
   figures.price.push_back(Ms([&] {
-    serial = Bare(db, kLargestSerial, accountTimes)[0][0].toDouble() + 1;
+    // The serial, reserved in a transaction of its own as the desk does.
+    InWrite(db, [&] {
+      Bare(db, kStartSerialCounter, {kAccount});
+      const double largest = Bare(db, kLargestSerial, accountTimes)[0][0].toDouble();
+      serial = Bare(db, kAdvanceSerialCounter, {largest, largest, kAccount})[0][0].toDouble();
+    });
+    const QVariantList key{serial, kAccount};
+    // Whether the visit is still open to pricing, as every line and the
+    // voucher ask.
+    const auto openVisit = [&] {
+      Bare(db, kClosedVisitRows, key + key + key + key);
+      Bare(db, kOpenVisitLines, key);
+    };
     for (int i = 0; i < kLines; ++i)
       InWrite(db, [&] {
-        if (i == 0) Bare(db, kLargestSerial, accountTimes);
         Bare(db, kLowerStock, {1.0, kQuantityTolerance, 1.0, goods[i], kQuantityTolerance, 1.0});
+        openVisit();
         Bare(db, kAddToLine, {1.0, serial, kAccount, goods[i], 2.5});
         Bare(db, kInsertLine, {serial, goods[i], day, 1.0, 2.5, "医师01", kAccount, "门诊"});
       });
     InWrite(db, [&] {
+      openVisit();
       Bare(db, kInsertVoucher, {"门诊", serial, "患者", day, kAccount, serial, kAccount});
     });
   }));
