@@ -223,10 +223,13 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
                          TableOptions(postgres)};
   statements << MoneyRounding(table, postgres);
   int number = 0;
-  for (const QStringList& index : table.indexes)
+  for (const QStringList& index : table.indexes) {
+    ++number;
+    if (index.isEmpty()) continue;
     statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
-                      .arg(QuotedName(QStringLiteral("%1_i%2").arg(table.name).arg(++number)), QuotedName(table.name),
+                      .arg(QuotedName(QStringLiteral("%1_i%2").arg(table.name).arg(number)), QuotedName(table.name),
                            QuotedNames(index));
+  }
   number = 0;
   for (const QStringList& unique : table.uniques)
     statements << QStringLiteral("create unique index if not exists %1 on %2 (%3)")

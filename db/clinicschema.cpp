@@ -104,6 +104,15 @@ ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& index
   return table;
 }
 
+// An index a wider one now serves, given up where it stood: its number
+// stays taken, so the indexes after it keep their names (earlier stores
+// lose it on opening, see RetiredClinicIndexes).
+ClinicTable GivenUp(ClinicTable table, const QStringList& columns) {
+  for (QStringList& index : table.indexes)
+    if (index == columns) index.clear();
+  return table;
+}
+
 // Indexes named for the reports that pin them: each holds every column its
 // report reads of the table, in the order the report walks it, so a date
 // window is a range read per key and never a visit to the table. SQLite
@@ -202,12 +211,16 @@ std::vector<ClinicTable> MakeTables() {
       // read a date window goods by goods; a pricing account's medicine and
       // a charge category's total by their own key; the doctors' sales
       // each doctor's lines goods by goods.
+      // The goods' own index gives way to the goods-and-day one, which
+      // leads with the goods as well: each dispensed line writes one index
+      // less.
       WithNamedIndexes(
-          WithIndexes(Table("出库信息",
-                            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
-                             Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
-                             Text("收费类别"), LineTotal()}),
-                      {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
+          GivenUp(WithIndexes(Table("出库信息",
+                                    {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                                     Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
+                                     Text("收费类别"), LineTotal()}),
+                              {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
+                  {QStringLiteral("编号")}),
           {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
            {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
            {"收费时间", {"收费类别", "时间", "数量", "单价(元)"}},
@@ -317,8 +330,9 @@ const std::vector<ClinicTable>& ClinicTables() {
 const ClinicTable* FindClinicTable(const QString& name) { return FindIn(ClinicTables(), name); }
 
 const QStringList& RetiredClinicIndexes() {
-  // 服务信息's item and day, which the item, category and day index serves.
-  static const QStringList names{QStringLiteral("服务信息_i5")};
+  // 服务信息's item and day, which the item, category and day index serves;
+  // 出库信息's goods, which the goods-and-day index serves.
+  static const QStringList names{QStringLiteral("服务信息_i5"), QStringLiteral("出库信息_i2")};
   return names;
 }
 

@@ -37,7 +37,8 @@ struct ClinicTable {
   std::vector<ClinicColumn> columns;  // in their physical order
   // Primary key columns (empty = none).
   QStringList key;
-  // Secondary indexes, each a list of columns.
+  // Secondary indexes, each a list of columns, named by their place (an
+  // empty list: one given up, whose number stays taken).
   std::vector<QStringList> indexes;
   // Column lists that no two rows may share (rows with an empty value in
   // one of them are exempt).

@@ -26,10 +26,10 @@ const QString kStageMedicine = QStringLiteral(
     R"~(insert into 退药临时信息 (编号, 开药时间, 退药时间, 数量, "单价(元)", 批号, 操作人帐号, 流水号, 划价人帐号) )~"
     "values (?, ?, ?, ?, ?, ?, ?, ?, ?)");
 
-// Writing the fee back unchanged takes the line's lock, so the fee read
-// next is the one this refund works from until it commits.
-const QString kHoldServiceLine =
-    QStringLiteral(R"~(update 服务信息 set "服务费(元)" = "服务费(元)" where 行号 = ?)~");
+// Read under the line's lock (SQLite's write lock holds the whole store),
+// so the fee read is the one this refund works from until it commits. Not
+// a write of the fee back unchanged: that would rewrite the line in every
+// index holding the fee, and its rounding once more.
 const QString kSelectServiceLine = QStringLiteral(
     R"~(select 服务类别, 流水号, 时间, "服务费(元)", 开方医师, 服务人, 划价人帐号 from 服务信息 where 行号 = ?)~");
 const QString kDeleteServiceLine = QStringLiteral("delete from 服务信息 where 行号 = ?");
@@ -129,8 +129,7 @@ RefundOutcome RefundServiceLine(const QSqlDatabase& db, qint64 rowId, const QStr
   const bool done = TransactionPosting(
       db,
       [&] {
-        ExpectOne(ExecCount(db, kHoldServiceLine, {rowId}));
-        const QList<QVariantList> found = ReadAll(db, kSelectServiceLine, {rowId});
+        const QList<QVariantList> found = ReadAll(db, kSelectServiceLine + RowLockClause(db), {rowId});
         if (found.isEmpty()) throw Refused();
         const QVariantList& row = found[0];
         const double fee = row[3].toDouble();
