@@ -67,7 +67,7 @@ void ReadGridsWhole();
 
 Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
                           const std::function<void()>& window, const std::function<void()>& best,
-                          const std::function<void()>& setup = {});
+                          const std::function<void()>& setup = {}, bool warmEach = false);
 
 // The lines as a Markdown table, window / best and today / best as ratios.
 QString ComparisonTable(const QList<Comparison>& lines);

@@ -58,6 +58,7 @@ extern const QString kInsertPrescribed;
 extern const QString kInsertMedicine;
 extern const QString kSelectShares;
 extern const QString kUpdateMedicineShare;
+extern const QString kSetMedicineShares;
 extern const QString kSumMedicineCommission;
 extern const QString kSumPrescribedCommission;
 extern const QString kSumPerformedCommission;
