@@ -33,22 +33,14 @@ int OpenUnnamedFile() {
   return file;
 }
 
-bool WriteAt(int file, qint64 at, const char* data, qint64 size) {
+// The whole of a transfer at an offset, however many calls it takes.
+template <typename Transfer, typename Byte>
+bool WholeAt(Transfer transfer, int file, qint64 at, Byte* data, qint64 size) {
   while (size > 0) {
-    const ssize_t written = ::pwrite(file, data, size_t(size), off_t(at));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written, at += written, size -= written;
-  }
-  return true;
-}
-
-bool ReadAt(int file, qint64 at, char* data, qint64 size) {
-  while (size > 0) {
-    const ssize_t read = ::pread(file, data, size_t(size), off_t(at));
-    if (read < 0 && errno == EINTR) continue;
-    if (read <= 0) return false;
-    data += read, at += read, size -= read;
+    const ssize_t done = transfer(file, data, size_t(size), off_t(at));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done, at += done, size -= done;
   }
   return true;
 }
@@ -141,8 +133,9 @@ bool FetchedRows::putAway(Block& block) const {
   if (block.at < 0) {
     if (file_ < 0) file_ = OpenUnnamedFile();
     const qint64 cellBytes = block.cells.size() * qint64(sizeof(Cell));
-    if (file_ < 0 || !WriteAt(file_, fileEnd_, reinterpret_cast<const char*>(block.cells.constData()), cellBytes) ||
-        !WriteAt(file_, fileEnd_ + cellBytes, block.bytes.constData(), block.used))
+    const char* cells = reinterpret_cast<const char*>(block.cells.constData());
+    if (file_ < 0 || !WholeAt(::pwrite, file_, fileEnd_, cells, cellBytes) ||
+        !WholeAt(::pwrite, file_, fileEnd_ + cellBytes, block.bytes.constData(), block.used))
       return false;
     block.at = fileEnd_;
     block.cellCount = block.cells.size();
@@ -159,8 +152,8 @@ bool FetchedRows::bringBack(Block& block) const {
   block.cells.resize(block.cellCount);
   block.bytes.resize(block.used);
   const qint64 cellBytes = block.cellCount * qint64(sizeof(Cell));
-  const bool read = ReadAt(file_, block.at, reinterpret_cast<char*>(block.cells.data()), cellBytes) &&
-                    ReadAt(file_, block.at + cellBytes, block.bytes.data(), block.used);
+  const bool read = WholeAt(::pread, file_, block.at, reinterpret_cast<char*>(block.cells.data()), cellBytes) &&
+                    WholeAt(::pread, file_, block.at + cellBytes, block.bytes.data(), block.used);
   // Cells that could not be read show blank rather than as something else.
   if (!read) block.cells.fill(Cell());
   block.held = true;
