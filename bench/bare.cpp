@@ -193,9 +193,18 @@ QString TodaysStatement(const QString& sql) {
   return today;
 }
 
+namespace {
+// Reads the rest of every grid's rows, as a clerk scrolling to the end would.
 void ReadGridsWhole() {
   for (QWidget* widget : QApplication::allWidgets())
     if (auto* grid = qobject_cast<DataGrid*>(widget)) grid->Model()->FetchAll();
+}
+}  // namespace
+
+double Median(std::vector<double> times) {
+  if (times.empty()) return 0;
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
 }
 
 Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
@@ -228,15 +237,10 @@ Comparison CompareByTurns(const QString& what, int runs, const std::function<voi
       if (i >= 0) times[way].push_back(timer.nsecsElapsed() / 1e6);
     }
   }
-  double medians[3] = {0, 0, 0};
-  for (int way = 0; way < 3; ++way) {
-    std::sort(times[way].begin(), times[way].end());
-    if (!times[way].empty()) medians[way] = times[way][times[way].size() / 2];
-  }
-  std::printf("%-56s today %9.2f  window %9.2f  best %9.2f ms\n", qPrintable(what), today ? medians[0] : medians[2],
-              medians[1], medians[2]);
+  const Comparison line{what, today ? Median(times[0]) : Median(times[2]), Median(times[1]), Median(times[2])};
+  std::printf("%-56s today %9.2f  window %9.2f  best %9.2f ms\n", qPrintable(what), line.today, line.window, line.best);
   std::fflush(stdout);
-  return {what, today ? medians[0] : medians[2], medians[1], medians[2]};
+  return line;
 }
 
 QString ComparisonTable(const QList<Comparison>& lines) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <functional>
+#include <vector>
 #include <memory>
 
 // The clinic store the program's connection points at (the SQLite file in
@@ -60,14 +61,15 @@ struct Comparison {
 // Times today's statements, the window and the best statements by turns,
 // so that all three meet the same load of a busy machine, each run after
 // setup (untimed, when given) and after one warming run of each; returns
-// the medians of runs. Without today's (a statement never changed), today
-// is the best.
-// Reads the rest of every grid's rows, as a clerk scrolling to the end would.
-void ReadGridsWhole();
-
+// the medians of runs. The window is timed until its grids have read every
+// row. With warmEach every side also runs untimed right before it is timed.
+// Without today's (a statement never changed), today is the best.
 Comparison CompareByTurns(const QString& what, int runs, const std::function<void()>& today,
                           const std::function<void()>& window, const std::function<void()>& best,
                           const std::function<void()>& setup = {}, bool warmEach = false);
+
+// The middle of the times (0 without any).
+double Median(std::vector<double> times);
 
 // The lines as a Markdown table, window / best and today / best as ratios.
 QString ComparisonTable(const QList<Comparison>& lines);

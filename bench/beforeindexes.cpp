@@ -41,11 +41,6 @@ void TakeBackReportIndexes(const QSqlDatabase& db) {
   }
 }
 
-double Median(std::vector<double> times) {
-  if (times.empty()) return 0;
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 // Bytes per index name and in all: the pages in use (SQLite), or what the
 // server gives the database and each index.

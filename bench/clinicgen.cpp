@@ -453,6 +453,5 @@ double MedianMs(int runs, const std::function<void()>& fn) {
     fn();
     times.push_back(timer.nsecsElapsed() / 1e6);
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return Median(times);
 }

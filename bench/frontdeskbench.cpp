@@ -44,10 +44,6 @@ QList<QVariantList> Bare(const QSqlDatabase& db, const QString& sql, const QVari
 
 struct Figures {
   std::vector<double> price, settle, dispense;
-  double Median(std::vector<double> times) const {
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-  }
 };
 
 double Ms(const std::function<void()>& fn) {
@@ -220,8 +216,8 @@ int main(int argc, char** argv) {
         "| posting | without the reports' indexes | postings | with / without | bare statements | postings / bare |\n"
         "|---|---:|---:|---:|---:|---:|\n";
     const auto row = [&](const StoreFigures& one, const QString& name, auto member) {
-      const double w = one.before.Median(one.before.*member), p = one.postings.Median(one.postings.*member),
-                   b = one.statements.Median(one.statements.*member);
+      const double w = Median(one.before.*member), p = Median(one.postings.*member),
+                   b = Median(one.statements.*member);
       table += QString("| %1 | %2 ms | %3 ms | %4 | %5 ms | %6 |\n")
                    .arg(name)
                    .arg(w, 0, 'f', 2)

@@ -217,10 +217,6 @@ Result bareRun(sqlite3* db, const QString& sql, const QStringList& values, int s
   return result;
 }
 
-double median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 // Milliseconds of one call: the median of several runs after a warm-up,
 // and of more runs when each takes a millisecond or two, so that one late
@@ -237,7 +233,7 @@ double timeIt(const std::function<void()>& run) {
     run();
     times.push_back(timer.nsecsElapsed() / 1e6);
   }
-  return median(times);
+  return Median(times);
 }
 
 // The same statement read to its end through Qt's SQLite driver on a

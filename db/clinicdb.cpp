@@ -425,14 +425,6 @@ void CreateClinicSchema(const QSqlDatabase& db) {
   }
 }
 
-void CreateMissingClinicIndexes(const QSqlDatabase& db) {
-  const bool postgres = IsPostgres(db);
-  const QSet<QString> existing = ExistingTables(db);
-  for (const ClinicTable& table : ClinicTables())
-    if (existing.contains(table.name))
-      for (const QString& statement : TableStatements(table, postgres).mid(1)) ExecDirect(db, statement);
-}
-
 void RefreshPlannerStatistics(const QSqlDatabase& db) {
   if (IsPostgres(db)) return;
   // A sample of each index is enough to tell a handful of values from

@@ -42,10 +42,6 @@ QString LikeOperator(const QSqlDatabase& db);
 
 // Makes every clinic table, with its keys and indexes, that is missing.
 void CreateClinicSchema(const QSqlDatabase& db);
-// Makes the indexes that a store made before them lacks (tables that exist
-// keep theirs; a table made later gets its own when it is made). Slow on a
-// large store: for tools and benchmarks, never on opening a window.
-void CreateMissingClinicIndexes(const QSqlDatabase& db);
 // Brings the planner's statistics up to date where the tables have grown
 // well past them (SQLite; a PostgreSQL server keeps its own). The reports'
 // pinned indexes are walked by their leading column's few values only when

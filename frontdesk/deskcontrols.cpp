@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "platform/widgets.h"
 #include "stock/controls.h"
 
 namespace {
@@ -15,8 +16,7 @@ class TypedCharacters : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyPress) {
       const QString text = static_cast<QKeyEvent*>(event)->text();
-      const auto control = [](QChar c) { return c.category() == QChar::Other_Control; };
-      if (!text.isEmpty() && std::none_of(text.begin(), text.end(), control)) {
+      if (!text.isEmpty() && !HasControlCharacter(text)) {
         action_();
         return true;
       }

@@ -138,7 +138,6 @@ bool FetchedRows::putAway(Block& block) const {
         !WholeAt(::pwrite, file_, fileEnd_ + cellBytes, block.bytes.constData(), block.used))
       return false;
     block.at = fileEnd_;
-    block.cellCount = block.cells.size();
     fileEnd_ += cellBytes + block.used;
   }
   block.cells = QVector<Cell>();
@@ -149,9 +148,10 @@ bool FetchedRows::putAway(Block& block) const {
 }
 
 bool FetchedRows::bringBack(Block& block) const {
-  block.cells.resize(block.cellCount);
+  const qsizetype cellCount = qsizetype(block.rows) * columnCount();
+  block.cells.resize(cellCount);
   block.bytes.resize(block.used);
-  const qint64 cellBytes = block.cellCount * qint64(sizeof(Cell));
+  const qint64 cellBytes = cellCount * qint64(sizeof(Cell));
   const bool read = WholeAt(::pread, file_, block.at, reinterpret_cast<char*>(block.cells.data()), cellBytes) &&
                     WholeAt(::pread, file_, block.at + cellBytes, block.bytes.data(), block.used);
   // Cells that could not be read show blank rather than as something else.

@@ -74,7 +74,6 @@ class FetchedRows {
     int rows = 0;
     bool held = true;
     qint64 at = -1;  // where it lies in the file, once written
-    qint64 cellCount = 0;
     quint64 lastUse = 0;
   };
 

@@ -53,7 +53,7 @@ void FetchedModel::stopReading() {
 }
 
 void FetchedModel::readMore(int rows) {
-  if (rows_.Pending()) rows_.ReadMore(rows);
+  rows_.ReadMore(rows);
   showRead();
 }
 

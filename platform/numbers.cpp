@@ -65,8 +65,8 @@ std::optional<double> ParseAmount(const QString& text) {
 }
 
 std::optional<double> ParsePositiveAmount(const QString& text) {
-  const std::optional<double> value = ParseAmount(text);
-  if (!value || *value <= 0) return std::nullopt;
+  const std::optional<double> value = ParsePositive(text);
+  if (!value || !WithinAmountDigits(*value)) return std::nullopt;
   return value;
 }
 
