@@ -33,6 +33,11 @@ const QString kUser = QStringLiteral("基准统计人");
 const int kRuns = 5;
 
 using namespace CommissionSql;
+
+// How the count set the doctor's shares before, item by item (today's side).
+const QString kSelectShares = QStringLiteral("select 项目, 医生比例 from 比例分配表");
+const QString kUpdateMedicineShare = QStringLiteral(
+    "update 医生药品提成统计表 set 提成比例 = ? where 服务项目 = ? and 统计人 = ? and 开方医师 = ?");
 using namespace CrossTableSql;
 
 // The count as the window runs it: the computation, its grids and totals.

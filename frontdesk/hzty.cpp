@@ -58,8 +58,6 @@ const QString kZeroMoney = QStringLiteral("0.00");
 const QList<int> kVisitWidths = {120, 120, 120, 120, 120, 120};
 const QList<int> kLineWidths = {60, 120, 60, 60, 60, 60, 160, 60, 60, 60};
 const QList<int> kStagedWidths = {50, 120, 60, 60, 60, 60, 60};
-// After a commit the list shows every operator's rows, one width fewer set.
-const QList<int> kCommittedWidths = {50, 120, 60, 60, 60, 60};
 // The service list's widths; the dispensed lines take them after a return.
 const QList<int> kServiceWidths = {60, 120, 60, 60, 60, 60, 160};
 const int kServiceRowId = 7;
@@ -488,7 +486,8 @@ void TFormhzty::loadStaged(bool everyOperator) {
                                   : Exec(connection_.db(), kSelectStaged + kOfOperatorAndVisit,
                                          QVariantList{CurrentUserName()} + visit_.Values());
   DBGrid3->Open(query);
-  DBGrid3->SetColumnWidths(everyOperator ? kCommittedWidths : kStagedWidths);
+  // After a commit the list shows every operator's rows, one width fewer set.
+  DBGrid3->SetColumnWidths(everyOperator ? kStagedWidths.first(kStagedWidths.size() - 1) : kStagedWidths);
 }
 
 void TFormhzty::readRefundSums() {

@@ -1,6 +1,5 @@
 #include "frontdesk/pricing.h"
 
-#include <cmath>
 #include <stdexcept>
 
 #include "db/clinicdb.h"
@@ -53,9 +52,9 @@ PricingResult Run(const QSqlDatabase& db, const std::function<void()>& work, QSt
 
 PricingResult AddPricedLine(const QSqlDatabase& db, const VisitKey& key, const PricedLine& line, bool startsVisit,
                             QString* failure) {
-  if (!std::isfinite(line.quantity) || line.quantity <= 0 || !WithinAmountDigits(line.quantity))
-    return PricingResult::BadQuantity;
-  if (!std::isfinite(line.price) || line.price < 0 || !WithinAmountDigits(line.price)) return PricingResult::BadPrice;
+  // Past the digits of an amount is also an infinity or not a number.
+  if (line.quantity <= 0 || !WithinAmountDigits(line.quantity)) return PricingResult::BadQuantity;
+  if (line.price < 0 || !WithinAmountDigits(line.price)) return PricingResult::BadPrice;
   return Run(
       db,
       [&] {

@@ -42,9 +42,6 @@ const QString kInsertMedicine = QStringLiteral(
     "from 药品信息 as ypxx, 出库信息 as ckxx "
     "where ckxx.时间 between ? and ? and ckxx.开方医师 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别");
-const QString kSelectShares = QStringLiteral("select 项目, 医生比例 from 比例分配表");
-const QString kUpdateMedicineShare = QStringLiteral(
-    "update 医生药品提成统计表 set 提成比例 = ? where 服务项目 = ? and 统计人 = ? and 开方医师 = ?");
 // Every category of the result gets the doctor's share of the item of its
 // name, in one statement rather than one per item: an item's trimmed name
 // is unique, so no two items compete for a row. Values: user, person.

@@ -56,8 +56,6 @@ extern const QString kDeletePrescribed;
 extern const QString kInsertPerformed;
 extern const QString kInsertPrescribed;
 extern const QString kInsertMedicine;
-extern const QString kSelectShares;
-extern const QString kUpdateMedicineShare;
 extern const QString kSetMedicineShares;
 extern const QString kSumMedicineCommission;
 extern const QString kSumPrescribedCommission;

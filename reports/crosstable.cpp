@@ -86,9 +86,6 @@ const QString kDash = QStringLiteral("-----");
 const QString kCategoryShownAtZero = QStringLiteral("饮片");
 constexpr int kFirstCashierColumn = 7;  // G
 
-// A sum as a cell shows it: rounded to cents.
-double Cents(double value) { return CentsValue(value); }
-
 // Sums of a grouped block by (row key, column key), by row, by column and
 // in all; a key missing from a map had no rows.
 struct Block {
@@ -124,8 +121,8 @@ struct Block {
 // Four or so sums each shown with two decimals and added as such.
 double AddedCents(std::initializer_list<std::optional<double>> sums) {
   double total = 0;
-  for (const std::optional<double>& s : sums) total += Cents(s.value_or(0));
-  return Cents(FloatValue(FloatText(total)));
+  for (const std::optional<double>& s : sums) total += CentsValue(s.value_or(0));
+  return CentsValue(FloatValue(FloatText(total)));
 }
 
 // The rows straight from the store's statement where it can be: the
@@ -177,7 +174,7 @@ class Export {
   }
   // A sum in a cell already formatted.
   void Amount(int row, int column, std::optional<double> sum) {
-    if (sum) sheet_.Cells(row, column).SetValue(Cents(*sum));
+    if (sum) sheet_.Cells(row, column).SetValue(CentsValue(*sum));
   }
   void Label(int row, const QString& text, bool formatted) {
     if (formatted) sheet_.Cells(row, 1).SetNumberFormat(kCrossTableMoneyFormat);
@@ -285,7 +282,7 @@ class Export {
     int c = 2;
     for (const QString& name : persons_) {
       sheet_.Rows(totalRow_).SetHorizontalAlignment(HorizontalAlignment::General);
-      Money(totalRow_, c++, Cents(Block::In(services.byColumn, name).value_or(0)));
+      Money(totalRow_, c++, Block::In(services.byColumn, name).value_or(0));
     }
     Money(totalRow_, total_, services.all.value_or(0));
   }
@@ -302,8 +299,7 @@ class Export {
     for (const QVariantList& cashier : read_(kSumByCashier, {from_, to_})) {
       sheet_.Cells(row, c).SetValue(cashier.at(0).toString().trimmed());
       ++c;
-      sheet_.Cells(row, c).SetNumberFormat(kCrossTableMoneyFormat);
-      if (!cashier.at(1).isNull()) sheet_.Cells(row, c).SetValue(Cents(cashier.at(1).toDouble()));
+      Money(row, c, cashier.at(1).isNull() ? std::nullopt : std::optional<double>(cashier.at(1).toDouble()));
       c += 2;
     }
   }
