@@ -442,6 +442,11 @@ Connection OpenBenchStore(const QString& folder, const ClinicHistoryScale& scale
   return store;
 }
 
+QDate LastStoreDay(const QSqlDatabase& db, const QString& table) {
+  return QDate::fromString(ScalarText(db, QStringLiteral("select max(时间) from ") + QuotedName(table)).left(10),
+                           Qt::ISODate);
+}
+
 double MedianMs(int runs, const std::function<void()>& fn) {
   std::vector<double> times;
   QElapsedTimer total;

@@ -62,6 +62,10 @@ void GenerateClinicHistory(const QSqlDatabase& db, const ClinicHistoryScale& sca
 Connection OpenBenchStore(const QString& folder, const ClinicHistoryScale& scale,
                           const std::function<void(const QString&)>& progress = {});
 
+// The last day a table of the benchmark store holds a row of (its visits,
+// 患者信息, by default).
+QDate LastStoreDay(const QSqlDatabase& db, const QString& table = QStringLiteral("患者信息"));
+
 // Runs fn at least runs times (and for at least a quarter second) and
 // returns the median wall time in milliseconds.
 double MedianMs(int runs, const std::function<void()>& fn);

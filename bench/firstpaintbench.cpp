@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "generating: %s\n", qPrintable(step));
     });
     const QString size = QStringLiteral("store %1 MB").arg(ClinicStoreMegabytes(), 0, 'f', 0);
-    const QDate last = QDate::fromString(ScalarText(store.db(), "select max(时间) from 患者信息").left(10), Qt::ISODate);
+    const QDate last = LastStoreDay(store.db());
     if (which == QLatin1String("patients")) {
       TFormhzxibb window;
       Child<QDateEdit>(window, "DateTimePicker1")->setDate(last.addDays(-364));

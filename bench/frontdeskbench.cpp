@@ -166,8 +166,7 @@ Passes Measure(const QString& folder, const ClinicHistoryScale& scale) {
   const QSqlDatabase db = store.db();
   // The visits land on the store's last day, so that the reports' windows
   // over it stay as they were made.
-  Clock::Set(QDateTime(QDate::fromString(ScalarText(db, "select max(时间) from 患者信息").left(10), Qt::ISODate),
-                       QTime(11, 0)));
+  Clock::Set(QDateTime(LastStoreDay(db), QTime(11, 0)));
   // Goods with stock enough for every round, as a busy desk prices them.
   QStringList goods;
   for (const QVariantList& row : ReadAll(db, "select 编号 from 库存 order by 数量 desc limit 5"))

@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     const QSqlDatabase db = store.db();
     BareStore store_bare;
     bare = &store_bare;
-    const QDate last = QDate::fromString(ScalarText(db, "select max(时间) from 患者信息").left(10), Qt::ISODate);
+    const QDate last = LastStoreDay(db);
     const QString visits = ScalarText(db, "select count(*) from 患者信息");
     std::printf("%s visits, %s dispensed lines, %s supplies rows each way, last day %s\n\n", qPrintable(visits),
                 qPrintable(ScalarText(db, "select count(*) from 出库信息")),

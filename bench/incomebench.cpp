@@ -124,7 +124,7 @@ QList<Comparison> Measure(const QSqlDatabase& db) {
   const QList<QVariantList> shares = ReadAll(db, kSelectShares);
   const Bare today{store, true, shares}, best{store, false, shares};
   const CrossTableReader todayRows = today.Reader(), bestRows = best.Reader();
-  const QDate last = QDate::fromString(ScalarText(db, "select max(时间) from 出库信息").left(10), Qt::ISODate);
+  const QDate last = LastStoreDay(db, "出库信息");
   const std::pair<QString, QDate> periods[] = {{"month", last.addMonths(-1).addDays(1)},
                                                 {"year", last.addYears(-1).addDays(1)}};
   QTemporaryDir out;

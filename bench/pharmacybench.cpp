@@ -257,8 +257,7 @@ int main(int argc, char** argv) {
   Session::SetPanels(&account, &name);
   try {
     Connection store = OpenBenchStore(folder, ReportBenchScale(factor), Progress);
-    Clock::Set(QDateTime(QDate::fromString(ScalarText(store.db(), "select max(时间) from 患者信息").left(10), Qt::ISODate),
-                         QTime(10, 0)));
+    Clock::Set(QDateTime(LastStoreDay(store.db()), QTime(10, 0)));
     QList<Comparison> lists;
     CompareLists(store.db(), lists);
     // The twin is copied from the store with no connection open on it.

@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     const QSqlDatabase db = store.db();
     BareStore bare;
     const QString like = LikeOperator(db);
-    const QDate last = QDate::fromString(ScalarText(db, "select max(时间) from 出库信息").left(10), Qt::ISODate);
+    const QDate last = LastStoreDay(db, "出库信息");
     Clock::Set(QDateTime(last, QTime(12, 0)));
     const QString lines = ScalarText(db, "select count(*) from 出库信息");
     std::printf("store ready in %.1f s (factor %g): %s issue lines, last day %s\n\n", timer.elapsed() / 1000.0, factor,

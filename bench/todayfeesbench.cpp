@@ -87,8 +87,7 @@ int main(int argc, char** argv) {
     Connection store = Open(folder, factor);
     const QSqlDatabase db = store.db();
     // Today is the store's last day, with its thousand visits.
-    Clock::Set(QDateTime(QDate::fromString(ScalarText(db, "select max(时间) from 患者信息").left(10), Qt::ISODate),
-                         QTime(10, 0)));
+    Clock::Set(QDateTime(LastStoreDay(db), QTime(10, 0)));
     const QString table = ComparisonTable(Measure(db));
     std::printf("\n%s", qPrintable(table));
     WriteResults(QString("Today's patient fees, %1, %2× history").arg(IsPostgres(db) ? "PostgreSQL" : "SQLite").arg(factor),

@@ -312,7 +312,6 @@ bool ClinicPasswordExposed() {
 
 QString ClinicDatabasePath() { return DataDir() + QStringLiteral("Varnhold.db"); }
 
-bool IsPostgres(const QSqlDatabase& db) { return db.driverName() == kPostgresDriver; }
 
 QString LikeOperator(const QSqlDatabase& db) {
   return IsPostgres(db) ? QStringLiteral("ilike") : QStringLiteral("like");

@@ -10,6 +10,7 @@
 
 #include "db/clinicschema.h"
 #include "db/connection.h"
+#include "db/sql.h"
 
 // The PostgreSQL connection string the clinic uses (host, port, dbname,
 // user, password in libpq's key=value form), or empty for the SQLite file.
@@ -32,8 +33,6 @@ Connection OpenClinicStore();
 // Opens a connection to the server a connection string names, without
 // touching its tables (tests and tools that manage databases).
 Connection OpenPostgres(const QString& connectionString);
-
-bool IsPostgres(const QSqlDatabase& db);
 
 // The operator of a like test that ignores the case of ASCII letters on
 // both stores, as SQLite's like does: a pinyin code typed "zx" finds

@@ -42,6 +42,8 @@ bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String(
 
 QVariant BoundValue(const QVariant& value) { return AsBound(value); }
 
+bool IsPostgres(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QPSQL"); }
+
 QString ForEngine(bool postgres, const QString& sql) {
   if (!postgres || !sql.contains(QLatin1String("indexed by"))) return sql;
   static const QRegularExpression pin(QStringLiteral(R"~(\s+indexed by\s+"[^"]*")~"));
@@ -51,7 +53,6 @@ QString ForEngine(bool postgres, const QString& sql) {
 namespace {
 const char* const kInWriteTransaction = "brimwickInWriteTransaction";
 
-bool IsServer(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QPSQL"); }
 
 // Runs the statement on a fresh query; false with the query's error.
 bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
@@ -91,14 +92,14 @@ void ReopenConnection(const QSqlDatabase& db) {
 }
 
 QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
-  const QString sql = ForEngine(IsServer(db), text);
+  const QString sql = ForEngine(IsPostgres(db), text);
   FinishPendingReads(db.driver(), sql);
   QSqlQuery query(db);
   if (Run(db, query, sql, values)) return query;
   const QSqlError error = query.lastError();
   // Inside a write transaction the connection stays broken, so that no
   // later statement of the posting runs outside it: the rollback reopens it.
-  if (!IsServer(db) || InWriteTransaction(db) || ClassifyStoreError(error) != StoreFailure::LostConnection)
+  if (!IsPostgres(db) || InWriteTransaction(db) || ClassifyStoreError(error) != StoreFailure::LostConnection)
     throw DbError(error);
   // The server went away and may be back: every later step of this window
   // needs a working connection, whatever becomes of this one.

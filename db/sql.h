@@ -35,6 +35,8 @@ class DbError : public std::runtime_error {
 // more; PostgreSQL knows no such words and plans on its own, so they are
 // left out there. Exec applies this; a statement run past it must too.
 QString ForEngine(bool postgres, const QString& sql);
+// Whether the connection is to a PostgreSQL server.
+bool IsPostgres(const QSqlDatabase& db);
 
 // Prepares and runs a statement with its values bound in order; throws
 // DbError on failure. The query reads forward only. On a server, a

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <thread>
 
+#include "db/sql.h"
+
 namespace {
 using Clock = std::chrono::steady_clock;
 const char* const kStatementLimit = "brimwickStatementLimitMs";
@@ -92,7 +94,7 @@ class Watchdog {
 
 int ServerSocket(const QSqlDatabase& db) {
   const QSqlDriver* driver = db.driver();
-  if (!driver || db.driverName() != QLatin1String("QPSQL")) return -1;
+  if (!driver || !IsPostgres(db)) return -1;
   const QVariant handle = driver->handle();
   // The driver hands out its connection under the name of libpq's struct.
   if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
