@@ -27,11 +27,6 @@ const char* const kClinicCommands[] = {"N25", "N26", "N10", "N43", "N39", "N24",
                                        "Nfwlb", "N44", "N28", "N38", "N331", "N22", "N35", "N36",
                                        "N21", "N37", "N31", "N11", "N12", "N18", "N19", "N32"};
 
-QStringList Items(const QComboBox* box) {
-  QStringList items;
-  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-  return items;
-}
 // What the window's named boxes show: each choice box's text, list and
 // whether it takes input, each line box's text and whether it takes input.
 QStringList Boxes(QWidget* window) {

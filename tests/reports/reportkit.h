@@ -81,12 +81,6 @@ inline void Pick(QComboBox* combo, const QString& text) {
   emit combo->activated(index);
 }
 
-inline QStringList Items(QComboBox* combo) {
-  QStringList items;
-  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-  return items;
-}
-
 // A grid's rows, each as its cells' texts joined by "|".
 inline QStringList Rows(const DataGrid* grid) {
   QStringList rows;

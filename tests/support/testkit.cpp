@@ -90,3 +90,9 @@ QString SourceFolder() { return QStringLiteral(BRIMWICK_SOURCE_DIR); }
 QString DemoFolder() { return SourceFolder() + QStringLiteral("/tools/demo/clinic"); }
 
 }  // namespace TestKit
+
+QStringList Items(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+  return items;
+}

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -39,6 +40,9 @@ void Click(QAbstractButton* button);
 QString SourceFolder();
 QString DemoFolder();
 }  // namespace TestKit
+
+// The texts a choice box lists, in order.
+QStringList Items(const QComboBox* box);
 
 // Finds a component by its name below root; fails the test when missing.
 template <typename T>

@@ -86,7 +86,7 @@ bool ThrowAwayServer::Stop() {
               QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"), QStringLiteral("stop")});
 }
 
-bool ThrowAwayServer::Run(const QStringList& command, QString* output) {
+bool ThrowAwayServer::Run(const QStringList& command) {
   QProcess process;
   process.setWorkingDirectory(dir_.path());
   process.setProcessChannelMode(QProcess::MergedChannels);
@@ -97,7 +97,6 @@ bool ThrowAwayServer::Run(const QStringList& command, QString* output) {
   const bool done = process.waitForFinished(90000) && process.exitStatus() == QProcess::NormalExit &&
                     process.exitCode() == 0;
   const QString said = QString::fromLocal8Bit(process.readAll());
-  if (output) *output = said;
   if (!done) error_ = command.join(QLatin1Char(' ')) + QStringLiteral(" failed: ") + said;
   return done;
 }

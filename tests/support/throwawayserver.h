@@ -23,7 +23,7 @@ class ThrowAwayServer {
   bool Start();
 
  private:
-  bool Run(const QStringList& command, QString* output = nullptr);
+  bool Run(const QStringList& command);
 
   QTemporaryDir dir_;
   QString bin_, user_, password_, error_;
