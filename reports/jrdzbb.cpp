@@ -26,9 +26,6 @@ const QString kCloseQuestion = QStringLiteral("此操作后，没收银的处方
 const QString kConfirmQuestion = QStringLiteral("此操作将使所有未结帐的处方作废，如果要操作请点\"是\"");
 const QString kConfirmTitle = QStringLiteral("未结帐处方作废提示");
 
-const QString kReconcileFirst = QStringLiteral("对不起，请先完成对账再打印报表");
-const QString kReconcileFailed = QStringLiteral("对不起，对账没有完成，不能打印报表：%1");
-
 const ReconciliationWidths kWidths{{80, 80, 80}, {60, 80}, {60, 60, 90}};
 }  // namespace
 
@@ -126,17 +123,6 @@ void TFormdzbb::BitBtn3Click() {
   if (!ConfirmDayClose(connection_.db(), voidPending, Clock::today())) ShowMessage(PostingFailedText(connection_.db()));
 }
 
-// The buttons stand once the day is closed, even when its reconciliation
-// then failed: the clerk learns why no sheet comes.
-void TFormdzbb::printSheet(IncomeKind kind) {
-  if (!panel_->HasReconciled()) {
-    const QString& failure = panel_->LastFailure();
-    ShowMessage(failure.isEmpty() ? kReconcileFirst : kReconcileFailed.arg(failure));
-    return;
-  }
-  panel_->PrintSheet(connection_.db(), kind, SheetOrigin::DayClose);
-}
+void TFormdzbb::BitBtn1Click() { panel_->PrintSheet(connection_.db(), IncomeKind::Outpatient, SheetOrigin::DayClose); }
 
-void TFormdzbb::BitBtn1Click() { printSheet(IncomeKind::Outpatient); }
-
-void TFormdzbb::BitBtn2Click() { printSheet(IncomeKind::Inpatient); }
+void TFormdzbb::BitBtn2Click() { panel_->PrintSheet(connection_.db(), IncomeKind::Inpatient, SheetOrigin::DayClose); }

@@ -27,7 +27,6 @@ class TFormdzbb : public QWidget {
  private:
   bool voidOrWait();
   void showClosed();
-  void printSheet(IncomeKind kind);
 
   Connection connection_;
   QLabel* Label3;

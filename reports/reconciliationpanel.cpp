@@ -13,6 +13,8 @@
 
 namespace {
 const QString kNoSum = QStringLiteral("0.00");
+const QString kReconcileFirst = QStringLiteral("对不起，请先完成对账再打印报表");
+const QString kReconcileFailed = QStringLiteral("对不起，对账没有完成，不能打印报表：%1");
 
 struct BoxSpec {
   ReconciliationSum sum;
@@ -104,7 +106,12 @@ bool ReconciliationPanel::Reconcile(const QSqlDatabase& db, const QDate& first, 
 }
 
 void ReconciliationPanel::PrintSheet(const QSqlDatabase& db, IncomeKind kind, SheetOrigin origin) const {
-  if (!reconciled_) return;
+  // The day close's buttons stand once the day is closed, even when its
+  // reconciliation then failed: the clerk learns why no sheet comes.
+  if (!reconciled_) {
+    ShowMessage(lastFailure_.isEmpty() ? kReconcileFirst : kReconcileFailed.arg(lastFailure_));
+    return;
+  }
   const CashIncomeSheet sheet{kind, origin, first_, last_, kind == IncomeKind::Outpatient ? outpatient_ : inpatient_,
                               CurrentAccount()};
   DrawDocument document;

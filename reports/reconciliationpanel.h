@@ -28,12 +28,10 @@ class ReconciliationPanel : public QWidget, public ReconciliationTargets {
   // engine's text shown, when a statement fails; the sheet then still
   // prints the reconciliation before.
   bool Reconcile(const QSqlDatabase& db, const QDate& first, const QDate& last, CashierOrder order);
-  bool HasReconciled() const { return reconciled_; }
-  // The engine's text of the last reconciliation that failed; empty once
-  // one completes.
-  const QString& LastFailure() const { return lastFailure_; }
   // Prints the sheet of a kind for the last completed reconciliation; a
-  // total the capitals cannot take or a failed print shows its message.
+  // total the capitals cannot take or a failed print shows its message,
+  // and so does a sheet asked for before any reconciliation completed
+  // (with the engine's text of the last that failed).
   void PrintSheet(const QSqlDatabase& db, IncomeKind kind, SheetOrigin origin) const;
 
   QString SumText(ReconciliationSum sum) const;
