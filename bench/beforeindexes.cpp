@@ -18,23 +18,32 @@
 namespace {
 const char* const kDataDir = "BRIMWICK_DATA_DIR";
 
-QStringList ReportIndexNames() {
+// The named indexes: the reports' own (those without a condition) and the
+// purges'.
+QStringList NamedIndexNames(bool reports) {
   QStringList names;
   for (const ClinicTable& table : ClinicTables())
-    for (const auto& [name, columns] : table.namedIndexes) names << name;
+    for (const ClinicTable::NamedIndex& index : table.namedIndexes)
+      if (!reports || index.condition.isEmpty()) names << index.name;
   return names;
 }
+QStringList ReportIndexNames() { return NamedIndexNames(true); }
 
-// The indexes the reports' own replaced, as stores had them before.
+// The indexes the named ones replaced, as stores had them before.
 const std::vector<std::pair<QString, QString>> kReplaced{
     {QStringLiteral("服务信息_i5"), QStringLiteral(R"~("服务信息" ("服务类别", "时间"))~")},
     {QStringLiteral("出库信息_i2"), QStringLiteral(R"~("出库信息" ("编号"))~")},
+    {QStringLiteral("出库信息_i3"), QStringLiteral(R"~("出库信息" ("时间"))~")},
+    {QStringLiteral("出库信息_i4"), QStringLiteral(R"~("出库信息" ("开方医师", "时间"))~")},
+    {QStringLiteral("出库信息_i5"), QStringLiteral(R"~("出库信息" ("数量"))~")},
+    {QStringLiteral("患者信息_i3"), QStringLiteral(R"~("患者信息" ("收入金额(元)"))~")},
 };
 
-// The reports' indexes go, those they replaced come back with the
-// statistics a store that grew with them would have.
+// The named indexes go, those they replaced come back with the statistics
+// a store that grew with them would have.
 void TakeBackReportIndexes(const QSqlDatabase& db) {
-  for (const QString& name : ReportIndexNames()) ExecDirect(db, QStringLiteral("drop index if exists ") + QuotedName(name));
+  for (const QString& name : NamedIndexNames(false))
+    ExecDirect(db, QStringLiteral("drop index if exists ") + QuotedName(name));
   for (const auto& [name, definition] : kReplaced) {
     ExecDirect(db, QStringLiteral("create index if not exists %1 on %2").arg(QuotedName(name), definition));
     ExecDirect(db, QStringLiteral("analyze ") + definition.left(definition.indexOf(QLatin1Char(' '))));

@@ -197,9 +197,10 @@ QStringList MoneyRounding(const ClinicTable& table, bool postgres) {
 
 QStringList NamedIndexStatements(const ClinicTable& table) {
   QStringList statements;
-  for (const auto& [name, columns] : table.namedIndexes)
+  for (const ClinicTable::NamedIndex& index : table.namedIndexes)
     statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
-                      .arg(QuotedName(name), QuotedName(table.name), QuotedNames(columns));
+                          .arg(QuotedName(index.name), QuotedName(table.name), QuotedNames(index.columns)) +
+                      (index.condition.isEmpty() ? QString() : QStringLiteral(" where ") + index.condition);
   return statements;
 }
 
@@ -211,7 +212,7 @@ QStringList MissingNamedIndexStatements(const ClinicTable& table, const QSet<QSt
   QStringList statements;
   const QStringList all = NamedIndexStatements(table);
   for (int i = 0; i < all.size(); ++i)
-    if (!existing.contains(table.namedIndexes[i].first)) statements << all[i];
+    if (!existing.contains(table.namedIndexes[i].name)) statements << all[i];
   if (!statements.isEmpty()) statements << QStringLiteral("analyze ") + QuotedName(table.name);
   return statements;
 }

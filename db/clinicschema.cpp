@@ -1,5 +1,6 @@
 #include "db/clinicschema.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -107,9 +108,27 @@ ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& index
 // An index a wider one now serves, given up where it stood: its number
 // stays taken, so the indexes after it keep their names (earlier stores
 // lose it on opening, see RetiredClinicIndexes).
-ClinicTable GivenUp(ClinicTable table, const QStringList& columns) {
-  for (QStringList& index : table.indexes)
-    if (index == columns) index.clear();
+ClinicTable GivenUp(ClinicTable table, const std::vector<QStringList>& given) {
+  for (std::size_t i = 0; i < table.indexes.size(); ++i)
+    if (std::find(given.begin(), given.end(), table.indexes[i]) != given.end()) {
+      table.indexes[i].clear();
+      table.retiredIndexes << QStringLiteral("%1_i%2").arg(table.name).arg(i + 1);
+    }
+  return table;
+}
+
+// Named indexes earlier stores were made with.
+ClinicTable Retired(ClinicTable table, const std::vector<const char*>& suffixes) {
+  for (const char* suffix : suffixes) table.retiredIndexes << table.name + QLatin1Char('_') + QString::fromUtf8(suffix);
+  return table;
+}
+
+// An index of the rows a purge deletes, and of no others: the desks' rows
+// never enter it, so writing them costs nothing there. The purge's own
+// condition must read exactly as this one for the planner to take it.
+ClinicTable WithPurgeIndex(ClinicTable table, const char* suffix, const char* column, const char* condition) {
+  table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), {QString::fromUtf8(column)},
+                                QString::fromUtf8(condition)});
   return table;
 }
 
@@ -120,7 +139,7 @@ ClinicTable GivenUp(ClinicTable table, const QStringList& columns) {
 // these hold the columns it is computed from and the reports sum those.
 ClinicTable WithNamedIndexes(ClinicTable table, const std::vector<std::pair<const char*, QStringList>>& indexes) {
   for (const auto& [suffix, columns] : indexes)
-    table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), columns});
+    table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), columns, {}});
   return table;
 }
 
@@ -183,9 +202,13 @@ std::vector<ClinicTable> MakeTables() {
       Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
       Table("服务信息临时表", ServiceLineColumns()),
       // The income report reads one person's lines over a date window.
+      // Its item-and-day index (the fifth) gave way to the item, category
+      // and day one.
       WithNamedIndexes(
-          WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
-                      {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("服务人"), QStringLiteral("时间")}}),
+          Retired(WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
+                              {{QStringLiteral("开方医师"), QStringLiteral("时间")},
+                               {QStringLiteral("服务人"), QStringLiteral("时间")}}),
+                  {"i5"}),
           // The cash income sheet and the reconciliations read them item by
           // item and charge category, the cross tables item by item and
           // person by person.
@@ -195,36 +218,46 @@ std::vector<ClinicTable> MakeTables() {
       // The reconciliations sum the income of a date window by charge
       // category, cashier or pricing account; the patient list walks it by
       // category and day.
-      WithNamedIndexes(
-          Table("患者信息",
-                {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
-                 Number("服务费(元)"), Text("划价人帐号"), Text("收银人帐号"),
-                 Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
-                // The purge of visits without income finds them by it.
-                {}, {QStringLiteral("收入金额(元)")}),
-          {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
-           {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
-           {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
-      // The income report reads one person's lines over a date window; the
-      // issue report purges the empty lines at every opening.
-      // The stock reports, the cash income sheet and the reconciliations
-      // read a date window goods by goods; a pricing account's medicine and
-      // a charge category's total by their own key; the doctors' sales
-      // each doctor's lines goods by goods.
-      // The goods' own index gives way to the goods-and-day one, which
-      // leads with the goods as well: each dispensed line writes one index
-      // less.
-      WithNamedIndexes(
-          GivenUp(WithIndexes(Table("出库信息",
-                                    {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
-                                     Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
-                                     Text("收费类别"), LineTotal()}),
-                              {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
-                  {QStringLiteral("编号")}),
-          {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
-           {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
-           {"收费时间", {"收费类别", "时间", "数量", "单价(元)"}},
-           {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}}}),
+      WithPurgeIndex(
+          WithNamedIndexes(
+              GivenUp(Table("患者信息",
+                            {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
+                             Number("服务费(元)"), Text("划价人帐号"), Text("收银人帐号"),
+                             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
+                            {}, {QStringLiteral("收入金额(元)")}),
+                      {{QStringLiteral("收入金额(元)")}}),
+              {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
+               {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
+               {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
+          // The purge of visits without income finds them by it.
+          "无收入", "收入金额(元)", R"~("收入金额(元)" > -0.005 and "收入金额(元)" < 0.005)~"),
+      // Dispensed lines. The stock reports, the cash income sheet and the
+      // reconciliations read a date window goods by goods; a pricing
+      // account's medicine by its own key; a doctor's lines, for the
+      // doctors' sales, the income report and the commission, goods by
+      // goods; the medicine income of a charge category by day. Every
+      // dispensed line writes each of these, so they are as few as the
+      // reports allow: the plain day index gave way to the day-and-category
+      // one, the doctor-and-day index to the doctor's goods, and the
+      // quantity index to one of the empty lines alone.
+      WithPurgeIndex(
+          Retired(WithNamedIndexes(
+                      GivenUp(WithIndexes(Table("出库信息",
+                                                {Number("流水号"), Text("编号"), Day("时间"), Number("数量"),
+                                                 Number("单价(元)"), Text("出库人帐号"), Text("划价人帐号"),
+                                                 Text("收银人帐号"), Text("开方医师"), Text("收费类别"), LineTotal()}),
+                                          {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
+                              {{QStringLiteral("编号")},
+                               {QStringLiteral("时间")},
+                               {QStringLiteral("开方医师"), QStringLiteral("时间")},
+                               {QStringLiteral("数量")}}),
+                      {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
+                       {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
+                       {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}},
+                       {"时间", {"时间", "收费类别", "数量", "单价(元)"}}}),
+                  {"收费时间"}),
+          // The issue report purges the empty lines at every opening.
+          "空行", "数量", "数量 = 0"),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),
@@ -330,9 +363,11 @@ const std::vector<ClinicTable>& ClinicTables() {
 const ClinicTable* FindClinicTable(const QString& name) { return FindIn(ClinicTables(), name); }
 
 const QStringList& RetiredClinicIndexes() {
-  // 服务信息's item and day, which the item, category and day index serves;
-  // 出库信息's goods, which the goods-and-day index serves.
-  static const QStringList names{QStringLiteral("服务信息_i5"), QStringLiteral("出库信息_i2")};
+  static const QStringList names = [] {
+    QStringList all;
+    for (const ClinicTable& table : ClinicTables()) all << table.retiredIndexes;
+    return all;
+  }();
   return names;
 }
 

@@ -48,9 +48,17 @@ struct ClinicTable {
   // leave one row. Kept on the trimmed text, so that a plain select still
   // reads the rows in the table's own order.
   QStringList uniqueNames = {};
-  // Indexes the reports pin their plans to by name: each the table's name,
-  // an underscore and its own suffix, with its columns.
-  std::vector<std::pair<QString, QStringList>> namedIndexes = {};
+  // Indexes the statements pin their plans to by name: each the table's
+  // name, an underscore and its own suffix, with its columns. One with a
+  // condition holds only the rows that meet it.
+  struct NamedIndex {
+    QString name;
+    QStringList columns;
+    QString condition = {};
+  };
+  std::vector<NamedIndex> namedIndexes = {};
+  // Indexes earlier stores of this table had and no statement needs now.
+  QStringList retiredIndexes = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the

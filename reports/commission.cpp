@@ -35,10 +35,12 @@ const QString kInsertPrescribed = QStringLiteral(
     "from 服务信息 as fwxi, 比例分配表 as blfpb "
     "where fwxi.时间 between ? and ? and fwxi.开方医师 = ? and fwxi.服务类别 = blfpb.项目 "
     "group by fwxi.服务类别, blfpb.医生比例");
-// A category keeps its row without a share: its ratio stays empty.
+// A category keeps its row without a share: its ratio stays empty. The
+// line totals are summed from their factors, which the doctor's goods
+// index holds, so that no line is read from the table.
 const QString kInsertMedicine = QStringLiteral(
     "insert into 医生药品提成统计表 (服务项目, 总金额, 开方医师, 统计人) "
-    R"~(select trim(ypxx.类别), sum(ckxx."总价(元)"), ?, ? )~"
+    R"~(select trim(ypxx.类别), sum(ckxx.数量 * ckxx."单价(元)"), ?, ? )~"
     "from 药品信息 as ypxx, 出库信息 as ckxx "
     "where ckxx.时间 between ? and ? and ckxx.开方医师 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别");
@@ -64,7 +66,7 @@ const QString kSumPerformedAmount =
     QStringLiteral("select sum(总金额) from 服务费提成统计表 where 服务人 = ? and 统计人 = ?");
 
 const QString kSumMedicineSold = QStringLiteral(
-    R"~(select sum(ckxx."总价(元)") from 药品信息 as ypxx, 出库信息 as ckxx )~"
+    R"~(select sum(ckxx.数量 * ckxx."单价(元)") from 药品信息 as ypxx, 出库信息 as ckxx )~"
     "where ckxx.时间 between ? and ? and ckxx.开方医师 = ? and ckxx.编号 = ypxx.编号");
 const QString kSumPrescribedSold =
     QStringLiteral(R"~(select sum("服务费(元)") from 服务信息 where 时间 between ? and ? and 开方医师 = ?)~");

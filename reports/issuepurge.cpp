@@ -2,10 +2,8 @@
 
 #include "db/sql.h"
 
-namespace {
-// 出库信息 has an index on 数量, so an opening finds the empty lines
+// 出库信息 has an index of its empty lines, so an opening finds them
 // without reading the whole history.
 const QString kDeleteEmptyIssueLines = QStringLiteral("delete from 出库信息 where 数量 = 0");
-}  // namespace
 
 int PurgeEmptyIssueLines(const QSqlDatabase& db) { return ExecCount(db, kDeleteEmptyIssueLines); }
