@@ -37,6 +37,8 @@ const std::vector<std::pair<QString, QString>> kReplaced{
     {QStringLiteral("出库信息_i4"), QStringLiteral(R"~("出库信息" ("开方医师", "时间"))~")},
     {QStringLiteral("出库信息_i5"), QStringLiteral(R"~("出库信息" ("数量"))~")},
     {QStringLiteral("患者信息_i3"), QStringLiteral(R"~("患者信息" ("收入金额(元)"))~")},
+    {QStringLiteral("药品过期表_i5"), QStringLiteral(R"~("药品过期表" ("数量"))~")},
+    {QStringLiteral("入库信息_i3"), QStringLiteral(R"~("入库信息" ("数量"))~")},
 };
 
 // The named indexes go, those they replaced come back with the statistics

@@ -16,6 +16,11 @@
 // are doubles, and a line of 0.1 taken thrice from 0.3 leaves a trace of
 // binary noise, never a real amount of medicine.
 inline constexpr double kQuantityTolerance = 1e-6;
+// A row whose 数量 is empty, as the purges of emptied batches and receipts
+// ask and as the index of those rows holds them: the planner takes that
+// index only for a condition written exactly as its own.
+inline const QString kEmptyQuantity =
+    QStringLiteral("数量 > %1 and 数量 < %2").arg(-kQuantityTolerance).arg(kQuantityTolerance);
 
 // The clinic windows' failure message after a posting was rolled back.
 inline const QString kOperationFailed = QStringLiteral("对不起，操作失败");

@@ -1,5 +1,7 @@
 #include "db/clinicschema.h"
 
+#include "db/clinicconventions.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -126,9 +128,9 @@ ClinicTable Retired(ClinicTable table, const std::vector<const char*>& suffixes)
 // An index of the rows a purge deletes, and of no others: the desks' rows
 // never enter it, so writing them costs nothing there. The purge's own
 // condition must read exactly as this one for the planner to take it.
-ClinicTable WithPurgeIndex(ClinicTable table, const char* suffix, const char* column, const char* condition) {
-  table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), {QString::fromUtf8(column)},
-                                QString::fromUtf8(condition)});
+ClinicTable WithPurgeIndex(ClinicTable table, const char* suffix, const char* column, const QString& condition) {
+  table.namedIndexes.push_back(
+      {table.name + QLatin1Char('_') + QString::fromUtf8(suffix), {QString::fromUtf8(column)}, condition});
   return table;
 }
 
@@ -181,15 +183,21 @@ std::vector<ClinicTable> MakeTables() {
 
       // Stock.
       Table("库存", {Text("编号"), Number("数量")}, byCode),
-      // Batches and receipts by quantity too: a return to the supplier
-      // purges the empty rows of both without reading either whole.
-      Table("药品过期表",
-            {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"), ExpiryDay()}, {},
-            {QStringLiteral("数量")}),
-      Table("入库信息",
-            {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"), LineTotal(),
-             Text("药品来源"), Text("入库人帐号"), RowId()},
-            {}, {QStringLiteral("数量")}),
+      // A return to the supplier purges the emptied batches and receipts
+      // from an index of those rows alone: a quantity that dispensing or a
+      // correction lowers but does not empty writes no index entry.
+      WithPurgeIndex(GivenUp(Table("药品过期表",
+                                   {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"),
+                                    ExpiryDay()},
+                                   {}, {QStringLiteral("数量")}),
+                             {{QStringLiteral("数量")}}),
+                     "空行", "数量", kEmptyQuantity),
+      WithPurgeIndex(GivenUp(Table("入库信息",
+                                   {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"),
+                                    LineTotal(), Text("药品来源"), Text("入库人帐号"), RowId()},
+                                   {}, {QStringLiteral("数量")}),
+                             {{QStringLiteral("数量")}}),
+                     "空行", "数量", kEmptyQuantity),
 
       // Visit flow.
       Table("收银信息",
@@ -230,7 +238,7 @@ std::vector<ClinicTable> MakeTables() {
                {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
                {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
           // The purge of visits without income finds them by it.
-          "无收入", "收入金额(元)", R"~("收入金额(元)" > -0.005 and "收入金额(元)" < 0.005)~"),
+          "无收入", "收入金额(元)", QStringLiteral(R"~("收入金额(元)" > -0.005 and "收入金额(元)" < 0.005)~")),
       // Dispensed lines. The stock reports, the cash income sheet and the
       // reconciliations read a date window goods by goods; a pricing
       // account's medicine by its own key; a doctor's lines, for the
@@ -257,7 +265,7 @@ std::vector<ClinicTable> MakeTables() {
                        {"时间", {"时间", "收费类别", "数量", "单价(元)"}}}),
                   {"收费时间"}),
           // The issue report purges the empty lines at every opening.
-          "空行", "数量", "数量 = 0"),
+          "空行", "数量", QStringLiteral("数量 = 0")),
 
       // Patient returns.
       Table("退药临时信息", MedicineReturnColumns()),

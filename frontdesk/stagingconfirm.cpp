@@ -17,8 +17,8 @@ const QString kLowerStock = QStringLiteral("update 库存 set 数量 = 数量 - 
 const QString kLowerReceipt = QStringLiteral("update 入库信息 set 数量 = 数量 - ? where 行号 = ? and 数量 >= ?");
 // The emptied rows, found and then deleted one by one (%1 is
 // PhysicalRowId), each delete testing the quantity again.
-const QString kEmptyRows = QStringLiteral("select %1 from %2 where 数量 > ? and 数量 < ?");
-const QString kDeleteEmptyRow = QStringLiteral("delete from %2 where %1 = ? and 数量 > ? and 数量 < ?");
+const QString kEmptyRows = QStringLiteral("select %1 from %2 where ") + kEmptyQuantity;
+const QString kDeleteEmptyRow = QStringLiteral("delete from %2 where %1 = ? and ") + kEmptyQuantity;
 
 struct CorrectionStatements {
   QString stage;    // values: code, receipt day, today, batch, quantity, price, sale price, supplier,
@@ -63,12 +63,10 @@ QString Trimmed(const QVariant& value) { return value.toString().trimmed(); }
 // takes it.
 void PurgeEmptyRows(const QSqlDatabase& db) {
   const QString rowId = PhysicalRowId(db);
-  const QVariantList band{-kQuantityTolerance, kQuantityTolerance};
   try {
     for (const QString& table : {QStringLiteral("入库信息"), QStringLiteral("药品过期表")}) {
       const QString remove = kDeleteEmptyRow.arg(rowId, table);
-      for (const QVariantList& row : ReadAll(db, kEmptyRows.arg(rowId, table), band))
-        Exec(db, remove, QVariantList{row[0]} + band);
+      for (const QVariantList& row : ReadAll(db, kEmptyRows.arg(rowId, table))) Exec(db, remove, {row[0]});
     }
   } catch (const DbError&) {
   }

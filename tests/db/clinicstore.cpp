@@ -158,18 +158,20 @@ class ClinicStoreTest : public QObject {
     const QStringList earlier{"服务信息_i5 on 服务信息 (服务类别, 时间)", "出库信息_i2 on 出库信息 (编号)",
                               "出库信息_i3 on 出库信息 (时间)", "出库信息_i4 on 出库信息 (开方医师, 时间)",
                               "出库信息_i5 on 出库信息 (数量)", "出库信息_收费时间 on 出库信息 (收费类别, 时间)",
-                              "患者信息_i3 on 患者信息 (\"收入金额(元)\")"};
+                              "患者信息_i3 on 患者信息 (\"收入金额(元)\")", "药品过期表_i5 on 药品过期表 (数量)",
+                              "入库信息_i3 on 入库信息 (数量)"};
     {
       Connection c = OpenClinicDatabase();
       ExecDirect(c.db(), "drop index \"出库信息_编号时间\"");
       ExecDirect(c.db(), "drop index \"患者信息_类别时间\"");
       ExecDirect(c.db(), "drop index \"出库信息_空行\"");
+      ExecDirect(c.db(), "drop index \"药品过期表_空行\"");
       QVERIFY(!indexes(c.db()).contains("出库信息_i2"));
       for (const QString& index : earlier) ExecDirect(c.db(), "create index " + index);
     }
     Connection c = OpenClinicDatabase();
     const QStringList names = indexes(c.db());
-    for (const char* made : {"出库信息_编号时间", "患者信息_类别时间", "出库信息_空行", "患者信息_无收入"})
+    for (const char* made : {"出库信息_编号时间", "患者信息_类别时间", "出库信息_空行", "患者信息_无收入", "药品过期表_空行"})
       QVERIFY2(names.contains(made), made);
     for (const QString& index : earlier) QVERIFY2(!names.contains(index.section(' ', 0, 0)), qPrintable(index));
     // The indexes numbered after the one given up keep their names.
@@ -209,6 +211,8 @@ class ClinicStoreTest : public QObject {
         {CommissionSql::kSumMedicineSold, {"COVERING INDEX 出库信息_医师编号时间"}},
         {kDeleteEmptyIssueLines, {"出库信息_空行"}},
         {kPurgeVisitsWithoutIncome, {"患者信息_无收入"}},
+        {"select rowid from 药品过期表 where " + kEmptyQuantity, {"药品过期表_空行"}},
+        {"select rowid from 入库信息 where " + kEmptyQuantity, {"入库信息_空行"}},
         {kFinanceIncomeByDay, {"患者信息_类别时间"}},
         {kSelectVisits.arg(like), {"患者信息_类别时间"}},
     };
