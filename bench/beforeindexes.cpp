@@ -39,6 +39,10 @@ const std::vector<std::pair<QString, QString>> kReplaced{
     {QStringLiteral("患者信息_i3"), QStringLiteral(R"~("患者信息" ("收入金额(元)"))~")},
     {QStringLiteral("药品过期表_i5"), QStringLiteral(R"~("药品过期表" ("数量"))~")},
     {QStringLiteral("入库信息_i3"), QStringLiteral(R"~("入库信息" ("数量"))~")},
+    {QStringLiteral("收银信息_i1"), QStringLiteral(R"~("收银信息" ("时间"))~")},
+    {QStringLiteral("临时出库信息_i3"), QStringLiteral(R"~("临时出库信息" ("时间"))~")},
+    {QStringLiteral("出库患者信息_i1"), QStringLiteral(R"~("出库患者信息" ("时间"))~")},
+    {QStringLiteral("服务信息临时表_i2"), QStringLiteral(R"~("服务信息临时表" ("时间"))~")},
 };
 
 // The named indexes go, those they replaced come back with the statistics

@@ -159,6 +159,7 @@ ClinicTable ReadByDay(ClinicTable table, const QStringList& leading) {
 std::vector<ClinicTable> MakeTables() {
   const QStringList byCode{QStringLiteral("编号")};
   const QStringList byName{QStringLiteral("姓名")};
+  const QStringList byDay{QStringLiteral("时间")};
   return {
       // Reference and lists.
       // A category's goods in code order: the sums by category walk them.
@@ -199,16 +200,21 @@ std::vector<ClinicTable> MakeTables() {
                              {{QStringLiteral("数量")}}),
                      "空行", "数量", kEmptyQuantity),
 
-      // Visit flow.
-      Table("收银信息",
-            {Text("收费类别", 20), Number("流水号"), Text("姓名", 50), Day("时间"), Money("药费(元)"),
-             Money("服务费(元)"), Text("划价人帐号", 50)}),
-      Table("临时出库信息",
-            {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"), Text("开方医师"),
-             Text("划价人帐号"), Text("收银标志"), Text("收费类别"), Text("收银人帐号"), Text("出库人帐号"),
-             LineTotal()}),
-      Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
-      Table("服务信息临时表", ServiceLineColumns()),
+      // Visit flow. These tables hold the visits still open, which every
+      // posting writes and no statement reads by day: they keep no day
+      // index.
+      GivenUp(Table("收银信息",
+                    {Text("收费类别", 20), Number("流水号"), Text("姓名", 50), Day("时间"), Money("药费(元)"),
+                     Money("服务费(元)"), Text("划价人帐号", 50)}),
+              {byDay}),
+      GivenUp(Table("临时出库信息",
+                    {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                     Text("开方医师"), Text("划价人帐号"), Text("收银标志"), Text("收费类别"), Text("收银人帐号"),
+                     Text("出库人帐号"), LineTotal()}),
+              {byDay}),
+      GivenUp(Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
+              {byDay}),
+      GivenUp(Table("服务信息临时表", ServiceLineColumns()), {byDay}),
       // The income report reads one person's lines over a date window.
       // Its item-and-day index (the fifth) gave way to the item, category
       // and day one.

@@ -159,7 +159,7 @@ class ClinicStoreTest : public QObject {
                               "出库信息_i3 on 出库信息 (时间)", "出库信息_i4 on 出库信息 (开方医师, 时间)",
                               "出库信息_i5 on 出库信息 (数量)", "出库信息_收费时间 on 出库信息 (收费类别, 时间)",
                               "患者信息_i3 on 患者信息 (\"收入金额(元)\")", "药品过期表_i5 on 药品过期表 (数量)",
-                              "入库信息_i3 on 入库信息 (数量)"};
+                              "入库信息_i3 on 入库信息 (数量)", "临时出库信息_i3 on 临时出库信息 (时间)"};
     {
       Connection c = OpenClinicDatabase();
       ExecDirect(c.db(), "drop index \"出库信息_编号时间\"");
