@@ -1,7 +1,9 @@
 #pragma once
-// What the reports' covering indexes cost the postings: a twin of the
-// clinic store as it stood before them, the same rows with those indexes
-// dropped and the one they replaced put back, so that each posting can be
+// What the store's indexes cost the postings against those it had before
+// the reports' covering indexes: a twin of the clinic store, the same rows
+// with the named indexes dropped and the ones they replaced (the plain
+// indexes of goods, days, doctors and quantities, and the day indexes of
+// the open visits) put back, so that each posting can be
 // timed on both by turns under the same load of a busy machine. Opening a
 // store through the program would make the indexes again, so the twin is
 // opened bare of the schema step, and only ever by a benchmark.

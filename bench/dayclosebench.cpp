@@ -3,8 +3,8 @@
 // and 100 vouchers still at the cashier): each through the windows and
 // postings, against the statements they ran before their indexes and the
 // best found, both bare through the engine's C interface (every row read);
-// and the close's postings on the store and on its twin without the
-// reports' indexes, by turns.
+// and the close's postings on the store and on its twin with the earlier
+// indexes, by turns.
 // dayclosebench [folder] [factor]; the folder keeps the generated store for
 // the next run. PostgreSQL when BRIMWICK_BENCH_PG names a server.
 #include <QApplication>
@@ -108,7 +108,7 @@ T* Child(QWidget* window, const char* name) {
 }
 
 // The close as the clerk posts it (the void, the close, its confirmation),
-// on the store and on its twin without the reports' indexes by turns, each
+// on the store and on its twin with the earlier indexes by turns, each
 // run on the same vouchers put back; and of it the statistics' refresh the
 // confirmation runs.
 QList<PostingTimes> ClosePostings(const QSqlDatabase& db, const StoreBeforeReportIndexes& twin,

@@ -1,7 +1,7 @@
 // Front-desk benchmark: on the report benchmarks' store (three busy years,
 // or factor times as many), times a 5-line visit priced, settled and
 // dispensed through the desks' posting functions, on the store and on its
-// twin without the reports' indexes by turns, and the same statements run
+// twin with the earlier indexes by turns, and the same statements run
 // bare (each read to its last row) in the same transactions, on the
 // posting's own connection: they share its scratch table.
 //
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
     const Passes passes = Measure(QString::fromLocal8Bit(argv[1]), ReportBenchScale(factor));
     const QString engine = qEnvironmentVariableIsEmpty("BRIMWICK_BENCH_PG") ? "SQLite" : "PostgreSQL";
     QString table =
-        "| posting | without the reports' indexes | postings | with / without | bare statements | postings / bare |\n"
+        "| posting | earlier indexes | postings | now / earlier | bare statements | postings / bare |\n"
         "|---|---:|---:|---:|---:|---:|\n";
     const auto row = [&](const StoreFigures& one, const QString& name, auto member) {
       const double w = Median(one.before.*member), p = Median(one.postings.*member),
@@ -234,7 +234,7 @@ int main(int argc, char** argv) {
     table += "\nStore size: " + passes.sizes + ".\n";
     std::printf("\n%s, median of %d rounds\n%s", qPrintable(engine), kRounds, qPrintable(table));
     WriteResults(QString("Front desk postings, %1, %2× history").arg(engine).arg(factor),
-                 QString("store %1 MB; the postings on the store and on a copy without the reports' indexes by turns; "
+                 QString("store %1 MB; the postings on the store and on a copy with the earlier indexes by turns; "
                          "the bare statements run through Qt's driver in the postings' transactions")
                      .arg(ClinicStoreMegabytes(), 0, 'f', 0),
                  table);

@@ -2,7 +2,7 @@
 // benchmarks' store (three busy years, or factor times as many): every list
 // and sum through the window's own handler against the same statements bare
 // through the engine's C interface (every row read), and every posting on
-// the store and on its twin without the reports' indexes, by turns.
+// the store and on its twin with the earlier indexes, by turns.
 //
 //   pharmacybench <folder> [factor]
 //
@@ -105,7 +105,7 @@ Targets FindTargets(const QSqlDatabase& db) {
 const QString kOperator = QStringLiteral("药房01");
 const QString kAccount = QStringLiteral("acc01");
 
-// Each posting on the store and on its twin without the reports' indexes,
+// Each posting on the store and on its twin with the earlier indexes,
 // by turns; what is to be committed or confirmed is staged untimed first.
 QList<PostingTimes> TimePostings(const QSqlDatabase& db, const StoreBeforeReportIndexes& twin, const QString& pass) {
   const int runs = 41;
