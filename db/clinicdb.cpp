@@ -411,9 +411,12 @@ QStringList MissingTableStatements(const QSqlDatabase& db) {
 namespace {
 const QString kStatisticsKept =
     QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = 'sqlite_stat1'");
+// Only for an index the store has: SQLite reads a row naming no index as
+// the row count of its table, and would take the whole history for one row.
 const QString kSettleIndexStatistics = QStringLiteral(
-    "insert into sqlite_stat1 (tbl, idx, stat) select ?, ?, '1 1' "
-    "where not exists (select 1 from sqlite_stat1 where idx = ?)");
+    "insert into sqlite_stat1 (tbl, idx, stat) select tbl_name, name, '1 1' from sqlite_master "
+    "where type = 'index' and tbl_name = ? and name = ? "
+    "and not exists (select 1 from sqlite_stat1 where idx = sqlite_master.name)");
 
 // The purges' indexes hold only the rows a purge deletes, and are empty
 // most of the time. SQLite keeps no statistics for an empty index, and its
@@ -425,7 +428,7 @@ void SettleEmptyIndexStatistics(const QSqlDatabase& db) {
   int settled = 0;
   for (const ClinicTable& table : ClinicTables())
     for (const ClinicTable::NamedIndex& index : table.namedIndexes)
-      if (!index.condition.isEmpty()) settled += ExecCount(db, kSettleIndexStatistics, {table.name, index.name, index.name});
+      if (!index.condition.isEmpty()) settled += ExecCount(db, kSettleIndexStatistics, {table.name, index.name});
   // A connection reads the statistics again only when told to.
   if (settled > 0) ExecDirect(db, QStringLiteral("analyze sqlite_master"));
 }
