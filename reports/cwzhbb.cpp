@@ -40,8 +40,9 @@ const QString kFinanceServicesPerformed = QStringLiteral(
 const QString kFinanceServicesPrescribed = QStringLiteral(
     R"~(select 服务类别, count(服务类别) as 服务数目, sum("服务费(元)") as "服务总额(元)" from 服务信息 )~"
     "where 时间 between ? and ? and 开方医师 = ? group by 服务类别 order by 服务类别");
+// The line totals from their factors, which the doctor's goods index holds.
 const QString kFinanceMedicinePrescribed = QStringLiteral(
-    R"~(select ypxx.类别, sum(ckxx."总价(元)") as "总价(元)" from 药品信息 as ypxx, 出库信息 as ckxx )~"
+    R"~(select ypxx.类别, sum(ckxx.数量 * ckxx."单价(元)") as "总价(元)" from 药品信息 as ypxx, 出库信息 as ckxx )~"
     "where ckxx.时间 between ? and ? and ckxx.开方医师 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别 order by ypxx.类别");
 

@@ -209,6 +209,7 @@ class ClinicStoreTest : public QObject {
         {CrossTableSql::kSumMedicineByDoctor, {"药品信息_类别编号", "出库信息_医师编号时间"}},
         {CommissionSql::kInsertMedicine, {"COVERING INDEX 出库信息_医师编号时间"}},
         {CommissionSql::kSumMedicineSold, {"COVERING INDEX 出库信息_医师编号时间"}},
+        {kFinanceMedicinePrescribed, {"COVERING INDEX 出库信息_医师编号时间"}},
         {kDeleteEmptyIssueLines, {"出库信息_空行"}},
         {kPurgeVisitsWithoutIncome, {"患者信息_无收入"}},
         {"select rowid from 药品过期表 where " + kEmptyQuantity, {"药品过期表_空行"}},
