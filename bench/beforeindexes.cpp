@@ -29,22 +29,21 @@ QStringList NamedIndexNames(bool reports) {
 }
 QStringList ReportIndexNames() { return NamedIndexNames(true); }
 
-// The indexes the named ones replaced, as stores had them before.
-const std::vector<std::pair<QString, QString>> kReplaced{
-    {QStringLiteral("服务信息_i5"), QStringLiteral(R"~("服务信息" ("服务类别", "时间"))~")},
-    {QStringLiteral("出库信息_i2"), QStringLiteral(R"~("出库信息" ("编号"))~")},
-    {QStringLiteral("出库信息_i3"), QStringLiteral(R"~("出库信息" ("时间"))~")},
-    {QStringLiteral("出库信息_i4"), QStringLiteral(R"~("出库信息" ("开方医师", "时间"))~")},
-    {QStringLiteral("出库信息_i5"), QStringLiteral(R"~("出库信息" ("数量"))~")},
-    // Given up for the purges' indexes of the rows they delete.
-    {QStringLiteral("患者信息_i3"), QStringLiteral(R"~("患者信息" ("收入金额(元)"))~")},
-    {QStringLiteral("药品过期表_i5"), QStringLiteral(R"~("药品过期表" ("数量"))~")},
-    {QStringLiteral("入库信息_i3"), QStringLiteral(R"~("入库信息" ("数量"))~")},
-    {QStringLiteral("收银信息_i1"), QStringLiteral(R"~("收银信息" ("时间"))~")},
-    {QStringLiteral("临时出库信息_i3"), QStringLiteral(R"~("临时出库信息" ("时间"))~")},
-    {QStringLiteral("出库患者信息_i1"), QStringLiteral(R"~("出库患者信息" ("时间"))~")},
-    {QStringLiteral("服务信息临时表_i2"), QStringLiteral(R"~("服务信息临时表" ("时间"))~")},
-};
+// The indexes the store has given up since the reports' own came (the
+// plain indexes those serve, the purges' and the open work's day indexes),
+// as stores had them before: each name with its definition.
+std::vector<std::pair<QString, QString>> ReplacedIndexes() {
+  std::vector<std::pair<QString, QString>> replaced;
+  for (const ClinicTable& table : ClinicTables())
+    for (const auto& [name, columns] : table.retiredIndexes) {
+      QStringList quoted;
+      for (const QString& column : columns) quoted << QuotedName(column);
+      if (!quoted.isEmpty())
+        replaced.push_back({name, QStringLiteral("%1 (%2)").arg(QuotedName(table.name), quoted.join(", "))});
+    }
+  return replaced;
+}
+const std::vector<std::pair<QString, QString>> kReplaced = ReplacedIndexes();
 
 // The named indexes go, those they replaced come back with the statistics
 // a store that grew with them would have.

@@ -113,16 +113,27 @@ ClinicTable WithIndexes(ClinicTable table, const std::vector<QStringList>& index
 ClinicTable GivenUp(ClinicTable table, const std::vector<QStringList>& given) {
   for (std::size_t i = 0; i < table.indexes.size(); ++i)
     if (std::find(given.begin(), given.end(), table.indexes[i]) != given.end()) {
+      table.retiredIndexes.push_back({QStringLiteral("%1_i%2").arg(table.name).arg(i + 1), table.indexes[i]});
       table.indexes[i].clear();
-      table.retiredIndexes << QStringLiteral("%1_i%2").arg(table.name).arg(i + 1);
     }
   return table;
 }
 
-// Named indexes earlier stores were made with.
-ClinicTable Retired(ClinicTable table, const std::vector<const char*>& suffixes) {
-  for (const char* suffix : suffixes) table.retiredIndexes << table.name + QLatin1Char('_') + QString::fromUtf8(suffix);
+// Indexes earlier stores were made with, by suffix and columns.
+ClinicTable Retired(ClinicTable table, const std::vector<std::pair<const char*, QStringList>>& indexes) {
+  for (const auto& [suffix, columns] : indexes)
+    table.retiredIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), columns});
   return table;
+}
+
+// A table of work still open (visits not yet paid or dispensed, returns and
+// corrections not yet confirmed): every posting writes it, and no statement
+// reads it by day, so it keeps no day index.
+ClinicTable OpenWork(ClinicTable table) {
+  std::vector<QStringList> days;
+  for (const ClinicColumn& column : table.columns)
+    if (column.type == ColumnType::Day) days.push_back({column.name});
+  return GivenUp(std::move(table), days);
 }
 
 // An index of the rows a purge deletes, and of no others: the desks' rows
@@ -159,7 +170,6 @@ ClinicTable ReadByDay(ClinicTable table, const QStringList& leading) {
 std::vector<ClinicTable> MakeTables() {
   const QStringList byCode{QStringLiteral("编号")};
   const QStringList byName{QStringLiteral("姓名")};
-  const QStringList byDay{QStringLiteral("时间")};
   return {
       // Reference and lists.
       // A category's goods in code order: the sums by category walk them.
@@ -200,21 +210,17 @@ std::vector<ClinicTable> MakeTables() {
                              {{QStringLiteral("数量")}}),
                      "空行", "数量", kEmptyQuantity),
 
-      // Visit flow. These tables hold the visits still open, which every
-      // posting writes and no statement reads by day: they keep no day
-      // index.
-      GivenUp(Table("收银信息",
-                    {Text("收费类别", 20), Number("流水号"), Text("姓名", 50), Day("时间"), Money("药费(元)"),
-                     Money("服务费(元)"), Text("划价人帐号", 50)}),
-              {byDay}),
-      GivenUp(Table("临时出库信息",
-                    {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
-                     Text("开方医师"), Text("划价人帐号"), Text("收银标志"), Text("收费类别"), Text("收银人帐号"),
-                     Text("出库人帐号"), LineTotal()}),
-              {byDay}),
-      GivenUp(Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")}),
-              {byDay}),
-      GivenUp(Table("服务信息临时表", ServiceLineColumns()), {byDay}),
+      // Visit flow.
+      OpenWork(Table("收银信息",
+                     {Text("收费类别", 20), Number("流水号"), Text("姓名", 50), Day("时间"), Money("药费(元)"),
+                      Money("服务费(元)"), Text("划价人帐号", 50)})),
+      OpenWork(Table("临时出库信息",
+                     {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                      Text("开方医师"), Text("划价人帐号"), Text("收银标志"), Text("收费类别"), Text("收银人帐号"),
+                      Text("出库人帐号"), LineTotal()})),
+      OpenWork(
+          Table("出库患者信息", {Text("姓名"), Number("流水号"), Day("时间"), Text("划价人帐号"), Text("收银人帐号")})),
+      OpenWork(Table("服务信息临时表", ServiceLineColumns())),
       // The income report reads one person's lines over a date window.
       // Its item-and-day index (the fifth) gave way to the item, category
       // and day one.
@@ -222,7 +228,7 @@ std::vector<ClinicTable> MakeTables() {
           Retired(WithIndexes(Table("服务信息", WithRowId(ServiceLineColumns())),
                               {{QStringLiteral("开方医师"), QStringLiteral("时间")},
                                {QStringLiteral("服务人"), QStringLiteral("时间")}}),
-                  {"i5"}),
+                  {{"i5", {QStringLiteral("服务类别"), QStringLiteral("时间")}}}),
           // The cash income sheet and the reconciliations read them item by
           // item and charge category, the cross tables item by item and
           // person by person.
@@ -269,27 +275,27 @@ std::vector<ClinicTable> MakeTables() {
                        {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
                        {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}},
                        {"时间", {"时间", "收费类别", "数量", "单价(元)"}}}),
-                  {"收费时间"}),
+                  {{"收费时间", {}}}),
           // The issue report purges the empty lines at every opening.
           "空行", "数量", QStringLiteral("数量 = 0")),
 
       // Patient returns.
-      Table("退药临时信息", MedicineReturnColumns()),
+      OpenWork(Table("退药临时信息", MedicineReturnColumns())),
       Table("退药信息", MedicineReturnColumns()),
-      Table("服务费退还临时信息",
-            {Text("服务类别"), Number("流水号"), Day("服务时间"), Day("退还时间"), Number("服务费(元)"),
-             Text("开方医师"), Text("服务人"), Text("划价人帐号"), Text("退还人帐号")}),
+      OpenWork(Table("服务费退还临时信息",
+                     {Text("服务类别"), Number("流水号"), Day("服务时间"), Day("退还时间"), Number("服务费(元)"),
+                      Text("开方医师"), Text("服务人"), Text("划价人帐号"), Text("退还人帐号")})),
       Table("服务费退还信息",
             {Text("服务类别"), Number("流水号"), Day("服务时间"), Day("退还时间"), Number("服务费(元)"),
              Text("开方医师"), Text("服务人"), Text("退还人帐号"), Text("划价人帐号")}),
 
       // Stock corrections.
-      Table("临时反库信息", CorrectionColumns("返库时间", "售价(元)", "反库人帐号", "入库人帐号", "返库原因")),
+      OpenWork(Table("临时反库信息", CorrectionColumns("返库时间", "售价(元)", "反库人帐号", "入库人帐号", "返库原因"))),
       Table("药品反库信息",
             CorrectionColumns("返库时间", "售价(元)", "入库人帐号", "反库人帐号", "返库原因",
                               Computed("零售金额", ColumnType::Number, R"~("数量" * "售价(元)")~"))),
-      Table("药品报损临时信息",
-            CorrectionColumns("报损时间", "报损零售价(元)", "报损人帐号", "入库人帐号", "报损原因")),
+      OpenWork(Table("药品报损临时信息",
+                     CorrectionColumns("报损时间", "报损零售价(元)", "报损人帐号", "入库人帐号", "报损原因"))),
       Table("药品报损信息",
             CorrectionColumns("报损时间", "报损零售价(元)", "入库人帐号", "报损人帐号", "报损原因",
                               Computed("报损总价", ColumnType::Number, R"~("数量" * "报损零售价(元)")~"))),
@@ -379,7 +385,8 @@ const ClinicTable* FindClinicTable(const QString& name) { return FindIn(ClinicTa
 const QStringList& RetiredClinicIndexes() {
   static const QStringList names = [] {
     QStringList all;
-    for (const ClinicTable& table : ClinicTables()) all << table.retiredIndexes;
+    for (const ClinicTable& table : ClinicTables())
+      for (const auto& [name, columns] : table.retiredIndexes) all << name;
     return all;
   }();
   return names;

@@ -57,8 +57,9 @@ struct ClinicTable {
     QString condition = {};
   };
   std::vector<NamedIndex> namedIndexes = {};
-  // Indexes earlier stores of this table had and no statement needs now.
-  QStringList retiredIndexes = {};
+  // Indexes earlier stores of this table had and no statement needs now,
+  // each with its columns (none for a named one the reports had).
+  std::vector<std::pair<QString, QStringList>> retiredIndexes = {};
 
   const ClinicColumn* Find(const QString& column) const;
   // Names of the stored columns, in order: what a full insert names (the
