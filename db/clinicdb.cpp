@@ -256,14 +256,13 @@ Connection OpenSqlite() {
   Connection connection(UniqueConnectionName(QStringLiteral("clinic")));
   QSqlDatabase db = QSqlDatabase::addDatabase(kSqliteDriver, connection.name());
   db.setDatabaseName(ClinicDatabasePath());
+  // Desks opening a new file at once meet at its first lock: the time-out
+  // holds from the opening on, before anything reads, and the switch to
+  // WAL, which SQLite refuses at once while another connection starts the
+  // same file instead of waiting, is tried again until the time-out. Any
+  // other refusal (a folder that cannot be written) is final at once.
   db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteDeskWaitMs));
   if (!db.open()) throw DbError(db.lastError());
-  // Desks opening a new file at once meet at its first lock: the time-out
-  // must hold before anything reads, and the switch to WAL, which SQLite
-  // refuses at once while another connection starts the same file instead
-  // of waiting, is tried again until the time-out. Any other refusal (a
-  // folder that cannot be written) is final at once.
-  Exec(db, kSqliteDeskWait);
   QElapsedTimer waited;
   waited.start();
   for (;;) {

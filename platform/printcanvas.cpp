@@ -128,7 +128,7 @@ void PrinterCanvasReport::DoubleRule(const Inches& from, const Inches& to, const
   Line(from, y + 1_in / 30, to, y + 1_in / 30);
 }
 
-int PrinterCanvasReport::LineHeight(int points) const {
+int PrinterCanvasReport::TextHeight(int points) const {
   return static_cast<int>(std::ceil(static_cast<double>(points) * dpi_ / 72.0));
 }
 

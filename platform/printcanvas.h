@@ -38,6 +38,9 @@
 
 class PrinterCanvasReport;
 
+// How a printed page writes the moment it was printed, in its footer.
+inline const QString kPrintedTimeFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+
 // A position in inches: a sum of terms n/m, each converted to device units
 // by itself as round-half-even(n × dpi / m), plus device units already known
 // (the bottom of a row just drawn, say).
@@ -240,7 +243,7 @@ class PrinterCanvasReport {
   // page (no break counted).
   int RowsThatFit(const PrintTable& table) const;
   // The height of a text line in this font size, in device units.
-  int TextHeight(int points) const { return LineHeight(points); }
+  int TextHeight(int points) const;
   // One data row below the last row drawn, after a page break when the page
   // has its rows or no room is left. Returns the row's bottom.
   int Row(const PrintTable& table, const QStringList& fields);
@@ -265,7 +268,6 @@ class PrinterCanvasReport {
  private:
   void BreakPage();
   bool HasRoom(int top, int height) const;
-  int LineHeight(int points) const;
   QStringList CellTexts(const PrintTable& table, const QStringList& fields) const;
 
   Canvas& canvas_;

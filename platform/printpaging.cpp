@@ -12,7 +12,6 @@ const QString kPrintedBy = QStringLiteral("打印制表人帐号");
 const QString kPrintedAt = QStringLiteral("打印制表时间");
 const QString kPageLabel = QStringLiteral("当前页码：");
 const QString kRowsLabel = QStringLiteral("本页品种：");
-const QString kFooterTime = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 }  // namespace
 
 // Room for a row of this height at top, and for the footer that may follow
@@ -21,7 +20,7 @@ bool PrinterCanvasReport::HasRoom(int top, int height) const {
   int needed = height;
   if (footer_) {
     const int size = footerFontSize_ > 0 ? footerFontSize_ : fontSize_;
-    needed = std::max(needed, At(roomBelowRow_) + LineHeight(size));
+    needed = std::max(needed, At(roomBelowRow_) + TextHeight(size));
   }
   return top + needed <= PageHeight();
 }
@@ -140,7 +139,7 @@ void PrinterCanvasReport::Rows(const PrintTable& table, QSqlQuery& query) {
 void PrinterCanvasReport::PrintFooter(const Inches& y, const QString& operatorText, int page) {
   const int keptSize = fontSize_;
   SetFontSize(footerFontSize_);
-  const QString texts[] = {kPrintedBy, operatorText, kPrintedAt, Clock::now().toString(kFooterTime), kPageLabel,
+  const QString texts[] = {kPrintedBy, operatorText, kPrintedAt, Clock::now().toString(kPrintedTimeFormat), kPageLabel,
                            QString::number(page)};
   Inches x;
   for (int i = 0; i < 6 && i < footerSteps_.size(); ++i) {

@@ -12,7 +12,6 @@ const QString kMedicineTitle = QStringLiteral("药                  费");
 const QString kPrescribedTitle = QStringLiteral("处        方         费");
 const QString kPerformedTitle = QStringLiteral("服         务        费");
 const QString kSignature = QStringLiteral("核对人签字：______________");
-const QString kFooterTime = QStringLiteral("yyyy-MM-dd hh:mm:ss");
 
 constexpr int kHeadFont = 8;
 constexpr int kRowFont = 10;
@@ -181,7 +180,7 @@ void DrawPaySlip(PrinterCanvasReport& doc, const SlipContent& c) {
   doc.Text(1, footer, QStringLiteral("打印制表人姓名"));
   doc.Text(2, footer, c.user);
   doc.Text(3, footer, QStringLiteral("打印制表时间"));
-  doc.Text(3 + 4_in / 5, footer, Clock::now().toString(kFooterTime));
+  doc.Text(3 + 4_in / 5, footer, Clock::now().toString(kPrintedTimeFormat));
   doc.Text(3 + 3_in / 2 + 4_in / 5, footer, kSignature);
 }
 
