@@ -283,24 +283,29 @@ Connection OpenSqlite() {
 }
 }  // namespace
 
+namespace {
+QString IniPath() { return DataDir() + QStringLiteral("brimwick.ini"); }
+
+// The server named in the data folder's ini file, as written there.
+QString IniServer() {
+  const QSettings ini(IniPath(), QSettings::IniFormat);
+  const QVariant value = ini.value(QStringLiteral("clinic/server"));
+  // An unquoted value with commas comes back from the ini file as a list.
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(','));
+  return value.toString();
+}
+}  // namespace
+
 QString ClinicConnectionString() {
   const char* const variable = "BRIMWICK_CLINIC_SERVER";
   if (qEnvironmentVariableIsSet(variable)) return qEnvironmentVariable(variable).trimmed();
-  const QSettings ini(DataDir() + QStringLiteral("brimwick.ini"), QSettings::IniFormat);
-  const QVariant value = ini.value(QStringLiteral("clinic/server"));
-  // An unquoted value with commas comes back from the ini file as a list.
-  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(',')).trimmed();
-  return value.toString().trimmed();
+  return IniServer().trimmed();
 }
 
 bool ClinicPasswordExposed() {
-  const QString path = DataDir() + QStringLiteral("brimwick.ini");
-  const QFileInfo file(path);
+  const QFileInfo file(IniPath());
   if (!file.exists() || !(file.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))) return false;
-  const QSettings ini(path, QSettings::IniFormat);
-  const QVariant value = ini.value(QStringLiteral("clinic/server"));
-  const QString server =
-      value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(',')) : value.toString();
+  const QString server = IniServer();
   try {
     for (const auto& [key, password] : ParseConnectionString(server))
       if (key == QLatin1String("password") && !password.isEmpty()) return true;
@@ -474,9 +479,8 @@ void BeginWrite(const QSqlDatabase& db) {
 
 namespace {
 // The longer limits of a posting that runs alone, for this transaction,
-// except those the connection string set itself.
-QStringList AloneTimeouts(const QSqlDatabase& db) {
-  const QStringList named = db.driver()->property(kNamedSettings).toStringList();
+// except those the connection string set itself (named).
+QStringList AloneTimeouts(const QStringList& named) {
   QStringList sets;
   for (const auto& [key, value] : kAloneTimeouts)
     sets << (named.contains(key) ? QStringLiteral("set local %1 = default").arg(key)
@@ -512,13 +516,15 @@ void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
   // with a desk. It waits a moment at most, then lets go of everything and
   // tries again: the desks never meet it in a deadlock, and it gets its
   // turn once the postings under way have committed.
+  const QStringList named = db.driver()->property(kNamedSettings).toStringList();
+  const QStringList timeouts = AloneTimeouts(named);
   QElapsedTimer waited;
   waited.start();
   for (int attempt = 0;; ++attempt) {
     BeginWrite(db);
     QSqlQuery query(db);
-    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && RunAll(query, AloneTimeouts(db))) {
-      if (!db.driver()->property(kNamedSettings).toStringList().contains(QStringLiteral("statement_timeout")))
+    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && RunAll(query, timeouts)) {
+      if (!named.contains(QStringLiteral("statement_timeout")))
         StatementWatch::SetTransactionLimit(db, kAloneStatementTimeout);
       return;
     }
