@@ -3,7 +3,6 @@
 // process's locks on the store files as they were, so that another program
 // closing a store does not take its write-ahead log away from the desk.
 #include <QFileDialog>
-#include <QProcess>
 #include <QTimer>
 #include <sys/stat.h>
 
@@ -43,15 +42,6 @@ QStringList StoreLocks(const QStringList& stores) {
   return locks;
 }
 
-// What an outside sqlite3 process prints for a statement: it opens the
-// store, runs it and closes the store again.
-QString OutsideSqlite(const QString& store, const QString& sql) {
-  QProcess sqlite;
-  sqlite.start("sqlite3", {store, sql});
-  if (!sqlite.waitForFinished(20000) || sqlite.exitCode() != 0)
-    return "sqlite3 failed: " + QString::fromUtf8(sqlite.readAllStandardError());
-  return QString::fromUtf8(sqlite.readAllStandardOutput()).trimmed();
-}
 }  // namespace
 
 class StoreFilesTest : public QObject {
@@ -99,19 +89,19 @@ class StoreFilesTest : public QObject {
     QCOMPARE(StoreLocks({clinicPath, shopPath}), locks);
 
     // Another program opens and closes each store; the desk's log stays.
-    QCOMPARE(OutsideSqlite(clinicPath, "select count(*) from 药品单位"), QString("1"));
-    QCOMPARE(OutsideSqlite(shopPath, "select count(*) from 单位"), QString("1"));
+    QCOMPARE(TestKit::OutsideSqlite(clinicPath, "select count(*) from 药品单位"), QString("1"));
+    QCOMPARE(TestKit::OutsideSqlite(shopPath, "select count(*) from 单位"), QString("1"));
     for (const QString& store : {clinicPath, shopPath}) {
       QVERIFY2(QFile::exists(store + "-wal"), qPrintable(store));
       QVERIFY2(QFile::exists(store + "-shm"), qPrintable(store));
     }
     ClinicFixture::InsertRow(clinic.db(), "药品单位", {{"药品单位", "瓶"}});
     ClinicFixture::InsertRow(shop.db(), "单位", {{"单位", "件"}});
-    QCOMPARE(OutsideSqlite(clinicPath, "select group_concat(药品单位, ',') from (select 药品单位 from 药品单位 order by 1)"),
+    QCOMPARE(TestKit::OutsideSqlite(clinicPath, "select group_concat(药品单位, ',') from (select 药品单位 from 药品单位 order by 1)"),
              QString("瓶,盒"));
-    QCOMPARE(OutsideSqlite(shopPath, "select group_concat(单位, ',') from (select 单位 from 单位 order by 1)"),
+    QCOMPARE(TestKit::OutsideSqlite(shopPath, "select group_concat(单位, ',') from (select 单位 from 单位 order by 1)"),
              QString("件,箱"));
-    QCOMPARE(OutsideSqlite(clinicPath, "pragma integrity_check"), QString("ok"));
+    QCOMPARE(TestKit::OutsideSqlite(clinicPath, "pragma integrity_check"), QString("ok"));
   }
 };
 

@@ -37,14 +37,6 @@ class PatientReturnsWindowTest : public QObject {
     return Find<T>(window_.get(), name);
   }
 
-  // Every column's least width, in order (a column grows past it only to
-  // show its values whole).
-  static QList<int> Widths(DataGrid* grid) {
-    QList<int> widths;
-    for (int c = 0; c < grid->model()->columnCount(); ++c) widths << grid->LeastWidth(c);
-    return widths;
-  }
-
   void open() {
     window_ = std::make_unique<TFormhzty>();
     window_->resize(1400, 1000);
@@ -113,7 +105,7 @@ class PatientReturnsWindowTest : public QObject {
     QCOMPARE(find<QLineEdit>("Edit3")->text(), QString("12.00"));
     // Reloaded after the return with seven widths; the rest as opened anew.
     const int plain = lines->horizontalHeader()->defaultSectionSize();
-    QCOMPARE(Widths(lines), (QList<int>{60, 120, 60, 60, 60, 60, 160, plain, plain, plain}));
+    QCOMPARE(TestKit::LeastWidths(lines), (QList<int>{60, 120, 60, 60, 60, 60, 160, plain, plain, plain}));
 
     auto* services = find<DataGrid>("DBGrid4");
     QCOMPARE(services->RecordCount(), 2);
@@ -163,7 +155,7 @@ class PatientReturnsWindowTest : public QObject {
     QVERIFY(find<QDateEdit>("DateTimePicker1")->isEnabled());
     QVERIFY(!find<QPushButton>("BitBtn2")->isVisible());
     QCOMPARE(find<DataGrid>("DBGrid3")->RecordCount(), 1);  // every operator's staged rows
-    QCOMPARE(Widths(find<DataGrid>("DBGrid3")).mid(0, 7), (QList<int>{50, 120, 60, 60, 60, 60, plain}));
+    QCOMPARE(TestKit::LeastWidths(find<DataGrid>("DBGrid3")).mid(0, 7), (QList<int>{50, 120, 60, 60, 60, 60, plain}));
   }
 
   void failedPrintAsksNothingAndCommitsNothing() {

@@ -35,11 +35,6 @@ QStringList Titles(DataGrid* grid) {
     if (!grid->isColumnHidden(i)) titles << grid->model()->headerData(i, Qt::Horizontal).toString();
   return titles;
 }
-QList<int> Widths(DataGrid* grid, qsizetype count) {
-  QList<int> widths;
-  for (int i = 0; i < count; ++i) widths << grid->LeastWidth(i);
-  return widths;
-}
 }  // namespace
 
 class WindowOpeningsTest : public QObject {
@@ -59,7 +54,7 @@ class WindowOpeningsTest : public QObject {
   void columns(const char* name, const QStringList& titles, const QList<int>& widths) {
     DataGrid* grid = in<DataGrid>(name);
     QCOMPARE(Titles(grid), titles);
-    QCOMPARE(Widths(grid, widths.size()), widths);
+    QCOMPARE(TestKit::LeastWidths(grid, widths.size()), widths);
   }
   // Each box with its text and whether only the window writes it.
   void boxes(const QList<std::tuple<const char*, QString, bool>>& expected) {

@@ -1,9 +1,11 @@
 #include "support/testkit.h"
 
 #include <QKeyEvent>
+#include <QProcess>
 #include <QQueue>
 
 #include "platform/clock.h"
+#include "platform/grid.h"
 #include "platform/messages.h"
 #include "platform/widgets.h"
 
@@ -89,6 +91,20 @@ void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton);
 QString SourceFolder() { return QStringLiteral(BRIMWICK_SOURCE_DIR); }
 QString DemoFolder() { return SourceFolder() + QStringLiteral("/tools/demo/clinic"); }
 
+QList<int> LeastWidths(const DataGrid* grid, qsizetype count) {
+  if (count < 0) count = grid->model()->columnCount();
+  QList<int> widths;
+  for (int c = 0; c < count; ++c) widths << grid->LeastWidth(c);
+  return widths;
+}
+
+QString OutsideSqlite(const QString& store, const QString& sql) {
+  QProcess sqlite;
+  sqlite.start(QStringLiteral("sqlite3"), {store, sql});
+  if (!sqlite.waitForFinished(20000) || sqlite.exitCode() != 0)
+    return QStringLiteral("sqlite3 failed: ") + QString::fromUtf8(sqlite.readAllStandardError());
+  return QString::fromUtf8(sqlite.readAllStandardOutput()).trimmed();
+}
 }  // namespace TestKit
 
 QStringList Items(const QComboBox* box) {

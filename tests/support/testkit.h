@@ -12,6 +12,8 @@
 #include <QTest>
 #include <memory>
 
+class DataGrid;
+
 namespace TestKit {
 // Points the data folder at a new empty temporary folder (kept until the
 // next call or the end of the program). Returns its path.
@@ -35,6 +37,14 @@ void Type(QLineEdit* edit, const QString& text);
 void ClickRow(QAbstractItemView* grid, int row);
 void PressEnter(QWidget* widget);
 void Click(QAbstractButton* button);
+// A grid's least column widths, of its first count columns (all when
+// count is negative): a column grows past its own only to show its values
+// whole.
+QList<int> LeastWidths(const DataGrid* grid, qsizetype count = -1);
+// What an outside sqlite3 process prints for a statement: it opens the
+// store, runs the statement and closes the store again. On a failure, the
+// text says so with sqlite3's error.
+QString OutsideSqlite(const QString& store, const QString& sql);
 // The source tree, and the demo data shipped in it, wherever the tests
 // were built from.
 QString SourceFolder();

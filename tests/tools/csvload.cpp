@@ -2,7 +2,6 @@
 // naming file, line and column while the tables stay as they were.
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QThread>
 #include <QtTest>
@@ -231,10 +230,7 @@ class CsvLoadTest : public QObject {
     QVERIFY(QFile::exists(db + "-wal") && QFile::exists(db + "-shm"));
     // The desk's writes reach every other program.
     ClinicFixture::InsertRow(desk.db(), "药品单位", {{"药品单位", "盒"}});
-    QProcess outside;
-    outside.start("sqlite3", {db, "select count(*) from 药品单位"});
-    QVERIFY(outside.waitForFinished(20000));
-    QCOMPARE(QString::fromUtf8(outside.readAllStandardOutput()).trimmed(), QString("1"));
+    QCOMPARE(TestKit::OutsideSqlite(db, "select count(*) from 药品单位"), QString("1"));
   }
 
   void aLargeFileLoadsInTurnsOfRows() {
