@@ -303,10 +303,11 @@ QString DrawOn(Canvas& canvas, const DrawDocument& draw);
 QString FailureText(const QString& error);
 
 struct PrintResult {
-  bool printed = true;
-  QString error;  // why not, when the document was not printed
-  QString file;   // the PDF written; empty on a printer
-  explicit operator bool() const { return printed; }
+  // Why not, when the document was not printed: never empty then, as every
+  // failure goes through FailureText.
+  QString error;
+  QString file;  // the PDF written; empty on a printer
+  explicit operator bool() const { return error.isEmpty(); }
 };
 
 // Prints a document under a title: on the default printer, or as a PDF in

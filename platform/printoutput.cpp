@@ -111,7 +111,7 @@ PrintResult Failed(const QString& error, const QString& partFile) {
     // The name the part was reserved under goes too.
     if (partFile.endsWith(QStringLiteral(".part"))) QFile::remove(partFile.chopped(5));
   }
-  return {false, FailureText(error), QString()};
+  return {FailureText(error), QString()};
 }
 
 // Desks may print from threads of their own.
@@ -193,7 +193,7 @@ PrintResult PrintReport(const QString& title, const DrawDocument& draw) {
     const QMutexLocker locked(&pdfListenerLock);
     if (pdfListener()) pdfListener()(pdf);
   }
-  return {true, QString(), pdf};
+  return {QString(), pdf};
 }
 
 void OnPdfWritten(std::function<void(const QString&)> listener) {
