@@ -21,6 +21,11 @@ inline constexpr double kQuantityTolerance = 1e-6;
 // index only for a condition written exactly as its own.
 inline const QString kEmptyQuantity =
     QStringLiteral("数量 > %1 and 数量 < %2").arg(-kQuantityTolerance).arg(kQuantityTolerance);
+// The same for the other purges: a dispensed line returned whole, and a
+// paid visit whose income shows as 0.00 (binary noise after partial
+// returns included).
+inline const QString kEmptyIssueLine = QStringLiteral("数量 = 0");
+inline const QString kNoIncome = QStringLiteral(R"~("收入金额(元)" > -0.005 and "收入金额(元)" < 0.005)~");
 
 // The clinic windows' failure message after a posting was rolled back.
 inline const QString kOperationFailed = QStringLiteral("对不起，操作失败");

@@ -197,17 +197,14 @@ std::vector<ClinicTable> MakeTables() {
       // A return to the supplier purges the emptied batches and receipts
       // from an index of those rows alone: a quantity that dispensing or a
       // correction lowers but does not empty writes no index entry.
-      WithPurgeIndex(GivenUp(Table("药品过期表",
-                                   {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"), Number("有效期"),
-                                    ExpiryDay()},
-                                   {}, {QStringLiteral("数量")}),
-                             {{QStringLiteral("数量")}}),
+      WithPurgeIndex(Retired(Table("药品过期表", {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"),
+                                                  Number("有效期"), ExpiryDay()}),
+                             {{"i5", {QStringLiteral("数量")}}}),
                      "空行", "数量", kEmptyQuantity),
-      WithPurgeIndex(GivenUp(Table("入库信息",
-                                   {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"), Number("单价(元)"),
-                                    LineTotal(), Text("药品来源"), Text("入库人帐号"), RowId()},
-                                   {}, {QStringLiteral("数量")}),
-                             {{QStringLiteral("数量")}}),
+      WithPurgeIndex(Retired(Table("入库信息", {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"),
+                                                Number("单价(元)"), LineTotal(), Text("药品来源"),
+                                                Text("入库人帐号"), RowId()}),
+                             {{"i3", {QStringLiteral("数量")}}}),
                      "空行", "数量", kEmptyQuantity),
 
       // Visit flow.
@@ -240,17 +237,16 @@ std::vector<ClinicTable> MakeTables() {
       // category and day.
       WithPurgeIndex(
           WithNamedIndexes(
-              GivenUp(Table("患者信息",
+              Retired(Table("患者信息",
                             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
                              Number("服务费(元)"), Text("划价人帐号"), Text("收银人帐号"),
-                             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")},
-                            {}, {QStringLiteral("收入金额(元)")}),
-                      {{QStringLiteral("收入金额(元)")}}),
+                             Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
+                      {{"i3", {QStringLiteral("收入金额(元)")}}}),
               {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
                {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
                {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
           // The purge of visits without income finds them by it.
-          "无收入", "收入金额(元)", QStringLiteral(R"~("收入金额(元)" > -0.005 and "收入金额(元)" < 0.005)~")),
+          "无收入", "收入金额(元)", kNoIncome),
       // Dispensed lines. The stock reports, the cash income sheet and the
       // reconciliations read a date window goods by goods; a pricing
       // account's medicine by its own key; a doctor's lines, for the
@@ -262,22 +258,20 @@ std::vector<ClinicTable> MakeTables() {
       // quantity index to one of the empty lines alone.
       WithPurgeIndex(
           Retired(WithNamedIndexes(
-                      GivenUp(WithIndexes(Table("出库信息",
-                                                {Number("流水号"), Text("编号"), Day("时间"), Number("数量"),
-                                                 Number("单价(元)"), Text("出库人帐号"), Text("划价人帐号"),
-                                                 Text("收银人帐号"), Text("开方医师"), Text("收费类别"), LineTotal()}),
-                                          {{QStringLiteral("开方医师"), QStringLiteral("时间")}, {QStringLiteral("数量")}}),
-                              {{QStringLiteral("编号")},
-                               {QStringLiteral("时间")},
-                               {QStringLiteral("开方医师"), QStringLiteral("时间")},
-                               {QStringLiteral("数量")}}),
+                      GivenUp(Table("出库信息",
+                                    {Number("流水号"), Text("编号"), Day("时间"), Number("数量"), Number("单价(元)"),
+                                     Text("出库人帐号"), Text("划价人帐号"), Text("收银人帐号"), Text("开方医师"),
+                                     Text("收费类别"), LineTotal()}),
+                              {{QStringLiteral("编号")}, {QStringLiteral("时间")}}),
                       {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
                        {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
                        {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}},
                        {"时间", {"时间", "收费类别", "数量", "单价(元)"}}}),
-                  {{"收费时间", {}}}),
+                  {{"i4", {QStringLiteral("开方医师"), QStringLiteral("时间")}},
+                   {"i5", {QStringLiteral("数量")}},
+                   {"收费时间", {}}}),
           // The issue report purges the empty lines at every opening.
-          "空行", "数量", QStringLiteral("数量 = 0")),
+          "空行", "数量", kEmptyIssueLine),
 
       // Patient returns.
       OpenWork(Table("退药临时信息", MedicineReturnColumns())),
