@@ -255,7 +255,10 @@ std::vector<ClinicTable> MakeTables() {
       // dispensed line writes each of these, so they are as few as the
       // reports allow: the plain day index gave way to the day-and-category
       // one, the doctor-and-day index to the doctor's goods, and the
-      // quantity index to one of the empty lines alone.
+      // quantity index to one of the empty lines alone. Where a day leads,
+      // the visit's serial follows it: a visit's lines then land together
+      // after the day's last, on one page, where ordered by goods or
+      // quantity they would land on a page each.
       WithPurgeIndex(
           Retired(WithNamedIndexes(
                       GivenUp(Table("出库信息",
@@ -264,12 +267,14 @@ std::vector<ClinicTable> MakeTables() {
                                      Text("收费类别"), LineTotal()}),
                               {{QStringLiteral("编号")}, {QStringLiteral("时间")}}),
                       {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
-                       {"划价时间", {"划价人帐号", "时间", "编号", "数量", "单价(元)"}},
+                       {"划价时间流水", {"划价人帐号", "时间", "流水号", "编号", "数量", "单价(元)"}},
                        {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}},
-                       {"时间", {"时间", "收费类别", "数量", "单价(元)"}}}),
+                       {"时间流水", {"时间", "收费类别", "流水号", "数量", "单价(元)"}}}),
                   {{"i4", {QStringLiteral("开方医师"), QStringLiteral("时间")}},
                    {"i5", {QStringLiteral("数量")}},
-                   {"收费时间", {}}}),
+                   {"收费时间", {}},
+                   {"划价时间", {}},
+                   {"时间", {}}}),
           // The issue report purges the empty lines at every opening.
           "空行", "数量", kEmptyIssueLine),
 

@@ -26,7 +26,7 @@ const QString kMedicineByCategory = QStringLiteral(
     "where ckxx.时间 between ? and ? and ckxx.收费类别 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别 order by ypxx.类别");
 const QString kMedicineIncome = QStringLiteral(
-    R"~(select sum(数量 * "单价(元)") as 收入金额 from 出库信息 indexed by "出库信息_时间" )~"
+    R"~(select sum(数量 * "单价(元)") as 收入金额 from 出库信息 indexed by "出库信息_时间流水" )~"
     "where 时间 between ? and ? and 收费类别 = ?");
 const QString kServicesByCategory = QStringLiteral(
     R"~(select 服务类别, count(服务类别) as 服务数目, sum("服务费(元)") as "服务总额(元)" )~"

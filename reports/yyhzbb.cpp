@@ -26,7 +26,7 @@ const QString kPeriodIncomeByPricingAccount = QStringLiteral(
     "where 时间 between ? and ? group by 划价人帐号 order by 划价人帐号");
 const QString kPeriodMedicineOfPricingAccount = QStringLiteral(
     R"~(select ypxx.类别, sum(ckxx.数量 * ckxx."单价(元)") as "总价(元)" )~"
-    R"~(from 药品信息 as ypxx, 出库信息 as ckxx indexed by "出库信息_划价时间" )~"
+    R"~(from 药品信息 as ypxx, 出库信息 as ckxx indexed by "出库信息_划价时间流水" )~"
     "where ckxx.时间 between ? and ? and ckxx.划价人帐号 = ? and ckxx.编号 = ypxx.编号 "
     "group by ypxx.类别 order by ypxx.类别");
 

@@ -160,7 +160,9 @@ class ClinicStoreTest : public QObject {
                               "出库信息_i5 on 出库信息 (数量)", "出库信息_收费时间 on 出库信息 (收费类别, 时间)",
                               "患者信息_i3 on 患者信息 (\"收入金额(元)\")", "药品过期表_i5 on 药品过期表 (数量)",
                               "入库信息_i3 on 入库信息 (数量)", "临时出库信息_i3 on 临时出库信息 (时间)",
-                              "退药临时信息_i3 on 退药临时信息 (开药时间)"};
+                              "退药临时信息_i3 on 退药临时信息 (开药时间)",
+                              "出库信息_时间 on 出库信息 (时间, 收费类别, 数量, \"单价(元)\")",
+                              "出库信息_划价时间 on 出库信息 (划价人帐号, 时间, 编号, 数量, \"单价(元)\")"};
     {
       Connection c = OpenClinicDatabase();
       ExecDirect(c.db(), "drop index \"出库信息_编号时间\"");
@@ -172,7 +174,8 @@ class ClinicStoreTest : public QObject {
     }
     Connection c = OpenClinicDatabase();
     const QStringList names = indexes(c.db());
-    for (const char* made : {"出库信息_编号时间", "患者信息_类别时间", "出库信息_空行", "患者信息_无收入", "药品过期表_空行"})
+    for (const char* made : {"出库信息_编号时间", "患者信息_类别时间", "出库信息_空行", "患者信息_无收入", "药品过期表_空行",
+                             "出库信息_时间流水", "出库信息_划价时间流水"})
       QVERIFY2(names.contains(made), made);
     for (const QString& index : earlier) QVERIFY2(!names.contains(index.section(' ', 0, 0)), qPrintable(index));
     // The indexes numbered after the one given up keep their names.
@@ -202,7 +205,7 @@ class ClinicStoreTest : public QObject {
         {kSheetServiceOfItem, {"服务信息_类别收费时间"}},
         {kPeriodIncomeByCashier, {"患者信息_收银时间"}},
         {kPeriodIncomeByPricingAccount, {"患者信息_划价时间"}},
-        {kPeriodMedicineOfPricingAccount, {"出库信息_划价时间"}},
+        {kPeriodMedicineOfPricingAccount, {"出库信息_划价时间流水"}},
         {IssueStatement(kSelectIssueSummary, like, everything).sql, {"出库信息_编号时间"}},
         {IssueStatement(kSumIssues, like, everything).sql, {"出库信息_编号时间"}},
         {CrossTableSql::kSumServicesByDoctor, {"服务信息_类别医师时间"}},
@@ -224,7 +227,7 @@ class ClinicStoreTest : public QObject {
     for (const ReconciliationStatement& s : ReconciliationStatements(QDate(2024, 1, 1), QDate(2024, 12, 31),
                                                                      CashierOrder::ByCashier))
       sums << plan(s.sql);
-    for (const char* name : {"患者信息_收银时间", "患者信息_类别时间", "出库信息_编号时间", "出库信息_时间",
+    for (const char* name : {"患者信息_收银时间", "患者信息_类别时间", "出库信息_编号时间", "出库信息_时间流水",
                              "服务信息_类别收费时间"})
       QVERIFY2(sums.join(" | ").contains(QString::fromUtf8(name)), name);
     const QString serial = plan(DeskStatements::kLargestSerial);
