@@ -556,16 +556,16 @@ void CommitWrite(const QSqlDatabase& db) {
 void RollbackWrite(const QSqlDatabase& db) noexcept {
   QSqlQuery query(db);
   const bool undone = query.exec(QStringLiteral("rollback"));
+  const QSqlError error = query.lastError();
+  query = QSqlQuery();
   WriteEnded(db);
   // A connection that broke under the posting took the transaction with it
   // on the server; the window's next step needs it working again.
-  if (!undone && IsPostgres(db) && ClassifyStoreError(query.lastError()) == StoreFailure::LostConnection) {
-    query = QSqlQuery();
-    try {
-      ReopenConnection(db);
-    } catch (const DbError&) {
-      // Still unreachable: the next statement tries again and says so.
-    }
+  if (undone) return;
+  try {
+    ReopenIfLost(db, error);
+  } catch (const DbError&) {
+    // Still unreachable: the next statement tries again and says so.
   }
 }
 

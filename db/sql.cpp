@@ -84,11 +84,13 @@ bool InWriteTransaction(const QSqlDatabase& db) {
   return driver && driver->property(kInWriteTransaction).toBool();
 }
 
-void ReopenConnection(const QSqlDatabase& db) {
+bool ReopenIfLost(const QSqlDatabase& db, const QSqlError& error) {
+  if (!IsPostgres(db) || ClassifyStoreError(error) != StoreFailure::LostConnection) return false;
   QSqlDatabase connection = db;
   SetInWriteTransaction(connection, false);
   connection.close();
   if (!connection.open()) throw DbError(connection.lastError());
+  return true;
 }
 
 QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
@@ -97,14 +99,13 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& 
   QSqlQuery query(db);
   if (Run(db, query, sql, values)) return query;
   const QSqlError error = query.lastError();
-  // Inside a write transaction the connection stays broken, so that no
-  // later statement of the posting runs outside it: the rollback reopens it.
-  if (!IsPostgres(db) || InWriteTransaction(db) || ClassifyStoreError(error) != StoreFailure::LostConnection)
-    throw DbError(error);
-  // The server went away and may be back: every later step of this window
-  // needs a working connection, whatever becomes of this one.
   query = QSqlQuery();
-  ReopenConnection(db);
+  // Inside a write transaction the connection stays broken, so that no
+  // later statement of the posting runs outside it: the rollback reopens
+  // it. Otherwise the server went away and may be back: every later step
+  // of this window needs a working connection, whatever becomes of this
+  // one.
+  if (InWriteTransaction(db) || !ReopenIfLost(db, error)) throw DbError(error);
   if (!OnlyReads(sql)) throw DbError(error);
   QSqlQuery retried(db);
   if (!Run(db, retried, sql, values)) throw DbError(retried.lastError());

@@ -65,10 +65,12 @@ void InTransaction(QSqlDatabase& db, const std::function<void()>& work);
 // rolled the transaction back, and the posting must fail whole).
 void SetInWriteTransaction(const QSqlDatabase& db, bool holding);
 bool InWriteTransaction(const QSqlDatabase& db);
-// Closes a server connection that broke and opens it again (its private
-// scratch tables are gone); throws DbError when the server cannot be
-// reached.
-void ReopenConnection(const QSqlDatabase& db);
+// After a statement failed with error: when it failed because the server
+// connection broke, closes the connection and opens it again (its private
+// scratch tables are gone) and returns true; throws DbError when the
+// server cannot be reached. Any other failure returns false. The failed
+// query must be released first.
+bool ReopenIfLost(const QSqlDatabase& db, const QSqlError& error);
 
 // A name for a window's own connection, unique in the program.
 QString UniqueConnectionName(const QString& prefix);
