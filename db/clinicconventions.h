@@ -18,14 +18,17 @@
 inline constexpr double kQuantityTolerance = 1e-6;
 // A row whose 数量 is empty, as the purges of emptied batches and receipts
 // ask and as the index of those rows holds them: the planner takes that
-// index only for a condition written exactly as its own.
+// index only for a condition written exactly as its own. It is a between,
+// never a pair of comparisons: a desk's own "数量 > ?" would match one of
+// those in form, and SQLite then prepares that statement a second time at
+// each run, to see whether the value bound makes the index apply.
 inline const QString kEmptyQuantity =
-    QStringLiteral("数量 > %1 and 数量 < %2").arg(-kQuantityTolerance).arg(kQuantityTolerance);
+    QStringLiteral("数量 between %1 and %2").arg(-kQuantityTolerance).arg(kQuantityTolerance);
 // The same for the other purges: a dispensed line returned whole, and a
 // paid visit whose income shows as 0.00 (binary noise after partial
 // returns included).
 inline const QString kEmptyIssueLine = QStringLiteral("数量 = 0");
-inline const QString kNoIncome = QStringLiteral(R"~("收入金额(元)" > -0.005 and "收入金额(元)" < 0.005)~");
+inline const QString kNoIncome = QStringLiteral(R"~("收入金额(元)" between -0.005 and 0.005)~");
 
 // The clinic windows' failure message after a posting was rolled back.
 inline const QString kOperationFailed = QStringLiteral("对不起，操作失败");

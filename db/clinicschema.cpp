@@ -199,13 +199,13 @@ std::vector<ClinicTable> MakeTables() {
       // correction lowers but does not empty writes no index entry.
       WithPurgeIndex(Retired(Table("药品过期表", {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"),
                                                   Number("有效期"), ExpiryDay()}),
-                             {{"i5", {QStringLiteral("数量")}}}),
-                     "空行", "数量", kEmptyQuantity),
+                             {{"i5", {QStringLiteral("数量")}}, {"空行", {}}}),
+                     "空量", "数量", kEmptyQuantity),
       WithPurgeIndex(Retired(Table("入库信息", {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"),
                                                 Number("单价(元)"), LineTotal(), Text("药品来源"),
                                                 Text("入库人帐号"), RowId()}),
-                             {{"i3", {QStringLiteral("数量")}}}),
-                     "空行", "数量", kEmptyQuantity),
+                             {{"i3", {QStringLiteral("数量")}}, {"空行", {}}}),
+                     "空量", "数量", kEmptyQuantity),
 
       // Visit flow.
       OpenWork(Table("收银信息",
@@ -241,12 +241,12 @@ std::vector<ClinicTable> MakeTables() {
                             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
                              Number("服务费(元)"), Text("划价人帐号"), Text("收银人帐号"),
                              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
-                      {{"i3", {QStringLiteral("收入金额(元)")}}}),
+                      {{"i3", {QStringLiteral("收入金额(元)")}}, {"无收入", {}}}),
               {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
                {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
                {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
           // The purge of visits without income finds them by it.
-          "无收入", "收入金额(元)", kNoIncome),
+          "零收入", "收入金额(元)", kNoIncome),
       // Dispensed lines. The stock reports, the cash income sheet and the
       // reconciliations read a date window goods by goods; a pricing
       // account's medicine by its own key; a doctor's lines, for the
