@@ -22,6 +22,10 @@ StoreFailure ClassifyStoreError(const QSqlError& error) {
       Mentions(text, {QStringLiteral("database is locked"), QStringLiteral("lock timeout"),
                       QStringLiteral("statement timeout"), QStringLiteral("idle-in-transaction timeout")}))
     return StoreFailure::TimedOut;
+  // SQLite's file (SQLITE_CANTOPEN): its folder is missing or cannot be
+  // written. A clerk on the file store has no server to look for.
+  if (code == QLatin1String("14") || Mentions(text, {QStringLiteral("unable to open database file")}))
+    return StoreFailure::FileUnavailable;
   if (code == QLatin1String("28P01") || code == QLatin1String("28000") ||
       Mentions(text, {QStringLiteral("password authentication failed"), QStringLiteral("no password supplied"),
                       QStringLiteral("authentication failed for user"), QStringLiteral("no pg_hba.conf entry")}))
@@ -61,6 +65,8 @@ QString StoreFailureSentence(StoreFailure kind) {
     case StoreFailure::TimedOut:
       return QStringLiteral(
           "等待数据库超时：其他电脑或窗口正在使用同一数据，或服务器没有应答。这一步已撤销，没有写入任何数据，请稍后重试。");
+    case StoreFailure::FileUnavailable:
+      return QStringLiteral("无法打开诊所数据文件：数据文件夹不存在、没有读写权限，或磁盘已满。请检查后再打开窗口。");
     case StoreFailure::Other:
       break;
   }

@@ -14,6 +14,7 @@ enum class StoreFailure {
   UnknownDatabase,  // the server has no database of that name
   LostConnection,   // an open connection broke (server stopped, network gone)
   TimedOut,         // a lock or a statement waited longer than allowed
+  FileUnavailable,  // the SQLite file could not be opened or made
 };
 
 // The kind of a failed open or statement.

@@ -439,6 +439,17 @@ class ClinicStoreTest : public QObject {
     QCOMPARE(ScalarText(db, "select count(*) from 患者信息"), QString("2"));
   }
 
+  // A clinic on the file store whose folder cannot be made or written is
+  // told of its data file, not of a server and the ini file's host.
+  void aFileThatCannotBeOpenedIsSaidAsAFile() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("the file store only");
+    const QByteArray folder = qgetenv("BRIMWICK_DATA_DIR");
+    const auto restore = qScopeGuard([&] { qputenv("BRIMWICK_DATA_DIR", folder); });
+    qputenv("BRIMWICK_DATA_DIR", "/proc/brimwick-none/");
+    const QString said = ErrorText([] { OpenClinicDatabase(); });
+    QVERIFY2(said.startsWith("无法打开诊所数据文件"), qPrintable(said));
+  }
+
   // A server stopped under two open desks and started again: while it is
   // down every step says so in the clinic's words; once it is back a read
   // on the same connection carries on, and a posting that lost its
