@@ -14,6 +14,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -329,4 +330,31 @@ void WriteResults(const QString& title, const QString& store, const QString& tex
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(whole.toUtf8()) < 0)
     throw DbError(QStringLiteral("cannot write ") + path);
   std::printf("figures written to %s\n", qPrintable(path));
+}
+
+int RunBench(int argc, char** argv, const std::function<void(const QString& folder, double factor)>& work) {
+  const QByteArray name = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit();
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <folder> [factor]\n", name.constData());
+    return 2;
+  }
+  try {
+    work(QString::fromLocal8Bit(argv[1]), argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0);
+  } catch (const DbError& e) {
+    std::fprintf(stderr, "%s: %s\n", name.constData(), qPrintable(e.text()));
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", name.constData(), e.what());
+    return 1;
+  }
+  return 0;
+}
+
+std::function<void(const QString&)> TimedProgress() {
+  auto timer = std::make_shared<QElapsedTimer>();
+  timer->start();
+  return [timer](const QString& step) {
+    std::printf("%7.1f s  %s\n", timer->elapsed() / 1000.0, qPrintable(step));
+    std::fflush(stdout);
+  };
 }

@@ -86,6 +86,13 @@ void DrawOffScreenUnlessNamed();
 // stderr instead, answered as if closed.
 void PrintMessagesToStderr();
 
+// A store benchmark's main: reads "<folder> [factor]" from the command line
+// (or prints the usage and returns 2), runs work with them, and returns 0,
+// or 1 with the failure printed under the benchmark's name.
+int RunBench(int argc, char** argv, const std::function<void(const QString& folder, double factor)>& work);
+// Prints each step of making a store with the seconds since it was made.
+std::function<void(const QString&)> TimedProgress();
+
 // The benchmark's figures as a section of bench/RESULTS.md (or of the file
 // BRIMWICK_BENCH_RESULTS names), replacing the section of that title from
 // an earlier run: headed with the date, the machine's load and the store's

@@ -153,10 +153,7 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   try {
-    OpenBenchStore(folder, ReportBenchScale(factor), [&](const QString& step) {
-      std::printf("%7.1f s  %s\n", clock.elapsed() / 1000.0, qPrintable(step));
-      std::fflush(stdout);
-    });
+    OpenBenchStore(folder, ReportBenchScale(factor), TimedProgress());
     // The twin is copied from the store with no connection open on it.
     const StoreBeforeReportIndexes twin;
     Connection store = OpenClinicStore();

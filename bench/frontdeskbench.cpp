@@ -203,13 +203,8 @@ Passes Measure(const QString& folder, const ClinicHistoryScale& scale) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: frontdeskbench <folder> [factor]\n");
-    return 2;
-  }
-  const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
-  try {
-    const Passes passes = Measure(QString::fromLocal8Bit(argv[1]), ReportBenchScale(factor));
+  return RunBench(argc, argv, [&](const QString& folder, double factor) {
+    const Passes passes = Measure(folder, ReportBenchScale(factor));
     const QString engine = qEnvironmentVariableIsEmpty("BRIMWICK_BENCH_PG") ? "SQLite" : "PostgreSQL";
     QString table =
         "| posting | earlier indexes | postings | now / earlier | bare statements | postings / bare |\n"
@@ -238,9 +233,5 @@ int main(int argc, char** argv) {
                          "the bare statements run through Qt's driver in the postings' transactions")
                      .arg(ClinicStoreMegabytes(), 0, 'f', 0),
                  table);
-  } catch (const DbError& e) {
-    std::fprintf(stderr, "frontdeskbench: %s\n", qPrintable(e.text()));
-    return 1;
-  }
-  return 0;
+  });
 }

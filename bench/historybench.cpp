@@ -123,13 +123,8 @@ void Supplies(const QSqlDatabase& db, const Span& span) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: historybench <folder> [factor]\n");
-    return 2;
-  }
-  const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
-  try {
-    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), ReportBenchScale(factor), [](const QString& step) {
+  return RunBench(argc, argv, [&](const QString& folder, double factor) {
+    Connection store = OpenBenchStore(folder, ReportBenchScale(factor), [](const QString& step) {
       std::printf("generating: %s\n", qPrintable(step));
       std::fflush(stdout);
     });
@@ -156,9 +151,5 @@ int main(int argc, char** argv) {
     std::printf("\n%s", qPrintable(table));
     WriteResults(QString("History reports, %1, %2× history").arg(IsPostgres(db) ? "PostgreSQL" : "SQLite").arg(factor),
                  QString("%1 visits, store %2 MB").arg(visits).arg(ClinicStoreMegabytes(), 0, 'f', 0), table);
-  } catch (const DbError& e) {
-    std::fprintf(stderr, "historybench: %s\n", qPrintable(e.text()));
-    return 1;
-  }
-  return 0;
+  });
 }

@@ -175,18 +175,8 @@ QList<Comparison> Measure(const QSqlDatabase& db) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: incomebench <folder> [factor]\n");
-    return 2;
-  }
-  const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
-  try {
-    QElapsedTimer timer;
-    timer.start();
-    Connection store = OpenBenchStore(QString::fromLocal8Bit(argv[1]), ReportBenchScale(factor), [&](const QString& step) {
-      std::printf("%7.1f s  %s\n", timer.elapsed() / 1000.0, qPrintable(step));
-      std::fflush(stdout);
-    });
+  return RunBench(argc, argv, [&](const QString& folder, double factor) {
+    Connection store = OpenBenchStore(folder, ReportBenchScale(factor), TimedProgress());
     const QSqlDatabase db = store.db();
     const QString engine = IsPostgres(db) ? "PostgreSQL" : "SQLite";
     const QString lines = ScalarText(db, "select count(*) from 出库信息");
@@ -194,9 +184,5 @@ int main(int argc, char** argv) {
     std::printf("\n%s", qPrintable(table));
     WriteResults(QString("Personal income and cross tables, %1, %2× history").arg(engine).arg(factor),
                  QString("%1 issue lines, store %2 MB").arg(lines).arg(ClinicStoreMegabytes(), 0, 'f', 0), table);
-  } catch (const DbError& e) {
-    std::fprintf(stderr, "incomebench: %s\n", qPrintable(e.text()));
-    return 1;
-  }
-  return 0;
+  });
 }

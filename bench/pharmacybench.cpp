@@ -246,16 +246,10 @@ void CompareLists(const QSqlDatabase& db, QList<Comparison>& verdict) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: pharmacybench <folder> [factor]\n");
-    return 2;
-  }
-  const QString folder = QString::fromLocal8Bit(argv[1]);
-  const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
   Messages::InstallResponder([](const MessageRecord&) { return false; });
   QLabel account(kAccount), name(kOperator);
   Session::SetPanels(&account, &name);
-  try {
+  return RunBench(argc, argv, [&](const QString& folder, double factor) {
     Connection store = OpenBenchStore(folder, ReportBenchScale(factor), Progress);
     Clock::Set(QDateTime(LastStoreDay(store.db()), QTime(10, 0)));
     QList<Comparison> lists;
@@ -281,9 +275,5 @@ int main(int argc, char** argv) {
                      .arg(ScalarText(store.db(), "select count(*) from 出库信息"))
                      .arg(ClinicStoreMegabytes(), 0, 'f', 0),
                  table);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "pharmacybench: %s\n", e.what());
-    return 1;
-  }
-  return 0;
+  });
 }
