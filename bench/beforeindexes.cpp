@@ -18,16 +18,21 @@
 namespace {
 const char* const kDataDir = "BRIMWICK_DATA_DIR";
 
-// The named indexes: the reports' own (those without a condition) and the
-// purges'.
-QStringList NamedIndexNames(bool reports) {
+// The named indexes: the reports' own and the purges'.
+QStringList NamedIndexNames() {
+  QStringList names;
+  for (const ClinicTable& table : ClinicTables())
+    for (const ClinicTable::NamedIndex& index : table.namedIndexes) names << index.name;
+  return names;
+}
+// The reports' own (those without a condition) on the store's engine.
+QStringList ReportIndexNames(const QSqlDatabase& db) {
   QStringList names;
   for (const ClinicTable& table : ClinicTables())
     for (const ClinicTable::NamedIndex& index : table.namedIndexes)
-      if (!reports || index.condition.isEmpty()) names << index.name;
+      if (index.condition.isEmpty() && (IsPostgres(db) || !index.serverOnly)) names << index.name;
   return names;
 }
-QStringList ReportIndexNames() { return NamedIndexNames(true); }
 
 // The indexes the store has given up since the reports' own came (the
 // plain indexes those serve, the purges' and the open work's day indexes),
@@ -48,7 +53,7 @@ const std::vector<std::pair<QString, QString>> kReplaced = ReplacedIndexes();
 // The named indexes go, those they replaced come back with the statistics
 // a store that grew with them would have.
 void TakeBackReportIndexes(const QSqlDatabase& db) {
-  for (const QString& name : NamedIndexNames(false))
+  for (const QString& name : NamedIndexNames())
     ExecDirect(db, QStringLiteral("drop index if exists ") + QuotedName(name));
   QStringList tables;
   for (const auto& [name, definition] : kReplaced) {
@@ -70,7 +75,7 @@ struct Sizes {
 
 Sizes SizesOf(const QSqlDatabase& db) {
   Sizes sizes;
-  const QStringList reports = ReportIndexNames();
+  const QStringList reports = ReportIndexNames(db);
   if (IsPostgres(db)) {
     sizes.total = ScalarText(db, QStringLiteral("select pg_database_size(current_database())")).toDouble();
     const QString size = QStringLiteral("select coalesce(pg_relation_size(to_regclass(?)), 0)");
@@ -190,7 +195,7 @@ QString ReportIndexSizes(const QSqlDatabase& with, const StoreBeforeReportIndexe
              "(%6 MB of it for the %7 given up since): %8 MB more, +%9%")
       .arg(IsPostgres(with) ? QStringLiteral("database size") : QStringLiteral("pages in use"))
       .arg(now.total / mb, 0, 'f', 0)
-      .arg(ReportIndexNames().size())
+      .arg(ReportIndexNames(with).size())
       .arg(now.reports / mb, 0, 'f', 0)
       .arg(before.total / mb, 0, 'f', 0)
       .arg(before.replaced / mb, 0, 'f', 0)

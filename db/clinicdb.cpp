@@ -195,12 +195,15 @@ QStringList MoneyRounding(const ClinicTable& table, bool postgres) {
               body};
 }
 
-QStringList NamedIndexStatements(const ClinicTable& table) {
+// A table's named indexes for one engine, less those a store has already.
+QStringList NamedIndexStatements(const ClinicTable& table, bool postgres, const QSet<QString>& existing = {}) {
   QStringList statements;
-  for (const ClinicTable::NamedIndex& index : table.namedIndexes)
+  for (const ClinicTable::NamedIndex& index : table.namedIndexes) {
+    if (existing.contains(index.name) || (index.serverOnly && !postgres)) continue;
     statements << QStringLiteral("create index if not exists %1 on %2 (%3)")
                           .arg(QuotedName(index.name), QuotedName(table.name), QuotedNames(index.columns)) +
                       (index.condition.isEmpty() ? QString() : QStringLiteral(" where ") + index.condition);
+  }
   return statements;
 }
 
@@ -208,11 +211,8 @@ QStringList NamedIndexStatements(const ClinicTable& table) {
 // the statistics of its table: SQLite walks a pinned index by its leading
 // column's few values only when its statistics say they are few, and
 // otherwise reads it whole.
-QStringList MissingNamedIndexStatements(const ClinicTable& table, const QSet<QString>& existing) {
-  QStringList statements;
-  const QStringList all = NamedIndexStatements(table);
-  for (int i = 0; i < all.size(); ++i)
-    if (!existing.contains(table.namedIndexes[i].name)) statements << all[i];
+QStringList MissingNamedIndexStatements(const ClinicTable& table, bool postgres, const QSet<QString>& existing) {
+  QStringList statements = NamedIndexStatements(table, postgres, existing);
   if (!statements.isEmpty()) statements << QStringLiteral("analyze ") + QuotedName(table.name);
   return statements;
 }
@@ -241,7 +241,7 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
     statements << QStringLiteral("create unique index if not exists %1 on %2 ((trim(%3)))")
                       .arg(QuotedName(QStringLiteral("%1_n%2").arg(table.name).arg(++number)), QuotedName(table.name),
                            QuotedName(column));
-  return statements + NamedIndexStatements(table);
+  return statements + NamedIndexStatements(table, postgres);
 }
 
 QSet<QString> Names(const QSqlDatabase& db, const QString& sqlite, const QString& postgres) {
@@ -402,7 +402,7 @@ QStringList MissingTableStatements(const QSqlDatabase& db) {
   const QSet<QString> indexes = Names(db, kSqliteIndexes, kPostgresIndexes);
   QStringList statements;
   for (const ClinicTable& table : ClinicTables())
-    statements << (existing.contains(table.name) ? MissingNamedIndexStatements(table, indexes)
+    statements << (existing.contains(table.name) ? MissingNamedIndexStatements(table, postgres, indexes)
                                                  : TableStatements(table, postgres));
   // A store made before the reports' indexes gets them, and loses those
   // they replace, when it next opens (the first opening takes a while).

@@ -50,11 +50,13 @@ struct ClinicTable {
   QStringList uniqueNames = {};
   // Indexes the statements pin their plans to by name: each the table's
   // name, an underscore and its own suffix, with its columns. One with a
-  // condition holds only the rows that meet it.
+  // condition holds only the rows that meet it; one for the server alone
+  // is made on PostgreSQL only, whose planner picks its own way.
   struct NamedIndex {
     QString name;
     QStringList columns;
     QString condition = {};
+    bool serverOnly = false;
   };
   std::vector<NamedIndex> namedIndexes = {};
   // Indexes earlier stores of this table had and no statement needs now,
