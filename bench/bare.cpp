@@ -14,8 +14,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "db/clinicdb.h"

@@ -9,7 +9,6 @@
 // the next run. PostgreSQL when BRIMWICK_BENCH_PG names a server.
 #include <QApplication>
 #include <QDateTimeEdit>
-#include <QElapsedTimer>
 #include <QListWidget>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -150,10 +149,9 @@ int main(int argc, char** argv) {
     folder = temporary->path() + "/report-x1";
   }
   const double factor = argc > 2 ? QString::fromUtf8(argv[2]).toDouble() : 1.0;
-  QElapsedTimer clock;
-  clock.start();
+  const auto progress = TimedProgress();
   try {
-    OpenBenchStore(folder, ReportBenchScale(factor), TimedProgress());
+    OpenBenchStore(folder, ReportBenchScale(factor), progress);
     // The twin is copied from the store with no connection open on it.
     const StoreBeforeReportIndexes twin;
     Connection store = OpenClinicStore();
@@ -161,9 +159,8 @@ int main(int argc, char** argv) {
     BareStore bare;
     const QString engine = IsPostgres(db) ? "PostgreSQL" : "SQLite";
     const QString visits = ScalarText(db, "select count(*) from 患者信息");
-    std::printf("%s store ready after %.1f s: %s visits, %s dispensed lines, %s unpaid vouchers\n", qPrintable(engine),
-                clock.elapsed() / 1000.0, qPrintable(visits), qPrintable(ScalarText(db, "select count(*) from 出库信息")),
-                qPrintable(UnpaidVisitCount(db)));
+    progress(QString("%1 store ready: %2 visits, %3 dispensed lines, %4 unpaid vouchers")
+                 .arg(engine, visits, ScalarText(db, "select count(*) from 出库信息"), UnpaidVisitCount(db)));
     const QList<SavedRows> unpaid = SaveUnpaid(db);
     QList<Comparison> figures;
 

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -78,18 +77,16 @@ std::function<void()> Click(QWidget* window, const char* button) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   PrintMessagesToStderr();
-  QElapsedTimer timer;
-  timer.start();
   return RunBench(argc, argv, [&](const QString& folder, double factor) {
-    Connection store = OpenBenchStore(folder, ReportBenchScale(factor), TimedProgress());
+    const auto progress = TimedProgress();
+    Connection store = OpenBenchStore(folder, ReportBenchScale(factor), progress);
     const QSqlDatabase db = store.db();
     BareStore bare;
     const QString like = LikeOperator(db);
     const QDate last = LastStoreDay(db, "出库信息");
     Clock::Set(QDateTime(last, QTime(12, 0)));
     const QString lines = ScalarText(db, "select count(*) from 出库信息");
-    std::printf("store ready in %.1f s (factor %g): %s issue lines, last day %s\n\n", timer.elapsed() / 1000.0, factor,
-                qPrintable(lines), qPrintable(last.toString(Qt::ISODate)));
+    progress(QString("store ready (factor %1): %2 issue lines, last day %3\n").arg(factor).arg(lines, last.toString(Qt::ISODate)));
 
     QList<Comparison> figures;
     // A statement the window runs as it always did has no today's of its own.
