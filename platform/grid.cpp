@@ -180,6 +180,10 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
 }
 
 void DataGrid::Open(QSqlQuery& query) {
+  // The widths of the result shown before are no least of this one: a
+  // column once widened by its window would otherwise stay so for good.
+  leastWidths_.clear();
+  hideZeroWidths();
   model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
   FitColumns();
@@ -192,7 +196,21 @@ void DataGrid::Clear() { model_->Clear(); }
 
 void DataGrid::SetColumnWidths(const QList<int>& widths) {
   leastWidths_ = widths;
+  hideZeroWidths();
   FitColumns();
+}
+
+// Only the columns hidden here are shown again: a window may hide a column
+// of its own (a row key) whatever its width.
+void DataGrid::hideZeroWidths() {
+  for (const int c : std::as_const(hiddenByWidth_))
+    if (leastWidths_.value(c, -1) != 0) setColumnHidden(c, false);
+  hiddenByWidth_.clear();
+  for (int c = 0; c < leastWidths_.size(); ++c) {
+    if (leastWidths_[c] != 0) continue;
+    setColumnHidden(c, true);
+    hiddenByWidth_ << c;
+  }
 }
 
 int DataGrid::LeastWidth(int column) const {
@@ -217,6 +235,8 @@ void DataGrid::FitColumns(bool growOnly) {
   initViewItemOption(&option);
   const int gridLine = showGrid() ? 1 : 0;
   for (int c = 0; c < model_->columnCount(); ++c) {
+    // A hidden column keeps no width a title or a cell could widen.
+    if (hiddenByWidth_.contains(c)) continue;
     int width = qMax(LeastWidth(c), titles->sectionSizeHint(c));
     for (int r = first; r < last; ++r) {
       const QModelIndex index = model_->index(r, c);

@@ -86,11 +86,14 @@ class DataGrid : public QTableView {
  public:
   explicit DataGrid(QWidget* parent = nullptr);
   // Shows an executed query, its first screen at once and the rest as it
-  // is read; the first row becomes current.
+  // is read; the first row becomes current. A result opened anew starts
+  // from the grid's default widths, as the window sets its own after.
   void Open(QSqlQuery& query);
   void Clear();
   // The least width of each column, from the first; a column widens past
-  // it to show its title and the cells on screen whole (FitColumns).
+  // it to show its title and the cells on screen whole (FitColumns). A
+  // width of 0 hides the column until widths are set again or a result
+  // is opened anew.
   void SetColumnWidths(const QList<int>& widths);
   // The width a column gets at the least: as set, or the header's default.
   int LeastWidth(int column) const;
@@ -130,10 +133,14 @@ class DataGrid : public QTableView {
   // Widens each column whose title or cells on screen do not fit its
   // least width; with grow only, never narrows a column.
   void FitColumns(bool growOnly = false);
+  // Hides the columns whose least width is 0 and shows again those it hid
+  // before whose width is no longer 0.
+  void hideZeroWidths();
   int rowsOnScreen() const;
 
   FetchedModel* model_;
   QList<int> leastWidths_;
+  QList<int> hiddenByWidth_;
   int fittedRows_ = 0;
   int dblClickRow_ = -1;
 };

@@ -255,6 +255,14 @@ class ServiceListsTest : public QObject {
     TestKit::Type(box(w, "Edit4"), "瓶");
     TestKit::Click(Find<QPushButton>(&w, "BitBtn3"));
     QCOMPARE(units->LeastWidth(0), 130);
+    QCOMPARE(units->columnWidth(0), 130);
+    // A delete reopens the list at the plain width: the 130 of the add was
+    // that opening's least, not the list's for good.
+    TestKit::AnswerNext({true});
+    doubleClickRow(units, 0);
+    QCOMPARE(units->RecordCount(), 1);
+    QCOMPARE(units->LeastWidth(0), plain);
+    QCOMPARE(units->columnWidth(0), plain);
   }
 
   void enterWalksFromTheNameToThePriceToTheAddButton() {

@@ -278,6 +278,33 @@ class IssueTest : public QObject {
     Session::SetReturnToLogin(nullptr);
   }
 
+  // A width of 0 hides the column however wide its title: the purchase
+  // price and the cost of the stock, and the pending lines' row key, at
+  // opening, after a search, an add and a wider window alike.
+  void zeroWidthColumnsStayHidden() {
+    TFormhjt w;
+    show(w);
+    auto* stock = Find<DataGrid>(&w, "DBGrid1");
+    auto* pending = Find<DataGrid>(&w, "DBGrid3");
+    const auto hidden = [](DataGrid* grid) {
+      QList<int> columns;
+      for (int c = 0; c < grid->model()->columnCount(); ++c) {
+        if (grid->isColumnHidden(c)) columns << c;
+        else if (grid->columnWidth(c) < grid->LeastWidth(c)) columns << -c;
+      }
+      return columns;
+    };
+    QCOMPARE(hidden(stock), (QList<int>{4, 8}));
+    pick(w, "ASP");
+    add(w, "1");
+    QCOMPARE(hidden(stock), (QList<int>{4, 8}));
+    QCOMPARE(hidden(pending), QList<int>{11});
+    w.resize(1600, 1000);
+    QTest::qWait(50);
+    QCOMPARE(hidden(stock), (QList<int>{4, 8}));
+    QCOMPARE(hidden(pending), QList<int>{11});
+  }
+
   void enterWalksFromSearchToTheAddAndBack() {
     TFormhjt w;
     show(w);
