@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/messages.h"
+#include "platform/numbers.h"
 #include "stock/fieldgrid.h"
 
 // The columns every result shows, all but the last two; and the join with
@@ -31,15 +32,21 @@
 // item in the index that holds every goods column shown.
 #define BY_CODE "not indexed cross join"
 #define EVERY_CODE "indexed by 基本资料_覆盖,"
-#define RECEIPTS(JOIN)                                                                              \
-  QStringLiteral(RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx " JOIN " 进货历史记录 as lsrkxx " \
-                                "where lsrkxx.进货时间 between ? and ? and " MATCHING_CODE)
-#define STOCK(JOIN)                                                                              \
-  QStringLiteral(RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx " JOIN " 库存 as lsrkxx " \
-                                "where " MATCHING_CODE)
-#define SALES(JOIN)                                                                                 \
-  QStringLiteral(RECORD_COLUMNS "lsrkxx.出货时间, lsrkxx.销售金额 from 基本资料 as ypxx " JOIN " 出库记录 as lsrkxx " \
-                                "where lsrkxx.出货时间 between ? and ? and " MATCHING_CODE)
+#define RECEIPT_ROWS(JOIN) \
+  "from 基本资料 as ypxx " JOIN " 进货历史记录 as lsrkxx where lsrkxx.进货时间 between ? and ? and " MATCHING_CODE
+#define STOCK_ROWS(JOIN) "from 基本资料 as ypxx " JOIN " 库存 as lsrkxx where " MATCHING_CODE
+#define SALES_ROWS(JOIN) \
+  "from 基本资料 as ypxx " JOIN " 出库记录 as lsrkxx where lsrkxx.出货时间 between ? and ? and " MATCHING_CODE
+#define RECEIPTS(JOIN) QStringLiteral(RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 " RECEIPT_ROWS(JOIN))
+#define STOCK(JOIN) QStringLiteral(RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 " STOCK_ROWS(JOIN))
+#define SALES(JOIN) QStringLiteral(RECORD_COLUMNS "lsrkxx.出货时间, lsrkxx.销售金额 " SALES_ROWS(JOIN))
+// The totals over the same rows, from the store: a grid holds only the rows
+// read so far.
+#define AMOUNT_SUM "select sum(lsrkxx.金额) as 金额 "
+#define RECEIPTS_SUM(JOIN) QStringLiteral(AMOUNT_SUM RECEIPT_ROWS(JOIN))
+#define STOCK_SUM(JOIN) QStringLiteral(AMOUNT_SUM STOCK_ROWS(JOIN))
+#define SALES_SUMS(JOIN) \
+  QStringLiteral("select sum(lsrkxx.金额) as 金额, sum(lsrkxx.销售金额) as 销售金额 " SALES_ROWS(JOIN))
 
 const CodedQuery kSelectReceipts{RECEIPTS(BY_CODE), RECEIPTS(EVERY_CODE)};
 const CodedQuery kSelectStock{STOCK(BY_CODE), STOCK(EVERY_CODE)};
@@ -47,18 +54,28 @@ const CodedQuery kSelectSales{SALES(BY_CODE), SALES(EVERY_CODE)};
 const QString kSelectExpired = QStringLiteral(
     RECORD_COLUMNS "lsrkxx.进货时间, lsrkxx.有效期 from 基本资料 as ypxx " EVERY_CODE " 库存 as lsrkxx "
                    "where lsrkxx.编号 = ypxx.编号 and lsrkxx.有效期 < ?");
+namespace {
+const CodedQuery kSumReceipts{RECEIPTS_SUM(BY_CODE), RECEIPTS_SUM(EVERY_CODE)};
+const CodedQuery kSumStock{STOCK_SUM(BY_CODE), STOCK_SUM(EVERY_CODE)};
+// The cost, then the sales amount.
+const CodedQuery kSumSales{SALES_SUMS(BY_CODE), SALES_SUMS(EVERY_CODE)};
+}  // namespace
 #undef RECORD_COLUMNS
 #undef MATCHING_CODE
 #undef BY_CODE
 #undef EVERY_CODE
+#undef RECEIPT_ROWS
+#undef STOCK_ROWS
+#undef SALES_ROWS
 #undef RECEIPTS
 #undef STOCK
 #undef SALES
+#undef AMOUNT_SUM
+#undef RECEIPTS_SUM
+#undef STOCK_SUM
+#undef SALES_SUMS
 
 namespace {
-// Positions in the result rows: the cost or purchase amount, and the sales amount.
-const int kAmountColumn = 6;
-const int kSalesColumn = 10;
 const QList<int> kReceiptWidths = {50, 160, 60, 60, 60, 60, 60, 60, 60};
 const QList<int> kWideLastWidths = {50, 160, 60, 60, 60, 60, 60, 60, 60, 80};
 const QDate kPickerStart(2008, 4, 26);
@@ -147,20 +164,26 @@ void TFormyzcx::RadioGroup1Click(int index) {
 }
 
 void TFormyzcx::BitBtn3Click() {
-  if (open(kSelectReceipts.For(code()), dateWindow() << containing(), kReceiptWidths))
-    Edithj->setText(columnSum(kAmountColumn));
+  const QVariantList values = dateWindow() << containing();
+  if (open(kSelectReceipts.For(code()), values, kReceiptWidths)) showTotal(kSumReceipts.For(code()), values);
 }
 
 void TFormyzcx::BitBtn2Click() {
-  if (open(kSelectStock.For(code()), {containing()}, kWideLastWidths)) Edithj->setText(columnSum(kAmountColumn));
+  const QVariantList values{containing()};
+  if (open(kSelectStock.For(code()), values, kWideLastWidths)) showTotal(kSumStock.For(code()), values);
 }
 
 void TFormyzcx::BitBtn4Click() {
-  if (!open(kSelectSales.For(code()), dateWindow() << containing(), kWideLastWidths)) return;
-  const QString cost = columnSum(kAmountColumn);
-  const QString sales = columnSum(kSalesColumn);
-  const double profit = (sales.isEmpty() ? 0 : sales.toDouble()) - (cost.isEmpty() ? 0 : cost.toDouble());
-  Edithj->setText(QString::number(profit, 'g', 15));
+  const QVariantList values = dateWindow() << containing();
+  if (!open(kSelectSales.For(code()), values, kWideLastWidths)) return;
+  try {
+    QSqlQuery sums = Exec(connection_.db(), kSumSales.For(code()), values);
+    sums.next();
+    // An empty sum counts as 0: no sales show a profit of "0".
+    Edithj->setText(FloatText(sums.value(1).toDouble() - sums.value(0).toDouble()));
+  } catch (const DbError& e) {
+    ShowError(e.text());
+  }
 }
 
 void TFormyzcx::BitBtn5Click() {
@@ -188,17 +211,11 @@ QVariantList TFormyzcx::dateWindow() const {
   return {dayText(DateTimePicker1->date()), dayText(DateTimePicker2->date())};
 }
 
-// The total of a column over the rows shown: empty when no row has a value,
-// as a sum over nothing reads back from the store.
-QString TFormyzcx::columnSum(int column) const {
-  const FetchedModel* rows = DBGrid1->Model();
-  double sum = 0;
-  bool any = false;
-  for (int r = 0; r < rows->rowCount(); ++r) {
-    const QVariant value = rows->Value(r, column);
-    if (value.isNull()) continue;
-    sum += value.toDouble();
-    any = true;
+// The store's sum as it reads back: empty when no row has a value.
+void TFormyzcx::showTotal(const QString& sql, const QVariantList& values) {
+  try {
+    Edithj->setText(ScalarText(connection_.db(), sql, values));
+  } catch (const DbError& e) {
+    ShowError(e.text());
   }
-  return any ? CellText(sum) : QString();
 }

@@ -46,7 +46,7 @@ class TFormyzcx : public QWidget {
   QVariantList dateWindow() const;
   QString code() const;
   QString containing() const;
-  QString columnSum(int column) const;
+  void showTotal(const QString& sql, const QVariantList& values);
 
   Connection connection_;
   QButtonGroup* RadioGroup1;

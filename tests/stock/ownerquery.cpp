@@ -156,6 +156,29 @@ class OwnerQueryTest : public QObject {
     QCOMPARE(total(w), QString("0"));
   }
 
+  // More rows than a grid reads at first: every total is the whole result's.
+  void totalsCountEveryRowNotTheRowsReadSoFar() {
+    QSqlDatabase db = store_.db();
+    InTransaction(db, [&] {
+      for (int i = 1; i <= 400; ++i) {
+        const QString serial = QString("%1").arg(i, 5, 10, QChar('0'));
+        addReceipt("进货历史记录", "00001", serial, 1, "2024-02-01", "2025-01-01");
+        addReceipt("库存", "00001", serial, 1, "2024-02-01", "2025-01-01");
+        addSale("00001", 1, 2.5, "2024-02-01");
+      }
+    });
+    TFormyzcx w;
+    w.show();
+    window(w, QDate(2024, 2, 1), QDate(2024, 2, 1));
+    run(w, 0, "BitBtn3");
+    QCOMPARE(total(w), QString("400"));
+    run(w, 1, "BitBtn2");
+    QCOMPARE(total(w), QString("400"));
+    run(w, 2, "BitBtn4");
+    QCOMPARE(total(w), QString("600"));
+    QCOMPARE(rows(w), 400);
+  }
+
   void expiredListsBatchesBeforeToday() {
     Clock::Set(QDateTime(QDate(2024, 5, 10), QTime(9, 0)));
     addReceipt("库存", "00001", "00001", 1, "2024-01-01", "2024-05-09");
