@@ -121,11 +121,13 @@ void TFormsyt::Edit1KeyPress() {
   BitBtn1->setFocus(Qt::OtherFocusReason);
 }
 
+// The change is worked out for the picked voucher only, to the cent as the
+// due box shows it: with nothing picked a paid amount would read as change.
 void TFormsyt::Edit1KeyUp() {
-  if (Edit1->text().trimmed().isEmpty()) return;
+  if (!picked_ || Edit1->text().trimmed().isEmpty()) return;
   const std::optional<double> paid = ParseFloat(Edit1->text());
   const std::optional<double> due = ParseFloat(Edit2->text());
-  if (paid && due) Edit3->setText(FloatText(*paid - *due));
+  if (paid && due) Edit3->setText(TwoDecimals(*paid - *due));
 }
 
 void TFormsyt::BitBtn1Click() {
@@ -138,7 +140,7 @@ void TFormsyt::BitBtn1Click() {
     if (Edit1->text().isEmpty()) {
       ShowMessage(kNotEnough);
     } else if (!paid) {
-      ShowMessage(kPaidNoNumber);
+      ShowMessage(ParseFloat(Edit1->text()) ? kAmountOutOfRange : kPaidNoNumber);
     } else {
       try {
         // The amounts are the store's, read again as the voucher is taken.
@@ -157,6 +159,10 @@ void TFormsyt::BitBtn1Click() {
       }
     }
   }
+  // The due box goes back to 0.00 whatever happened, so the pick goes with
+  // it: a voucher still picked behind it would settle for an amount typed
+  // against nothing, and the change shown would be the whole amount.
+  dropPick();
   Edit1->clear();
   Edit2->setText(QStringLiteral("0.00"));
   Edit3->setText(QStringLiteral("0.00"));
@@ -184,6 +190,10 @@ void TFormsyt::openVouchers() {
   DBGrid1->Open(vouchers);
   DBGrid1->SetColumnWidths(kVoucherWidths);
   // No voucher is picked until the cashier picks one.
+  dropPick();
+}
+
+void TFormsyt::dropPick() {
   DBGrid1->setCurrentIndex(QModelIndex());
   DBGrid1->clearSelection();
   picked_ = false;

@@ -33,6 +33,8 @@ class TFormsyt : public QWidget {
   // The current voucher's amount due into the due box, when it has both
   // amounts; false otherwise.
   bool showDue();
+  // No voucher picked and no row shown as current.
+  void dropPick();
 
   Connection ADOConnection1;
   // The cashier has picked the current row since the list was last read.

@@ -102,7 +102,7 @@ class CashierAndDispensaryTest : public QObject {
     QLineEdit* paid = In<QLineEdit>(window.get(), "Edit1");
     QVERIFY(paid->hasFocus());
     TestKit::Type(paid, "20");
-    QCOMPARE(In<QLineEdit>(window.get(), "Edit3")->text(), QString("7"));
+    QCOMPARE(In<QLineEdit>(window.get(), "Edit3")->text(), QString("7.00"));
     TestKit::PressEnter(paid);
     QPushButton* settle = In<QPushButton>(window.get(), "BitBtn1");
     QVERIFY(!settle->isHidden());
@@ -153,7 +153,7 @@ class CashierAndDispensaryTest : public QObject {
     attempt("1..2");
     attempt("99999999999999");  // past the cash sheet's 13 integer digits
     QCOMPARE(TestKit::MessageTexts(), QStringList({"对不起，金额不足不能结帐", "对不起，金额不足不能结帐",
-                                                   "对不起，实收金额必须是数字", "对不起，实收金额必须是数字"}));
+                                                   "对不起，实收金额必须是数字", "对不起，金额超出范围"}));
     QCOMPARE(TableRows(db(), "收银信息").size(), 1);
     QVERIFY(TableRows(db(), "患者信息").isEmpty());
     // Another desk settles the voucher still shown here.
@@ -164,6 +164,57 @@ class CashierAndDispensaryTest : public QObject {
     QCOMPARE(TableRows(db(), "患者信息"), QStringList{"门诊|1|张三|2026-12-07|4|0|acc01|收银02|4"});
     TestKit::Click(In<QPushButton>(window.get(), "BitBtn2"));
     QCOMPARE(vouchers->RecordCount(), 0);
+  }
+
+  // Two desks on one voucher, driven with the keys: after a refused or a
+  // failed settlement the pick goes with the boxes, so an amount typed next
+  // neither shows change of its own nor settles the voucher still listed.
+  void theBoxesSpeakOfTheVoucherEnterSettles() {
+    Price(db(), 1, "唐军", "门诊", {{"1001", 2}});
+    Exec(db(), "update 收银信息 set \"药费(元)\" = 19.8 where 流水号 = 1");
+    auto desk = open<TFormsyt>();
+    DataGrid* vouchers = In<DataGrid>(desk.get(), "DBGrid1");
+    QLineEdit* paid = In<QLineEdit>(desk.get(), "Edit1");
+    QLineEdit* due = In<QLineEdit>(desk.get(), "Edit2");
+    QLineEdit* change = In<QLineEdit>(desk.get(), "Edit3");
+    QPushButton* settle = In<QPushButton>(desk.get(), "BitBtn1");
+    const auto payWithEnter = [&](const QString& amount) {
+      TestKit::Type(paid, amount);
+      const QString shown = change->text();
+      TestKit::PressEnter(paid);
+      TestKit::PressEnter(settle);
+      return shown;
+    };
+    const auto boxes = [&] { return QStringList{paid->text(), due->text(), change->text()}; };
+    TestKit::ClickRow(vouchers, 0);
+    QCOMPARE(due->text(), QString("19.80"));
+    QCOMPARE(payWithEnter("10"), QString("-9.80"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，金额不足不能结帐"});
+    QCOMPARE(boxes(), (QStringList{"", "0.00", "0.00"}));
+    QCOMPARE(vouchers->CurrentRow(), -1);
+    QCOMPARE(payWithEnter("20"), QString("0.00"));
+    QCOMPARE(TableRows(db(), "收银信息").size(), 1);
+    QVERIFY(TableRows(db(), "患者信息").isEmpty());
+
+    // Picked again, the change is to the cent; another desk settles first.
+    TestKit::ClickRow(vouchers, 0);
+    TestKit::Type(paid, "20");
+    QCOMPARE(change->text(), QString("0.20"));
+    auto other = open<TFormsyt>();
+    TestKit::ClickRow(In<DataGrid>(other.get(), "DBGrid1"), 0);
+    TestKit::Type(In<QLineEdit>(other.get(), "Edit1"), "19.8");
+    TestKit::Click(In<QPushButton>(other.get(), "BitBtn1"));
+    QCOMPARE(TableRows(db(), "患者信息").size(), 1);
+    TestKit::ClearMessages();
+    QApplication::setActiveWindow(desk.get());
+    TestKit::PressEnter(paid);
+    TestKit::PressEnter(settle);
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，操作失败"});
+    QCOMPARE(boxes(), (QStringList{"", "0.00", "0.00"}));
+    QCOMPARE(vouchers->CurrentRow(), -1);
+    QCOMPARE(payWithEnter("20"), QString("0.00"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，操作失败"});
+    QCOMPARE(TableRows(db(), "患者信息"), QStringList{"门诊|1|唐军|2026-12-07|19.8|0|acc01|收银01|19.8"});
   }
 
   // The day's income counts only what this user settled today.
