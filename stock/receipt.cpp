@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "db/sql.h"
+#include "platform/amountkeys.h"
 #include "platform/numbers.h"
 #include "stock/pinyin.h"
 
@@ -31,8 +32,10 @@ QString NextReceiptSerial(const QSqlDatabase& db) {
 }
 
 QString AddReceiptLine(const QSqlDatabase& db, const ReceiptLine& line) {
-  for (const double number : {line.price, line.quantity, line.salePrice, line.price * line.quantity})
+  for (const double number : {line.price, line.quantity, line.salePrice, line.price * line.quantity}) {
     if (!std::isfinite(number)) throw DbError(NotAFloatMessage(FloatText(number)));
+    if (!WithinAmountDigits(number)) throw DbError(kAmountOutOfRange);
+  }
   QSqlDatabase conn = db;
   QString serial;
   InTransaction(conn, [&] {

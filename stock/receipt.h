@@ -23,7 +23,8 @@ double LineAmount(double price, double quantity);
 // nothing is pending. Throws CodeError or DbError.
 QString NextReceiptSerial(const QSqlDatabase& db);
 // Adds one pending line under the next serial and returns the serial.
-// Throws CodeError (no serial left) or DbError; nothing is written then.
+// Throws CodeError (no serial left) or DbError, also for a number or a line
+// amount past the 13 integer digits of an amount; nothing is written then.
 QString AddReceiptLine(const QSqlDatabase& db, const ReceiptLine& line);
 // Copies every pending line into the history and the stock and empties the
 // pending table, as one transaction. Throws DbError with nothing changed.

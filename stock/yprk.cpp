@@ -12,6 +12,7 @@
 
 #include "db/shopdb.h"
 #include "db/sql.h"
+#include "platform/amountkeys.h"
 #include "platform/clock.h"
 #include "platform/grid.h"
 #include "platform/keys.h"
@@ -191,8 +192,8 @@ void Typrk::BitBtn1Click() {
   if (!price) return;
   const std::optional<double> quantity = positiveBox(Editsl, QStringLiteral("入库数量"));
   if (!quantity) return;
-  if (!std::isfinite(*price * *quantity)) {
-    refuse(QStringLiteral("对不起，入库数量必须是大于零的数字！"), Editsl);
+  if (!WithinAmountDigits(*price * *quantity)) {
+    refuse(kAmountOutOfRange, Editsl);
     return;
   }
   const std::optional<double> salePrice = positiveBox(Editsj, QStringLiteral("零售单价"));
@@ -273,8 +274,14 @@ void Typrk::refuse(const QString& message, QWidget* focus) {
   focus->setFocus();
 }
 
+// Above zero, and within the digits the clinic's desks hold an amount to.
 std::optional<double> Typrk::positiveBox(QLineEdit* box, const QString& label) {
   const std::optional<double> value = ParsePositive(box->text());
-  if (!value) refuse(QStringLiteral("对不起，%1必须是大于零的数字！").arg(label), box);
+  if (!value) {
+    refuse(QStringLiteral("对不起，%1必须是大于零的数字！").arg(label), box);
+  } else if (!WithinAmountDigits(*value)) {
+    refuse(kAmountOutOfRange, box);
+    return std::nullopt;
+  }
   return value;
 }

@@ -272,19 +272,29 @@ class ReceiptWindowTest : public QObject {
     QCOMPARE(QApplication::focusWidget(), Find<QWidget>(&w, "Editdj"));
   }
 
-  void aLineWhoseAmountIsBeyondAnyNumberIsRefused() {
+  // A price, quantity or amount past the 13 integer digits every clinic
+  // amount keeps to is refused at the box that holds it; nothing is stored.
+  void aLinePastThirteenDigitsIsRefused() {
     Typrk w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     TestKit::ClickRow(Find<DataGrid>(&w, "DBGrid2"), 0);
-    TestKit::Type(Find<QLineEdit>(&w, "Editdj"), "1e200");
-    TestKit::Type(Find<QLineEdit>(&w, "Editsl"), "1e200");
-    TestKit::Type(Find<QLineEdit>(&w, "Editsj"), "4");
-    TestKit::ClearMessages();
-    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
-    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，入库数量必须是大于零的数字！"});
-    QCOMPARE(everyTable(), QStringList({"临时入库", "进货历史记录", "库存"}));
+    const auto add = [&w](const char* price, const char* quantity, const char* salePrice) {
+      TestKit::Type(Find<QLineEdit>(&w, "Editdj"), price);
+      TestKit::Type(Find<QLineEdit>(&w, "Editsl"), quantity);
+      TestKit::Type(Find<QLineEdit>(&w, "Editsj"), salePrice);
+      TestKit::ClearMessages();
+      TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+      return TestKit::MessageTexts().value(0) + "@" + QApplication::focusWidget()->objectName();
+    };
+    QCOMPARE(add("99999999999999999999", "1", "4"), QString("对不起，金额超出范围@Editdj"));
+    QCOMPARE(add("5000000000000", "2", "4"), QString("对不起，金额超出范围@Editsl"));
+    QCOMPARE(add("1e200", "1e200", "4"), QString("对不起，金额超出范围@Editdj"));
     QCOMPARE(text(w, "Editck"), QString());
+    QCOMPARE(add("2", "3", "10000000000000"), QString("对不起，金额超出范围@Editsj"));
+    QCOMPARE(everyTable(), QStringList({"临时入库", "进货历史记录", "库存"}));
+    QCOMPARE(add("9999999999999", "1", "4"), QString("@Edit2"));
+    QCOMPARE(rows("临时入库"), QStringList{"00001|00001|BLGKL|9999999999999|1|4|9999999999999|2024-03-15|2024-03-15"});
   }
 
   void enterWalksTheBoxesToTheAddButton() {
