@@ -10,6 +10,7 @@
 
 #include "db/clinicdb.h"
 #include "frontdesk/correctionlists.h"
+#include "frontdesk/hztyvoucher.h"
 #include "frontdesk/patientreturnposting.h"
 #include "platform/amountkeys.h"
 #include "platform/clock.h"
@@ -17,7 +18,6 @@
 #include "platform/grid.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
-#include "platform/printcanvas.h"
 #include "platform/session.h"
 #include "stock/controls.h"
 #include "stock/fieldgrid.h"
@@ -25,10 +25,12 @@
 namespace {
 const QString kSelectVisits = QStringLiteral(
     R"~(select 姓名, 流水号, 时间, "药费(元)", "服务费(元)", 划价人帐号 from 患者信息 where 姓名 = ? and 时间 = ?)~");
+// The line's own row rides along hidden (%1 is DispensedLineRowId), so a
+// return lowers exactly the line picked.
 const QString kSelectLines = QStringLiteral(
     R"~(select ckxi.编号, ypxi.品名, ckxi.时间, ckxi.数量, ckxi."单价(元)", ckxi."总价(元)", ypxi.厂商, ckxi.流水号, )~"
-    "ckxi.划价人帐号, ckxi.开方医师 from 出库信息 as ckxi, 药品信息 as ypxi "
-    "where (ypxi.编号 = ckxi.编号) and (ckxi.流水号 = ? and ckxi.划价人帐号 = ?)");
+    "ckxi.划价人帐号, ckxi.开方医师, ckxi.%1 from 出库信息 as ckxi, 药品信息 as ypxi "
+    "where (ypxi.编号 = ckxi.编号) and (ckxi.流水号 = ? and ckxi.划价人帐号 = ?) order by ckxi.编号, ckxi.%1");
 // 行号 rides along hidden, so a refund changes exactly the line picked.
 const QString kSelectServices = QStringLiteral(
     R"~(select 服务类别, 流水号, 时间, "服务费(元)", 开方医师, 服务人, 划价人帐号, 行号 from 服务信息 )~"
@@ -38,13 +40,6 @@ const QString kSelectStaged = QStringLiteral(
     "from 药品信息 as ypxi, 退药临时信息 as tyxi where (tyxi.编号 = ypxi.编号)");
 const QString kOfOperatorAndVisit =
     QStringLiteral(" and tyxi.操作人帐号 = ? and (tyxi.流水号 = ? and tyxi.划价人帐号 = ?)");
-const QString kVoucherMedicine = QStringLiteral(
-    "select ypxx.品名, ypxx.规格, tyxx.数量, ypxx.单位, tyxx.批号, ypxx.厂商 "
-    "from 药品信息 as ypxx, 退药临时信息 as tyxx where tyxx.编号 = ypxx.编号 and tyxx.操作人帐号 = ? "
-    "and (tyxx.流水号 = ? and tyxx.划价人帐号 = ?)");
-const QString kVoucherService = QStringLiteral(
-    R"~(select 服务类别, "服务费(元)" from 服务费退还临时信息 where 退还人帐号 = ? and (流水号 = ? and 划价人帐号 = ?))~");
-
 const QString kChoosePatient = QStringLiteral("对不起，请选择退药患者");
 const QString kBadQuantity = QStringLiteral("对不起，请输入药品数量");
 const QString kBadShelfLife = QStringLiteral("对不起，药效期必须是数字");
@@ -61,6 +56,7 @@ const QList<int> kStagedWidths = {50, 120, 60, 60, 60, 60, 60};
 // The service list's widths; the dispensed lines take them after a return.
 const QList<int> kServiceWidths = {60, 120, 60, 60, 60, 60, 160};
 const int kServiceRowId = 7;
+const int kLineRowId = 10;
 
 // Grid columns read by index.
 enum VisitColumn { kVisitName = 0, kVisitSerial = 1, kVisitAccount = 5 };
@@ -80,46 +76,6 @@ QLineEdit* ReadOnly(QLineEdit* box) {
   return box;
 }
 
-// The voucher's two tables.
-PrintTable MedicineTable() {
-  PrintTable table;
-  const Inches head = 1;
-  const Inches cell = 2_in / 5;
-  table.columns = {
-      {QStringLiteral("品      名"), head, {}, cell},
-      {QStringLiteral("规格"), head + 2, {}, cell + 127_in / 50},
-      {QStringLiteral("数量"), head + 2 + 17_in / 25, {}, cell + 127_in / 50 + 7_in / 10},
-      {QStringLiteral("单位"), head + 2 + 17_in / 25 + 8_in / 25, {}, cell + 127_in / 50 + 7_in / 10 + 2_in / 5},
-      {QStringLiteral("药品批号"), head + 2 + 17_in / 25 + 8_in / 25 + 8_in / 25, {},
-       cell + 127_in / 50 + 7_in / 10 + 2_in / 5 + 1_in / 4},
-      {QStringLiteral("厂商"), head + 2 + 17_in / 25 + 8_in / 25 + 8_in / 25 + 59_in / 100, {},
-       cell + 127_in / 50 + 7_in / 10 + 2_in / 5 + 1_in / 4 + 59_in / 100},
-  };
-  const Inches first = 1_in / 3 + 257_in / 100;
-  table.separators = {first, first + 71_in / 100, first + 71_in / 100 + 8_in / 25,
-                      first + 71_in / 100 + 8_in / 25 + 8_in / 25,
-                      first + 71_in / 100 + 8_in / 25 + 8_in / 25 + 59_in / 100};
-  return table;
-}
-
-PrintTable ServiceTable() {
-  PrintTable table;
-  table.columns = {{QStringLiteral("服务类别"), 2_in / 5, {}, 2_in / 5},
-                   {QStringLiteral("服务费(元)"), 2_in / 5 + 3, {}, 2_in / 5 + 127_in / 50, CellKind::Amount}};
-  table.separators = {1_in / 3 + 257_in / 100};
-  table.headHeight = 1_in / 5;
-  return table;
-}
-
-QList<QStringList> Texts(const QList<QVariantList>& rows) {
-  QList<QStringList> texts;
-  for (const QVariantList& row : rows) {
-    QStringList cells;
-    for (const QVariant& value : row) cells << CellText(value).trimmed();
-    texts << cells;
-  }
-  return texts;
-}
 }  // namespace
 
 TFormhzty::TFormhzty(QWidget* parent) : QWidget(parent) {
@@ -342,8 +298,9 @@ void TFormhzty::BitBtn1Click() {
   try {
     if (!batchFound()) return;
     if (!AskYesNo(kReturnQuestion, kReturnTitle)) return;
-    LineReturn line{visit_,         DBGrid2->Cell(kLineCode), Editph->text(),   Editsl->text(), Edityxq->text(),
-                    DateTimePicker2->date(), Clock::today(),   CurrentUserName()};
+    const LineReturn line{visit_,         DBGrid2->Cell(kLineCode), Editph->text(),
+                          Editsl->text(), Edityxq->text(),          DateTimePicker2->date(),
+                          Clock::today(), CurrentUserName(),        DBGrid2->CellValue(kLineRowId)};
     QString failure;
     switch (ReturnDispensedLine(connection_.db(), line, &failure)) {
       case ReturnOutcome::Done:
@@ -466,8 +423,9 @@ void TFormhzty::loadVisits() {
 
 void TFormhzty::loadLines(const QList<int>& widths) {
   const VisitKey key = visitChosen_ ? visit_ : VisitKey{0, QStringLiteral("0")};
-  QSqlQuery query = Exec(connection_.db(), kSelectLines, key.Values());
+  QSqlQuery query = Exec(connection_.db(), kSelectLines.arg(DispensedLineRowId(connection_.db())), key.Values());
   DBGrid2->Open(query);
+  DBGrid2->setColumnHidden(kLineRowId, true);
   // The columns past the widths given take the plain width as their least,
   // as in a list opened anew, and still widen to show their values whole.
   DBGrid2->SetColumnWidths(widths);
@@ -506,38 +464,10 @@ void TFormhzty::keepFee() {
 // The voucher of the chosen visit's rows staged by this operator. A print
 // that fails shows the printer's error; the caller then commits nothing.
 bool TFormhzty::printVoucher() {
-  const QString operatorName = CurrentUserName();
-  const QString name = Edit1->text().trimmed();
-  const QString total = Edit5->text().trimmed();
-  const QString medicineTotal = Edit3->text().trimmed();
-  const QString serviceTotal = Edit4->text().trimmed();
-  const QVariantList key = QVariantList{operatorName} + visit_.Values();
-  const QSqlDatabase db = connection_.db();
-  const PrintResult result = PrintReport(QStringLiteral("患者退药凭证"), [&](PrinterCanvasReport& doc) {
-    const QList<QStringList> medicine = Texts(ReadAll(db, kVoucherMedicine, key));
-    const QList<QStringList> services = Texts(ReadAll(db, kVoucherService, key));
-    doc.SetFooter(operatorName);
-    doc.SetFontSize(18);
-    doc.Title(QStringLiteral("Fenmarrow患者退药凭证"), 3, 1_in / 3, 3_in / 2, 7, 1_in / 3 + 1_in / 3);
-    doc.SetFontSize(8);
-    const Inches info = 1_in / 3 + 1_in / 2;
-    Inches x = 1_in / 2;
-    doc.Text(x, info, QStringLiteral("患者姓名："));
-    doc.Text(x += 1_in / 2, info, name);
-    doc.Text(x += 1, info, QStringLiteral("退还总金额(元)："));
-    doc.Text(x += 1, info, total);
-    doc.Text(x += 1_in / 2, info, QStringLiteral("退药总金额(元)："));
-    doc.Text(x += 1, info, medicineTotal);
-    doc.Text(x += 1_in / 2, info, QStringLiteral("服务费总金额(元)："));
-    doc.Text(x += 1, info, serviceTotal);
-    const PrintTable medicineTable = MedicineTable();
-    doc.HeadRow(medicineTable, info + 1_in / 7);
-    doc.Rows(medicineTable, medicine);
-    const PrintTable serviceTable = ServiceTable();
-    doc.HeadRow(serviceTable, Units(doc.LastRowBottom()) + 1_in / 5);
-    doc.Rows(serviceTable, services);
-    doc.FooterBelowLastRow();
-  });
+  const PrintResult result =
+      PrintPatientReturnVoucher(connection_.db(), visit_, CurrentUserName(),
+                                {Edit1->text().trimmed(), Edit5->text().trimmed(), Edit3->text().trimmed(),
+                                 Edit4->text().trimmed()});
   if (!result) ShowError(result.error);
   return static_cast<bool>(result);
 }

@@ -1,5 +1,7 @@
 #include "frontdesk/inpatients.h"
 
+#include <stdexcept>
+
 #include "db/clinicconventions.h"
 #include "db/sql.h"
 #include "platform/numbers.h"
@@ -63,11 +65,20 @@ DepositOutcome BookDeposit(const QSqlDatabase& db, const QString& name, const QS
   // nothing, whether or not a patient is chosen.
   if (amount && *amount == 0) return DepositOutcome::NothingBooked;
   if (patient.isEmpty() || !amount || *amount < 0) return DepositOutcome::Incomplete;
-  bool admitted = false;
+  bool admitted = false, pastDigits = false;
   const bool done = TransactionPosting(db, [&] {
     admitted = ExecCount(db, kHoldAdmission, {patient}) > 0;
-    if (admitted) Exec(db, kInsertDeposit, {patient, DayText(day), *amount, operatorName.trimmed()});
+    if (!admitted) return;
+    Exec(db, kInsertDeposit, {patient, DayText(day), *amount, operatorName.trimmed()});
+    // The deposits and the balance the desk shows, with this one, stay
+    // within the digits of what is owed; the admission row's lock keeps
+    // another desk's deposit for the patient out until this commits.
+    const double deposits = ScalarText(db, kSumDeposits, {patient}).toDouble();
+    const double spending = ScalarText(db, kSumSpending, {patient}).toDouble();
+    pastDigits = !OwedWithinAmountDigits(deposits) || !OwedWithinAmountDigits(deposits - spending);
+    if (pastDigits) throw std::runtime_error("the deposits would pass the digits of an amount");
   });
+  if (pastDigits) return DepositOutcome::Incomplete;
   return done && admitted ? DepositOutcome::Booked : DepositOutcome::Failed;
 }
 

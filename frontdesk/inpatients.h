@@ -35,7 +35,8 @@ bool IsAdmitted(const QSqlDatabase& db, const QString& name);
 enum class DepositOutcome {
   Booked,
   NothingBooked,  // an amount of zero, chosen patient or not
-  Incomplete,     // no patient, or an amount that is no number or below zero
+  Incomplete,     // no patient, or an amount that is no number or below zero, or
+                  // that would take the deposits or the balance past the digits
   Failed,         // the patient is no longer admitted, or the store failed: nothing booked
 };
 

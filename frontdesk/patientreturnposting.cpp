@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "db/clinicdb.h"
+#include "platform/numbers.h"
 
 namespace {
 const QString kSumStagedMedicine = QStringLiteral(
@@ -11,8 +12,12 @@ const QString kSumStagedService = QStringLiteral(
     R"~(select sum("服务费(元)") from 服务费退还临时信息 where (流水号 = ? and 划价人帐号 = ?) and 退还人帐号 = ?)~");
 const QString kSelectReceivedBatch = QStringLiteral("select 编号 from 入库信息 where 编号 = ? and 药品批号 = ? limit 1");
 
+// %1 is DispensedLineRowId: the line the clerk picked, of this visit and
+// goods, whichever other lines of the goods the visit holds.
 const QString kSelectDispensedLine = QStringLiteral(
-    R"~(select 时间, "单价(元)" from 出库信息 where (流水号 = ? and 划价人帐号 = ?) and 编号 = ? limit 1)~");
+    R"~(select 时间, "单价(元)" from 出库信息 where %1 = ? and (流水号 = ? and 划价人帐号 = ?) and 编号 = ?)~");
+const QString kSelectLinesOfGoods =
+    QStringLiteral("select %1 from 出库信息 where (流水号 = ? and 划价人帐号 = ?) and 编号 = ?");
 const QString kRaiseBatch =
     QStringLiteral("update 药品过期表 set 数量 = 数量 + ? where 编号 = ? and 药品批号 = ?");
 const QString kMakeBatch = QStringLiteral(
@@ -20,8 +25,7 @@ const QString kMakeBatch = QStringLiteral(
 const QString kRaiseStock = QStringLiteral("update 库存 set 数量 = 数量 + ? where 编号 = ?");
 // Lowered only while the line still holds what is returned: a second desk
 // returning the same line finds it short and rolls back.
-const QString kLowerDispensedLine = QStringLiteral(
-    "update 出库信息 set 数量 = 数量 - ? where (流水号 = ? and 划价人帐号 = ?) and 编号 = ? and 数量 >= ?");
+const QString kLowerDispensedLine = QStringLiteral("update 出库信息 set 数量 = 数量 - ? where %1 = ? and 数量 >= ?");
 const QString kStageMedicine = QStringLiteral(
     R"~(insert into 退药临时信息 (编号, 开药时间, 退药时间, 数量, "单价(元)", 批号, 操作人帐号, 流水号, 划价人帐号) )~"
     "values (?, ?, ?, ?, ?, ?, ?, ?, ?)");
@@ -69,6 +73,15 @@ void ExpectOne(int changed) {
   if (changed != 1) throw Refused();
 }
 
+// The visit's refunds staged by the operator, medicine and services apart
+// and together, stay within the digits of what is owed.
+bool StagedWithinDigits(const QSqlDatabase& db, const QVariantList& visitAndOperator) {
+  const double medicine = ScalarText(db, kSumStagedMedicine, visitAndOperator).toDouble();
+  const double service = ScalarText(db, kSumStagedService, visitAndOperator).toDouble();
+  return OwedWithinAmountDigits(medicine) && OwedWithinAmountDigits(service) &&
+         OwedWithinAmountDigits(medicine + service);
+}
+
 QVariantList With(QVariantList values, const QVariantList& more) {
   values += more;
   return values;
@@ -87,17 +100,28 @@ bool BatchReceivedHere(const QSqlDatabase& db, const QString& code, const QStrin
   return !ReadAll(db, kSelectReceivedBatch, {code.trimmed(), batch.trimmed()}).isEmpty();
 }
 
+QString DispensedLineRowId(const QSqlDatabase& db) { return PhysicalRowId(db); }
+
 ReturnOutcome ReturnDispensedLine(const QSqlDatabase& db, const LineReturn& line, QString* failure) {
   const std::optional<double> quantity = ParsePositiveAmount(line.quantityText);
   if (!quantity) return ReturnOutcome::BadQuantity;
   const QString code = line.code.trimmed();
   const QString batch = line.batch.trimmed();
+  const QString rowId = DispensedLineRowId(db);
   ReturnOutcome refusal = ReturnOutcome::Failed;
   const bool done = TransactionPosting(
       db,
       [&] {
         LockNameUntilCommit(db, QStringLiteral("药品过期表|%1|%2").arg(code, batch));
-        const QList<QVariantList> dispensed = ReadAll(db, kSelectDispensedLine, With(line.visit.Values(), {code}));
+        QVariant row = line.lineRow;
+        if (!row.isValid()) {
+          // Which of two lines of the goods is meant, only the row can say.
+          const QList<QVariantList> rows = ReadAll(db, kSelectLinesOfGoods.arg(rowId), With(line.visit.Values(), {code}));
+          if (rows.size() != 1) throw Refused();
+          row = rows[0][0];
+        }
+        const QList<QVariantList> dispensed = ReadAll(db, kSelectDispensedLine.arg(rowId) + RowLockClause(db),
+                                                      With({row}, With(line.visit.Values(), {code})));
         if (dispensed.isEmpty()) throw Refused();
         const int raised = ExecCount(db, kRaiseBatch, {*quantity, code, batch});
         if (raised == 0) {
@@ -111,11 +135,15 @@ ReturnOutcome ReturnDispensedLine(const QSqlDatabase& db, const LineReturn& line
           ExpectOne(raised);
         }
         ExpectOne(ExecCount(db, kRaiseStock, {*quantity, code}));
-        ExpectOne(ExecCount(db, kLowerDispensedLine,
-                            With({*quantity}, With(line.visit.Values(), {code, *quantity - kQuantityTolerance}))));
+        ExpectOne(ExecCount(db, kLowerDispensedLine.arg(rowId),
+                            {*quantity, row, *quantity - kQuantityTolerance}));
         Exec(db, kStageMedicine,
              {code, dispensed[0][0], DayText(line.today), *quantity, dispensed[0][1], batch, line.operatorName,
               line.visit.serial, line.visit.account});
+        if (!StagedWithinDigits(db, With(line.visit.Values(), {line.operatorName}))) {
+          refusal = ReturnOutcome::BadQuantity;
+          throw Refused();
+        }
       },
       failure);
   return done ? ReturnOutcome::Done : refusal;
@@ -145,9 +173,13 @@ RefundOutcome RefundServiceLine(const QSqlDatabase& db, qint64 rowId, const QStr
         Exec(db, kStageService,
              {row[0].toString().trimmed(), row[1], row[2], DayText(today), staged, row[4].toString().trimmed(),
               row[5].toString().trimmed(), row[6].toString().trimmed(), operatorName});
+        if (!StagedWithinDigits(db, {row[1], row[6].toString().trimmed(), operatorName})) {
+          outcome = RefundOutcome::BadAmount;
+          throw Refused();
+        }
       },
       failure);
-  return done ? outcome : RefundOutcome::Failed;
+  return done || outcome == RefundOutcome::BadAmount ? outcome : RefundOutcome::Failed;
 }
 
 bool CommitPatientReturn(const QSqlDatabase& db, const VisitKey& visit, const QString& operatorName,

@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 
 #include "db/clinicconventions.h"
 
@@ -39,17 +40,28 @@ struct LineReturn {
   QDate producedOn;      // for a batch made anew
   QDate today;
   QString operatorName;  // 操作人帐号: the user's name
+  // The dispensed line's own row, as DispensedLineRowId reads it; none
+  // for the visit's line of the goods when it holds only one.
+  QVariant lineRow = {};
 };
 
-// Lowers the visit's dispensed line of that code by the quantity (only
-// while it holds it), raises the batch (making it when it is gone) and the
-// stock, and stages the return.
+// What a dispensed line's row is known by, as a select of 出库信息 names
+// it: the picked grid row carries it, so a return lowers that line and no
+// other of the same goods.
+QString DispensedLineRowId(const QSqlDatabase& db);
+
+// Lowers the visit's dispensed line of that row and code by the quantity
+// (only while it holds it), raises the batch (making it when it is gone)
+// and the stock, and stages the return at the line's own price and day.
+// BadQuantity also when the visit's staged refunds would pass the amounts'
+// digits.
 ReturnOutcome ReturnDispensedLine(const QSqlDatabase& db, const LineReturn& line, QString* failure = nullptr);
 
 enum class RefundOutcome {
   Whole,      // the line was deleted and its whole fee staged
   Part,       // the line's fee was lowered by the amount staged
-  BadAmount,  // not a number above zero
+  BadAmount,  // not a number above zero, or the visit's staged refunds
+              // would pass the amounts' digits
   Failed,     // rolled back: the line is gone, or the store failed
 };
 

@@ -16,6 +16,15 @@ struct Refusal : std::runtime_error {
   PricingResult result;
 };
 
+// The price of the visit's unpaid line of the goods, the lowest of two.
+const QString kLinePrice = QStringLiteral(
+    "select \"单价(元)\" from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 编号 = ? and 收银标志 = '否' "
+    "order by \"单价(元)\" limit 1");
+// What the visit's line of the goods and the whole visit come to.
+const QString kLineAndVisitTotals = QStringLiteral(
+    "select coalesce(sum(case when 编号 = ? then \"总价(元)\" else 0 end), 0), coalesce(sum(\"总价(元)\"), 0) "
+    "from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 收银标志 = '否'");
+
 double Count(const QSqlDatabase& db, const QString& sql, const VisitKey& key, int times) {
   QVariantList values;
   for (int i = 0; i < times; ++i) values << key.serial << key.account;
@@ -54,19 +63,36 @@ PricingResult AddPricedLine(const QSqlDatabase& db, const VisitKey& key, const P
                             QString* failure) {
   // Past the digits of an amount is also an infinity or not a number.
   if (line.quantity <= 0 || !WithinAmountDigits(line.quantity)) return PricingResult::BadQuantity;
-  if (line.price < 0 || !WithinAmountDigits(line.price)) return PricingResult::BadPrice;
+  if (line.price && (*line.price < 0 || !WithinAmountDigits(*line.price))) return PricingResult::BadPrice;
   return Run(
       db,
       [&] {
         const double q = line.quantity;
         // The stock first, as every posting takes it: a day close waits
-        // for this posting or has committed before the visit is read.
+        // for this posting or has committed before the visit is read, and
+        // a second posting of the goods waits here, so that it finds the
+        // line this one writes.
         if (ExecCount(db, kLowerStock, {q, kQuantityTolerance, q, line.code, kQuantityTolerance, q}) != 1)
           throw Refusal(PricingResult::ShortStock);
         RequireOpenVisit(db, key, !startsVisit);
-        if (ExecCount(db, kAddToLine, {q, key.serial, key.account, line.code, line.price}) == 0)
+        const QVariantList goods{key.serial, key.account, line.code};
+        // A store may hold two lines of one goods from before; the quantity
+        // goes to one of them, by its price.
+        const QList<QVariantList> held = ReadAll(db, kLinePrice, goods);
+        const bool adds = !held.isEmpty();
+        if (adds) {
+          if (ExecCount(db, kAddToLine, {q, key.serial, key.account, line.code, held[0][0]}) == 0)
+            throw DbError(QStringLiteral("the line of goods %1 changed under the posting").arg(line.code));
+        } else if (!line.price) {
+          throw Refusal(PricingResult::BadPrice);
+        } else {
           Exec(db, kInsertLine,
-               {key.serial, line.code, DayText(line.day), q, line.price, line.doctor, key.account, line.category});
+               {key.serial, line.code, DayText(line.day), q, *line.price, line.doctor, key.account, line.category});
+        }
+        const QList<QVariantList> owed = ReadAll(db, kLineAndVisitTotals, QVariantList{line.code} + key.Values());
+        if (!OwedWithinAmountDigits(owed[0][0].toDouble()))
+          throw Refusal(adds ? PricingResult::BadQuantity : PricingResult::BadPrice);
+        if (!OwedWithinAmountDigits(owed[0][1].toDouble())) throw Refusal(PricingResult::BadQuantity);
       },
       failure);
 }

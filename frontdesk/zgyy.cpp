@@ -209,6 +209,15 @@ bool TFormzgyy::holdVisitKey() {
   return true;
 }
 
+// The visit was settled, voided by a day close or taken by another desk:
+// its lines, read again, are none, so "重新开方" starts the next at once.
+void TFormzgyy::visitGone() {
+  ShowMessage(kVisitTaken);
+  dropVisitKey();
+  openVisitLines(kLineWidths);
+  showTotal();
+}
+
 void TFormzgyy::dropVisitKey() {
   key_.serial = 0;
   serialUnused_ = true;
@@ -311,16 +320,19 @@ void TFormzgyy::BitBtn3Click() {
           return;
         }
       }
-      // The line keeps the price shown, whether or not the goods are on
-      // the visit already.
-      const std::optional<double> price = ParseAmount(Editdj->text());
-      if (!price || *price < 0) {
-        ShowMessage(kPriceNoNumber);
-        Editdj->setFocus(Qt::OtherFocusReason);
-        return;
+      // The price shown makes a new line's price only: goods on the visit
+      // add to their line, which keeps its own, whatever the box shows.
+      std::optional<double> price;
+      if (!onVisit) {
+        price = ParseAmount(Editdj->text());
+        if (!price || *price < 0) {
+          ShowMessage(kPriceNoNumber);
+          Editdj->setFocus(Qt::OtherFocusReason);
+          return;
+        }
       }
       if (!holdVisitKey()) return;
-      const PricedLine line{code, *quantity, *price, ComboBoxys->currentText().trimmed(),
+      const PricedLine line{code, *quantity, price, ComboBoxys->currentText().trimmed(),
                             ComboBox3->currentText().trimmed(), Clock::today()};
       switch (AddPricedLine(db, key_, line, serialUnused_)) {
         case PricingResult::Done:
@@ -328,12 +340,15 @@ void TFormzgyy::BitBtn3Click() {
           Editsl->setText(QStringLiteral("0"));
           break;
         case PricingResult::ShortStock: ShowMessage(kShortStock); break;
-        case PricingResult::BadQuantity: ShowMessage(kQuantityNoNumber); break;
-        case PricingResult::BadPrice: ShowMessage(kPriceNoNumber); break;
-        case PricingResult::VisitTaken:
-          ShowMessage(kVisitTaken);
-          dropVisitKey();
-          break;
+        case PricingResult::BadQuantity:
+          ShowMessage(kQuantityNoNumber);
+          Editsl->setFocus(Qt::OtherFocusReason);
+          return;
+        case PricingResult::BadPrice:
+          ShowMessage(kPriceNoNumber);
+          Editdj->setFocus(Qt::OtherFocusReason);
+          return;
+        case PricingResult::VisitTaken: visitGone(); break;
         default: ShowMessage(PostingFailedText(connection_.db()));
       }
       openVisitLines(kLineWidths);
@@ -357,10 +372,7 @@ void TFormzgyy::DBGrid1DblClick() {
       case PricingResult::Done: break;
       // The line was settled or voided elsewhere, with its visit.
       case PricingResult::NoLine:
-      case PricingResult::VisitTaken:
-        ShowMessage(kVisitTaken);
-        dropVisitKey();
-        break;
+      case PricingResult::VisitTaken: visitGone(); break;
       default: ShowMessage(PostingFailedText(connection_.db()));
     }
     openVisitLines(kLineWidths);
@@ -390,9 +402,7 @@ void TFormzgyy::BitBtn2Click() {
       } else if (made == PricingResult::Failed) {
         ShowMessage(PostingFailedText(connection_.db()));
       } else {
-        ShowMessage(kVisitTaken);
-        dropVisitKey();
-        openVisitLines(kLineWidths);
+        visitGone();
       }
     } catch (const DbError& e) {
       ShowFailure(e);

@@ -59,6 +59,7 @@ class TFormzgyy : public QWidget {
   // meanwhile: false (and told) when no serial could be had.
   bool holdVisitKey();
   void dropVisitKey();
+  void visitGone();
   void openVisitLines(const QList<int>& widths);
   void openGoods(bool onlyInStock);
   // The goods of the list's current row become the picked goods.

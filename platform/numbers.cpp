@@ -51,6 +51,10 @@ QString FixedText(double value, int decimals) {
 
 bool WithinAmountDigits(double value) { return std::fabs(value) < 1e13; }
 
+bool OwedWithinAmountDigits(double value) {
+  return std::isfinite(value) && WithinAmountDigits(std::round(value * 100) / 100);
+}
+
 std::optional<double> ParseFloat(const QString& text) {
   bool ok = false;
   const double value = text.trimmed().toDouble(&ok);

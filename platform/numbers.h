@@ -16,6 +16,11 @@ std::optional<double> ParseFloat(const QString& text);
 // Whether a number has no more than the 13 integer digits that the cash
 // sheet, and so every amount or quantity a desk posts, can hold.
 bool WithinAmountDigits(double value);
+// The same for what is owed once several boxes meet (a line's quantity
+// times its price, a visit's lines, a refund, a balance): each box within
+// the digits can still multiply or add past them. Judged on the amount
+// rounded to the cent, as the store keeps it.
+bool OwedWithinAmountDigits(double value);
 // An amount or quantity typed at a desk: as ParseFloat, and nothing past
 // the amounts' digits, so the box shows its own "not a number" message
 // before anything is written.

@@ -2,11 +2,14 @@
 // own thread, pricing, settling and dispensing the same few goods for a
 // couple of seconds, two desks to an account, each desk logging in with
 // the other account now and then, all starting their visits together, and
-// day closes running among their lines; then the store must still add up:
+// day closes running among their lines, goods priced again on their visit
+// and parts of dispensed lines returned; then the store must still add up:
 // nothing below zero, nothing settled or dispensed twice, 库存 lowered by
-// exactly the lines it holds, and every visit its own patient's.
+// exactly the lines it holds, every visit its own patient's, one line per
+// goods, and every voucher, fee and refund the sum its lines make.
 #include <atomic>
 #include <barrier>
+#include <mutex>
 #include <thread>
 
 #include "frontdesk/deskwork.h"
@@ -104,8 +107,15 @@ class DesksAtOnceTest : public QObject {
     // No serial was handed to two visits.
     QCOMPARE(total.sharedSerials, 0);
 
-    const QStringList broken = BrokenRules(db) + VisitFaults(db, total);
+    MoneyCounts money;
+    const QStringList broken = BrokenRules(db) + VisitFaults(db, total) + MoneyFaults(db, money);
+    qInfo("%d goods priced again on their visit, %d returns of part of a line, %d committed; checked %d visits, "
+          "%d lines, %d returns: %d checks",
+          total.pricedAgain, total.returns, total.commits, money.visits, money.lines, money.returns, money.checks);
     QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
+    QVERIFY(total.pricedAgain > 0);
+    QVERIFY(total.returns > 0);
+    QVERIFY(total.commits > 0);
     // 库存 fell by exactly the lines the store holds (the rest a close gave
     // back); what left the batches is what was dispensed.
     const QMap<QString, double> stock = SumByCode(db, "库存");
@@ -117,6 +127,51 @@ class DesksAtOnceTest : public QObject {
       QVERIFY2(qAbs(stockBefore[code] - stock[code] - open[code] - dispensed[code]) < 1e-6, qPrintable(code));
       QVERIFY2(qAbs(batchesBefore[code] - batches[code] - dispensed[code]) < 1e-6, qPrintable(code));
     }
+  }
+
+  // Desks pricing the same goods onto one visit at once, each typing a
+  // price of its own: the visit keeps one line per goods, at the price of
+  // whichever desk wrote it first, holding every quantity.
+  void desksPricingOneVisitAtOnceKeepOneLinePerGoods() {
+    const int desks = ClinicFixture::CurrentStore() == "postgres" ? 8 : 4;
+    const int each = 10;
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    for (const Goods& goods : BusyGoods()) DeskSeed::AddGoods(db, goods);
+    const VisitKey key{double(NextVisitSerial(db, "acc01")), "acc01"};
+    QCOMPARE(AddPricedLine(db, key, {"2001", 1, 1.5, "周文涛", "门诊", kDay}, true), PricingResult::Done);
+    std::barrier together(desks);
+    std::atomic<int> done = 0;
+    QStringList failures;
+    std::mutex lock;
+    std::vector<std::thread> threads;
+    for (int d = 0; d < desks; ++d)
+      threads.emplace_back([&, d] {
+        Connection own = OpenClinicDatabase();
+        together.arrive_and_wait();
+        for (int i = 0; i < each; ++i) {
+          QString failure;
+          const PricedLine line{i % 2 ? "2001" : "2002", 1, 2.0 + d, "周文涛", "门诊", kDay};
+          if (AddPricedLine(own.db(), key, line, false, &failure) == PricingResult::Done) {
+            ++done;
+          } else {
+            const std::lock_guard<std::mutex> held(lock);
+            failures << failure;
+          }
+        }
+      });
+    for (std::thread& t : threads) t.join();
+    QCOMPARE(failures, QStringList());
+    QCOMPARE(done.load(), desks * each);
+    const QList<QVariantList> lines =
+        ReadAll(db, "select 编号, count(*), sum(数量), min(\"单价(元)\") from 临时出库信息 group by 编号 order by 编号");
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0][1].toInt(), 1);
+    QCOMPARE(lines[0][2].toDouble(), 1.0 + desks * each / 2);
+    QCOMPARE(lines[0][3].toDouble(), 1.5);
+    QCOMPARE(lines[1][1].toInt(), 1);
+    QCOMPARE(lines[1][2].toDouble(), double(desks * each / 2));
+    QCOMPARE(*VisitTotal(db, key), 1.5 * (1 + desks * each / 2) + lines[1][3].toDouble() * desks * each / 2);
   }
 };
 

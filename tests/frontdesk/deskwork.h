@@ -7,6 +7,7 @@
 #include "db/clinicdb.h"
 #include "frontdesk/deskseed.h"
 #include "frontdesk/dispensing.h"
+#include "frontdesk/patientreturnposting.h"
 #include "frontdesk/pricing.h"
 #include "frontdesk/settlement.h"
 #include "frontdesk/visitserial.h"
@@ -27,10 +28,11 @@ inline QList<Goods> BusyGoods() {
 
 struct Tally {
   int postings = 0, visits = 0, settled = 0, dispensed = 0, refusedStock = 0, failed = 0, lostRaces = 0,
-      shortBatches = 0, visitTaken = 0, sharedSerials = 0;
+      shortBatches = 0, visitTaken = 0, sharedSerials = 0, pricedAgain = 0, returns = 0, commits = 0;
   QStringList failures;
   // Each visit a desk started, by "serial|account": the patient's name and
-  // its lines as the desk priced them, by "code|price shown".
+  // its lines as the desk priced them, by "code|price of its first
+  // pricing": goods priced again add to their line at its own price.
   QMap<QString, QString> names;
   QMap<QString, QMap<QString, double>> lines;
   // Each settlement made: "serial|account|cashier" of the voucher picked.
@@ -52,6 +54,9 @@ struct Tally {
     visitTaken += other.visitTaken;
     failures << other.failures;
     sharedSerials += other.sharedSerials;
+    pricedAgain += other.pricedAgain;
+    returns += other.returns;
+    commits += other.commits;
     for (auto it = other.names.cbegin(); it != other.names.cend(); ++it)
       if (names.contains(it.key())) ++sharedSerials;
     names.insert(other.names);
@@ -66,10 +71,51 @@ struct Desk {
 
 inline QString KeyText(const VisitKey& key) { return QString::number(qint64(key.serial)) + '|' + key.account; }
 
-// Prices a visit of one to three lines (now and then taking one back),
-// each at a price of its own, and makes its voucher; then settles one
-// waiting voucher and dispenses one queued visit, of any desk. A day close
-// may void the visit at any point: the desk is refused from then on.
+// Now and then part of a dispensed line of any visit comes back to one of
+// its goods' batches, addressed by the line's own row, and the desk's
+// staged returns of that visit are committed. Another desk returning the
+// same line first is a lost race.
+inline void ReturnPart(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& random, Tally& tally) {
+  if (random.bounded(2) != 0) return;
+  const QList<QVariantList> dispensed =
+      ReadAll(db, "select " + DispensedLineRowId(db) + ", 流水号, 划价人帐号, 编号, 数量 from 出库信息 where 数量 > 0.05");
+  if (dispensed.isEmpty()) return;
+  const QVariantList& line = dispensed[random.bounded(dispensed.size())];
+  const VisitKey visit{line[1].toDouble(), line[2].toString().trimmed()};
+  const QString code = line[3].toString().trimmed();
+  const int tenths = qRound(line[4].toDouble() * 10);
+  QString batch;
+  for (const Goods& goods : BusyGoods())
+    if (code == goods.code) batch = std::get<0>(goods.batches[random.bounded(goods.batches.size())]);
+  const QString quantity = QString::number((1 + random.bounded(tenths)) / 10.0);
+  QString failure;
+  ++tally.postings;
+  switch (ReturnDispensedLine(db, {visit, code, batch, quantity, "730", kDay, kDay, desk.pharmacist, line[0]},
+                              &failure)) {
+    case ReturnOutcome::Done: ++tally.returns; break;
+    // The line changed or fell short under another desk's return.
+    case ReturnOutcome::Failed:
+      if (failure == QLatin1String("refused")) {
+        ++tally.lostRaces;
+        break;
+      }
+      [[fallthrough]];
+    default: tally.Fail(failure);
+  }
+  if (random.bounded(2) != 0) return;
+  ++tally.postings;
+  failure.clear();
+  if (CommitPatientReturn(db, visit, desk.pharmacist, kDay, nullptr, &failure))
+    ++tally.commits;
+  else if (failure != QLatin1String("refused"))  // nothing of the desk's staged for the visit
+    tally.Fail(failure);
+}
+
+// Prices a visit of one to four lines (now and then taking one back), each
+// goods at a price of its own, and makes its voucher; then settles one
+// waiting voucher, dispenses one queued visit, of any desk, and may take
+// part of a dispensed line back. A day close may void the visit at any
+// point: the desk is refused from then on.
 inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& random, Tally& tally) {
   const QList<Goods> goods = BusyGoods();
   VisitKey key{0, desk.account};
@@ -85,6 +131,7 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
   tally.names[visit] = name;
   QMap<QString, double>& recorded = tally.lines[visit];
   QMap<QString, double> lines;
+  QMap<QString, double> firstPrice;
   bool open = true;
   const auto refusedAsVoided = [&](PricingResult result, const QString& failure) {
     if (result == PricingResult::VisitTaken || result == PricingResult::NoLine) {
@@ -94,17 +141,25 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
       tally.Fail(failure);
     }
   };
-  for (int n = 1 + random.bounded(3); n > 0 && open; --n) {
+  // Goods are priced again, after other goods, with another price typed
+  // or (as the pricing window does) with none.
+  for (int n = 1 + random.bounded(4); n > 0 && open; --n) {
     const QString code = goods[random.bounded(goods.size())].code;
     const double quantity = (1 + random.bounded(40)) / 10.0;
-    const double price = (1 + random.bounded(99)) / 10.0;
+    std::optional<double> price = (1 + random.bounded(99)) / 10.0;
+    const bool again = lines.contains(code);
+    if (again && random.bounded(2) == 0) price.reset();
     QString failure;
     ++tally.postings;
     switch (const PricingResult result =
                 AddPricedLine(db, key, {code, quantity, price, "周文涛", "门诊", kDay}, lines.isEmpty(), &failure)) {
       case PricingResult::Done:
+        if (again)
+          ++tally.pricedAgain;
+        else
+          firstPrice[code] = *price;
         lines[code] += quantity;
-        recorded[code + '|' + QString::number(price)] += quantity;
+        recorded[code + '|' + QString::number(firstPrice[code])] += quantity;
         break;
       case PricingResult::ShortStock: ++tally.refusedStock; break;
       default: refusedAsVoided(result, failure);
@@ -161,6 +216,7 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
       case DispensingResult::Failed: tally.Fail(failure); break;
     }
   }
+  ReturnPart(db, desk, random, tally);
 }
 
 // What the visits must hold against what their desks did: each voucher and
@@ -176,8 +232,9 @@ inline QStringList VisitFaults(const QSqlDatabase& db, const Tally& tally) {
       if (tally.names.value(row[0].toString()) != row[1].toString().trimmed())
         faults << QStringLiteral("%1 holds %2 under another patient's visit %3").arg(table, row[1].toString(),
                                                                                    row[0].toString());
+  // What was priced: what the lines hold, and what returns took back.
   QMap<QString, QMap<QString, double>> stored;
-  for (const char* table : {"临时出库信息", "出库信息"})
+  for (const char* table : {"临时出库信息", "出库信息", "退药临时信息", "退药信息"})
     for (const QVariantList& row : ReadAll(db, "select " + key + ", 编号, \"单价(元)\", 数量 from " + table))
       stored[row[0].toString()][row[1].toString().trimmed() + '|' + QString::number(row[2].toDouble())] +=
           row[3].toDouble();
@@ -200,6 +257,56 @@ inline QStringList VisitFaults(const QSqlDatabase& db, const Tally& tally) {
   return faults;
 }
 
+// What the money checks went through.
+struct MoneyCounts {
+  int visits = 0, lines = 0, returns = 0, checks = 0;
+};
+
+// Visit by visit: a waiting voucher is the sum of its lines, a paid fee
+// that sum with what returns still staged took back (committed ones
+// lowered the fee), and never below 0; at most one line per goods; every
+// return refunds its quantity at its own line's price.
+inline QStringList MoneyFaults(const QSqlDatabase& db, MoneyCounts& counts) {
+  const QString key = QStringLiteral("cast(cast(流水号 as integer) as text) || '|' || 划价人帐号");
+  QMap<QString, QMap<QString, QList<double>>> prices;
+  QMap<QString, double> owed, fees;
+  QStringList faults;
+  for (const char* table : {"临时出库信息", "出库信息"})
+    for (const QVariantList& row : ReadAll(db, "select " + key + ", 编号, \"单价(元)\", \"总价(元)\" from " + table)) {
+      prices[row[0].toString()][row[1].toString().trimmed()] << row[2].toDouble();
+      owed[row[0].toString()] += row[3].toDouble();
+      ++counts.lines;
+    }
+  for (const char* table : {"退药临时信息", "退药信息"})
+    for (const QVariantList& row :
+         ReadAll(db, "select " + key + ", 编号, \"单价(元)\", 数量, \"总价(元)\" from " + table)) {
+      ++counts.returns;
+      ++counts.checks;
+      const QList<double> line = prices[row[0].toString()].value(row[1].toString().trimmed());
+      if (line.size() != 1 || line[0] != row[2].toDouble() ||
+          qAbs(row[4].toDouble() - row[3].toDouble() * line[0]) > 1e-6)
+        faults << QStringLiteral("visit %1 refunded %2 other than at its line's price").arg(row[0].toString(),
+                                                                                         row[1].toString());
+      if (QLatin1String(table) == QLatin1String("退药临时信息")) owed[row[0].toString()] += row[4].toDouble();
+    }
+  for (const char* table : {"收银信息", "患者信息"})
+    for (const QVariantList& row : ReadAll(db, "select " + key + ", \"药费(元)\" from " + table))
+      fees[row[0].toString()] = row[1].toDouble();
+  QStringList visits = prices.keys() + fees.keys();
+  visits.removeDuplicates();
+  counts.visits = int(visits.size());
+  for (const QString& visit : visits) {
+    counts.checks += 3;
+    for (auto it = prices[visit].cbegin(); it != prices[visit].cend(); ++it)
+      if (it.value().size() > 1) faults << QStringLiteral("visit %1 holds two lines of %2").arg(visit, it.key());
+    if (!fees.contains(visit)) continue;  // priced, its voucher not made yet
+    if (qAbs(fees[visit] - owed[visit]) > 0.0051)
+      faults << QStringLiteral("visit %1 owes %2, its lines %3").arg(visit).arg(fees[visit]).arg(owed[visit]);
+    if (fees[visit] < -0.0051) faults << QStringLiteral("visit %1 has a medicine fee below 0").arg(visit);
+  }
+  return faults;
+}
+
 inline QMap<QString, double> SumByCode(const QSqlDatabase& db, const QString& table) {
   QMap<QString, double> sums;
   for (const QVariantList& row : ReadAll(db, "select 编号, sum(数量) from " + table + " group by 编号"))
@@ -214,8 +321,10 @@ inline QStringList BrokenRules(const QSqlDatabase& db) {
       {"a stock row below zero", "select 编号 from 库存 where 数量 < -1e-6"},
       {"a batch below zero", "select 编号 from 药品过期表 where 数量 < -1e-6"},
       {"a visit settled twice", "select 流水号 from 患者信息 group by 流水号, 划价人帐号 having count(*) > 1"},
-      {"a line dispensed twice",
-       "select 流水号 from 出库信息 group by 流水号, 划价人帐号, 编号, \"单价(元)\" having count(*) > 1"},
+      {"two priced lines of one goods in a visit",
+       "select 流水号 from 临时出库信息 group by 流水号, 划价人帐号, 编号 having count(*) > 1"},
+      {"two dispensed lines of one goods in a visit, or a line dispensed twice",
+       "select 流水号 from 出库信息 group by 流水号, 划价人帐号, 编号 having count(*) > 1"},
       {"a voucher both waiting and paid",
        "select v.流水号 from 收银信息 as v, 患者信息 as p where v.流水号 = p.流水号 and v.划价人帐号 = p.划价人帐号"},
       {"a queued visit without paid lines, or partly dispensed",
@@ -233,10 +342,12 @@ inline QStringList BrokenRules(const QSqlDatabase& db) {
        "select o.流水号 from 出库信息 as o where exists (select 1 from 临时出库信息 as l where l.流水号 = o.流水号 "
        "and l.划价人帐号 = o.划价人帐号) or not exists (select 1 from 患者信息 as p where p.流水号 = o.流水号 and "
        "p.划价人帐号 = o.划价人帐号)"},
-      {"a paid medicine fee other than the sum of its lines",
+      {"a paid medicine fee other than the sum of its lines and of the returns still staged",
        "select p.流水号 from 患者信息 as p where abs(\"药费(元)\" - (select coalesce(sum(\"总价(元)\"), 0) from "
        "出库信息 as o where o.流水号 = p.流水号 and o.划价人帐号 = p.划价人帐号) - (select coalesce(sum(\"总价(元)\"), "
-       "0) from 临时出库信息 as l where l.流水号 = p.流水号 and l.划价人帐号 = p.划价人帐号)) > 0.005"},
+       "0) from 临时出库信息 as l where l.流水号 = p.流水号 and l.划价人帐号 = p.划价人帐号) - (select "
+       "coalesce(sum(\"总价(元)\"), 0) from 退药临时信息 as t where t.流水号 = p.流水号 and t.划价人帐号 = p.划价人帐号)) "
+       "> 0.0051"},
   };
   QStringList broken;
   for (const auto& [rule, sql] : noRows)

@@ -105,7 +105,7 @@ class PatientReturnsWindowTest : public QObject {
     QCOMPARE(find<QLineEdit>("Edit3")->text(), QString("12.00"));
     // Reloaded after the return with seven widths; the rest as opened anew.
     const int plain = lines->horizontalHeader()->defaultSectionSize();
-    QCOMPARE(TestKit::LeastWidths(lines), (QList<int>{60, 120, 60, 60, 60, 60, 160, plain, plain, plain}));
+    QCOMPARE(TestKit::LeastWidths(lines, 10), (QList<int>{60, 120, 60, 60, 60, 60, 160, plain, plain, plain}));
 
     auto* services = find<DataGrid>("DBGrid4");
     QCOMPARE(services->RecordCount(), 2);
@@ -156,6 +156,30 @@ class PatientReturnsWindowTest : public QObject {
     QVERIFY(!find<QPushButton>("BitBtn2")->isVisible());
     QCOMPARE(find<DataGrid>("DBGrid3")->RecordCount(), 1);  // every operator's staged rows
     QCOMPARE(TestKit::LeastWidths(find<DataGrid>("DBGrid3")).mid(0, 7), (QList<int>{50, 120, 60, 60, 60, 60, plain}));
+  }
+
+  // A visit holding two lines of one goods (as stores from before a visit
+  // kept one line per goods may): each return lowers the line picked and
+  // refunds at its own price.
+  void returnLowersTheLinePicked() {
+    ClinicFixture::InsertRow(db(), "出库信息",
+                             {{"流水号", kSecondVisit.serial}, {"编号", kCode}, {"时间", DayText(kPriced)},
+                              {"数量", 2}, {"单价(元)", 5}, {"划价人帐号", kSecondVisit.account},
+                              {"收银人帐号", "收银01"}});
+    open();
+    choosePatient(1);
+    auto* lines = find<DataGrid>("DBGrid2");
+    QCOMPARE(lines->RecordCount(), 2);
+    for (int row : {1, 0}) {
+      TestKit::ClickRow(lines, row);
+      TestKit::Type(find<QLineEdit>("Editph"), "B1");
+      TestKit::Type(find<QLineEdit>("Editsl"), "1");
+      TestKit::Click(find<QPushButton>("BitBtn1"));
+      QCOMPARE(find<QLineEdit>("Edit3")->text(), QString(row == 1 ? "5.00" : "17.00"));
+    }
+    QCOMPARE(TableRows(db(), "退药临时信息"), (QStringList{"00001|2026-03-01|2026-03-02|1|5|B1|药房01|8|acc1|5",
+                                                       "00001|2026-03-02|2026-03-02|1|12|B1|药房01|8|acc1|12"}));
+    QCOMPARE(ScalarText(db(), "select sum(数量) from 出库信息 where 流水号 = 8"), QString("2"));
   }
 
   void failedPrintAsksNothingAndCommitsNothing() {

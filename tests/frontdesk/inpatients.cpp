@@ -207,6 +207,13 @@ class InpatientsTest : public QObject {
     TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
     QCOMPARE(TestKit::MessageTexts(), (QStringList{"数据不全！", "数据不全！"}));
     QCOMPARE(count("select count(*) from 住院患者押金表"), QString("4"));
+    // An amount the box holds, that would take the deposits past the digits.
+    TestKit::ClearMessages();
+    TestKit::Type(box(w, "Edit2"), "9999999999999");
+    TestKit::Click(Find<QPushButton>(&w, "BitBtn1"));
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"数据不全！"});
+    QCOMPARE(count("select count(*) from 住院患者押金表"), QString("4"));
+    QCOMPARE(shownTotals(w), (QStringList{"620.00", "120.00", "500"}));
     // Another desk discharged the patient meanwhile.
     Exec(db(), "delete from 入院信息表 where 姓名 = '张三'");
     TestKit::Type(box(w, "Edit2"), "50");

@@ -101,6 +101,60 @@ class PatientReturnPostingTest : public QObject {
     QCOMPARE(Snapshot(db), before);
   }
 
+  // 20 @ 2.00 and 2 @ 5.00 of one goods in one visit, as stores made
+  // before a visit kept one line per goods hold them: each return lowers
+  // the line its row names, at that line's own price, and the visit's fee
+  // ends where its lines do.
+  void twoLinesOfOneGoodsReturnLineByLine() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    Stock(db);
+    PaidVisit(db, kVisit, "张三", 20);
+    Exec(db, R"~(update 出库信息 set "单价(元)" = 2)~");
+    InsertRow(db, "出库信息", {{"流水号", kVisit.serial}, {"编号", kCode}, {"时间", "2026-03-01"}, {"数量", 2},
+                               {"单价(元)", 5}, {"划价人帐号", kVisit.account}, {"收银人帐号", "收银01"}});
+    Exec(db, R"~(update 患者信息 set "药费(元)" = 50)~");
+    const QString rowId = DispensedLineRowId(db);
+    QList<QVariant> rows;
+    for (const QVariantList& row : ReadAll(db, "select " + rowId + R"~( from 出库信息 order by "单价(元)")~"))
+      rows << row[0];
+    const auto returning = [&](int line, const char* quantity) {
+      LineReturn r = Line(kBatch, quantity);
+      r.lineRow = rows[line];
+      return ReturnDispensedLine(db, r);
+    };
+    // Without a row, which of the two is meant cannot be told.
+    QCOMPARE(ReturnDispensedLine(db, Line(kBatch, "1")), ReturnOutcome::Failed);
+    QCOMPARE(returning(0, "10"), ReturnOutcome::Done);
+    QCOMPARE(returning(1, "3"), ReturnOutcome::Failed);
+    QCOMPARE(returning(1, "1"), ReturnOutcome::Done);
+    QCOMPARE(TableRows(db, "退药临时信息"), (QStringList{"00001|2026-03-01|2026-03-03|1|5|B1|药房01|7|acc1|5",
+                                                       "00001|2026-03-02|2026-03-03|10|2|B1|药房01|7|acc1|20"}));
+    QVERIFY(CommitPatientReturn(db, kVisit, kOperator, kReturned));
+    QCOMPARE(ScalarText(db, R"~(select "药费(元)" from 患者信息)~"), QString("25"));
+    QCOMPARE(Number(db, R"~(select sum("总价(元)") from 出库信息)~"), 25.0);
+  }
+
+  // What the visit's staged refunds come to stays within the amounts'
+  // digits, medicine and services apart and together.
+  void refundsStayWithinTheDigits() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    Stock(db);
+    PaidVisit(db, kVisit, "张三", 2);
+    Exec(db, R"~(update 出库信息 set "单价(元)" = 6e12)~");
+    Exec(db, R"~(update 服务信息 set "服务费(元)" = 5e12)~");
+    const QList<qint64> ids = ServiceRowIds(db);
+    QCOMPARE(RefundServiceLine(db, ids[0], "5000000000000", kReturned, kOperator), RefundOutcome::Whole);
+    const auto before = Snapshot(db);
+    QCOMPARE(ReturnDispensedLine(db, Line(kBatch, "1")), ReturnOutcome::BadQuantity);
+    QCOMPARE(Snapshot(db), before);
+    QCOMPARE(RefundServiceLine(db, ids[1], "4999999999999.99", kReturned, kOperator), RefundOutcome::Part);
+    const auto full = Snapshot(db);
+    QCOMPARE(RefundServiceLine(db, ids[1], "0.01", kReturned, kOperator), RefundOutcome::BadAmount);
+    QCOMPARE(Snapshot(db), full);
+  }
+
   // A part refund writes the line once: each write rewrites the line in
   // every index that holds the fee, and rounds it again.
   void partRefundWritesTheLineOnce() {

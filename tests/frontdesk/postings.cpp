@@ -193,21 +193,47 @@ class FrontDeskPostingsTest : public QObject {
     QCOMPARE(Stock(db, "1002"), 20.0);
   }
 
-  // Each line keeps the price it was entered at; a price or quantity past
-  // the amounts' digits writes nothing.
-  void linesKeepTheirOwnPrice() {
+  // A visit holds one line per goods: a second quantity adds to it at its
+  // own price, whatever price comes with it. What a line or the visit
+  // would come to past the amounts' digits writes nothing.
+  void goodsPricedAgainAddToTheirLine() {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
     AddCatalogue(db);
     const VisitKey key{double(NextVisitSerial(db, kAccount)), kAccount};
     QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 4.2), true), PricingResult::Done);
     QCOMPARE(AddPricedLine(db, key, Line("1002", 2, 5), false), PricingResult::Done);
+    QCOMPARE(AddPricedLine(db, key, {"1002", 1, std::nullopt, "周文涛", "门诊", kDay}, false), PricingResult::Done);
+    // No price, and no line to add to.
+    QCOMPARE(AddPricedLine(db, key, {"1001", 1, std::nullopt, "周文涛", "门诊", kDay}, false), PricingResult::BadPrice);
     QCOMPARE(AddPricedLine(db, key, Line("1002", 1, 1e13), false), PricingResult::BadPrice);
     QCOMPARE(AddPricedLine(db, key, Line("1002", 1e13, 1), false), PricingResult::BadQuantity);
-    QCOMPARE(TableRows(db, "临时出库信息"),
-             QStringList({"1|1002|2026-12-07|1|4.2|周文涛|acc01|否|门诊|||4.2", "1|1002|2026-12-07|2|5|周文涛|acc01|否|门诊|||10"}));
-    QCOMPARE(*VisitTotal(db, key), 14.2);
-    QCOMPARE(Stock(db, "1002"), 17.0);
+    QCOMPARE(TableRows(db, "临时出库信息"), QStringList{"1|1002|2026-12-07|4|4.2|周文涛|acc01|否|门诊|||16.8"});
+    QCOMPARE(Stock(db, "1002"), 16.0);
+
+    // 9,999,999,999,999.99 is an amount, and 2 a quantity; together they
+    // are not.
+    const VisitKey big{double(NextVisitSerial(db, kAccount)), kAccount};
+    QCOMPARE(AddPricedLine(db, big, Line("1001", 2, 9999999999999.99), true), PricingResult::BadPrice);
+    QCOMPARE(AddPricedLine(db, big, Line("1001", 1, 6e12), true), PricingResult::Done);
+    QCOMPARE(AddPricedLine(db, big, Line("1001", 1, 6e12), false), PricingResult::BadQuantity);
+    QCOMPARE(AddPricedLine(db, big, Line("1002", 1, 5e12), false), PricingResult::BadQuantity);
+    QCOMPARE(AddPricedLine(db, big, Line("1002", 1, 3e12), false), PricingResult::Done);
+    QCOMPARE(*VisitTotal(db, big), 9e12);
+    QCOMPARE(Stock(db, "1001"), 12.0);
+    QCOMPARE(Stock(db, "1002"), 15.0);
+
+    // A store that holds two lines of one goods from before adds to one.
+    InsertRow(db, "临时出库信息", {{"流水号", key.serial}, {"编号", "1001"}, {"时间", "2026-12-07"}, {"数量", 1},
+                                   {"单价(元)", 9}, {"划价人帐号", kAccount}, {"收银标志", "否"}});
+    InsertRow(db, "临时出库信息", {{"流水号", key.serial}, {"编号", "1001"}, {"时间", "2026-12-07"}, {"数量", 1},
+                                   {"单价(元)", 8}, {"划价人帐号", kAccount}, {"收银标志", "否"}});
+    QCOMPARE(AddPricedLine(db, key, Line("1001", 2, 7), false), PricingResult::Done);
+    QStringList twins;
+    for (const QVariantList& row : ReadAll(db, "select 数量, \"单价(元)\" from 临时出库信息 where 编号 = '1001' and "
+                                               "流水号 = ? order by \"单价(元)\"", {key.serial}))
+      twins << row[0].toString() + '@' + row[1].toString();
+    QCOMPARE(twins, QStringList({"3@8", "1@9"}));
   }
 
   void settlingMovesTheVisitOn_data() {

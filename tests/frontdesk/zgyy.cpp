@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "db/clinicdb.h"
+#include "db/datadir.h"
 #include "frontdesk/deskseed.h"
 #include "frontdesk/zgyy.h"
 #include "reports/dayclose.h"
@@ -14,6 +15,7 @@
 #include "platform/session.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "tools/lib/loadcommand.h"
 
 using ClinicFixture::TableRows;
 using namespace DeskSeed;
@@ -182,6 +184,47 @@ class PricingWindowTest : public QObject {
     QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 
+  // On the demo: 1001 priced again with another price typed, and again
+  // after 1002 was picked and 1001's line clicked (the price box still
+  // showing 1002's price): one 1001 line, at the price it was first
+  // priced at, and the voucher the sum of the two lines. (The window
+  // opened first holds serial 1.)
+  void goodsPricedAgainAddToTheirLineOnTheDemo() {
+    window_.reset();
+    for (const char* table : {"药品信息", "库存", "药品过期表", "入库信息"})
+      ExecDirect(db(), QStringLiteral("delete from ") + table);
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    QCOMPARE(RunClinicLoad({DataDir(), TestKit::DemoFolder()}, out, err), 0);
+    window_ = std::make_unique<TFormzgyy>();
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    startVisit("张三");
+    pick("AMXLJN", "2");
+    QCOMPARE(box("Editdj")->text(), QString("8.6"));
+    click("BitBtn3");
+    pick("AMXLJN", "1");
+    TestKit::Type(box("Editdj"), "9.99");
+    click("BitBtn3");
+    pick("NFSXJN", "1");
+    QCOMPARE(box("Editdj")->text(), QString("4.2"));
+    click("BitBtn3");
+    TestKit::ClickRow(in<DataGrid>("DBGrid1"), 0);
+    QCOMPARE(box("Editbh")->text(), QString("1001"));
+    QCOMPARE(box("Editdj")->text(), QString("4.2"));
+    TestKit::Type(box("Editsl"), "1");
+    click("BitBtn3");
+    QVERIFY(TestKit::MessageTexts().isEmpty());
+    QCOMPARE(TableRows(db(), "临时出库信息"),
+             QStringList({"2|1001|2026-12-07|4|8.6|院长|acc01|否|职工用药|||34.4",
+                          "2|1002|2026-12-07|1|4.2|院长|acc01|否|职工用药|||4.2"}));
+    QCOMPARE(Stock(db(), "1001"), 36.0);
+    QCOMPARE(box("Edit2")->text(), QString("38.60"));
+    click("BitBtn2");
+    QCOMPARE(TableRows(db(), "收银信息").filter("|张三|"), QStringList{"职工用药|2|张三|2026-12-07|38.6|0|acc01"});
+  }
+
   void refusalsWriteNothing() {
     const QStringList before = TableRows(db(), "库存");
     // No goods picked yet.
@@ -316,8 +359,10 @@ class PricingWindowTest : public QObject {
   }
 
   // The visit stays with the account that started it through a re-login,
-  // each line at the price shown; once a day close voided it, the desk is
-  // told and writes nothing.
+  // its line of a goods at the price it was first priced at; what is owed
+  // past the amounts' digits is refused with the box's own message. Once a
+  // day close voided the visit, the desk is told, writes nothing and reads
+  // the visit's lines again: none, so "重新开方" starts the next at once.
   void visitKeepsItsKeyAndPricesUntilVoided() {
     startVisit("张三");
     pick("AMX", "1");
@@ -326,16 +371,25 @@ class PricingWindowTest : public QObject {
     pick("AMX", "2");
     TestKit::Type(box("Editdj"), "9");
     click("BitBtn3");
-    pick("AMX", "1");
+    pick("BLG", "1");
     TestKit::Type(box("Editdj"), "99999999999999999999");
     click("BitBtn3");
-    QCOMPARE(TestKit::MessageTexts(), QStringList{"对不起，药品单价必须是不小于零的数字"});
-    QCOMPARE(TableRows(db(), "临时出库信息"),
-             QStringList({"1|1001|2026-12-07|1|8.6|院长|acc01|否|职工用药|||8.6",
-                          "1|1001|2026-12-07|2|9|院长|acc01|否|职工用药|||18"}));
-    QCOMPARE(box("Edit2")->text(), QString("26.60"));
+    pick("BLG", "2");
+    TestKit::Type(box("Editdj"), "9999999999999.99");
+    click("BitBtn3");
+    QCOMPARE(TestKit::MessageTexts(),
+             QStringList({"对不起，药品单价必须是不小于零的数字", "对不起，药品单价必须是不小于零的数字"}));
+    QVERIFY(box("Editdj")->hasFocus());
+    QCOMPARE(TableRows(db(), "临时出库信息"), QStringList{"1|1001|2026-12-07|3|8.6|院长|acc01|否|职工用药|||25.8"});
+    QCOMPARE(box("Edit2")->text(), QString("25.80"));
+    QCOMPARE(Stock(db(), "1002"), 20.0);
     TestKit::ClearMessages();
     QVERIFY(VoidUnpaidVisits(db()));
+    // The lines shown are gone from the store, which the desk learns only
+    // at its next posting.
+    click("BitBtn1");
+    QVERIFY(TestKit::MessageTexts().contains("对不起，请将服务信息和患者用药资料全部删出后在重新划价"));
+    TestKit::ClearMessages();
     pick("BLG", "1");
     click("BitBtn3");
     QCOMPARE(TestKit::MessageTexts().size(), 1);
@@ -343,6 +397,7 @@ class PricingWindowTest : public QObject {
     QVERIFY(TableRows(db(), "临时出库信息").isEmpty());
     QCOMPARE(Stock(db(), "1002"), 20.0);
     QCOMPARE(in<DataGrid>("DBGrid1")->RecordCount(), 0);
+    QCOMPARE(box("Edit2")->text(), QString("0.00"));
     // The next visit is the account's now logged in.
     TestKit::ClearMessages();
     startVisit("李四");
