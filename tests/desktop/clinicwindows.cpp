@@ -15,6 +15,7 @@
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "platform/clock.h"
+#include "platform/textrule.h"
 #include "support/clinicfixture.h"
 #include "support/loginframe.h"
 #include "support/testkit.h"
@@ -163,6 +164,45 @@ class ClinicWindowsTest : public QObject {
     QTRY_VERIFY(category->hasFocus());
     QCOMPARE(category->count(), 1);
     QCOMPARE(Find<QLineEdit>(pricing, "Editlsh")->text(), serial);
+  }
+
+  // A name copied from a spreadsheet cell comes in without its line break,
+  // by the keys, the context menu and the middle button alike; a tab or an
+  // invisible format character is refused whole, and the clerk is told.
+  void aPasteKeepsItsFirstLine() {
+    auto* name = Find<QLineEdit>(frame_.Command("N25"), "Edit1");
+    name->setFocus(Qt::MouseFocusReason);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const auto pasted = [&](const QString& text, const std::function<void()>& paste) {
+      name->clear();
+      clipboard->setText(text);
+      clipboard->setText(text, QClipboard::Selection);
+      paste();
+      return name->text();
+    };
+    const std::function<void()> keys = [&] { QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier); };
+    QCOMPARE(pasted("李四\r\n", keys), QString("李四"));
+    QCOMPARE(pasted("李四\n王五\n", [&] { QTest::keyClick(name, Qt::Key_Insert, Qt::ShiftModifier); }),
+             QString("李四"));
+    QCOMPARE(pasted("李四\n", [&] { QTest::mouseClick(name, Qt::MiddleButton); }), QString("李四"));
+    QCOMPARE(pasted("李四\r\n",
+                    [&] {
+                      const std::unique_ptr<QMenu> menu(name->createStandardContextMenu());
+                      for (QAction* action : menu->actions())
+                        if (action->text().endsWith(QKeySequence(QKeySequence::Paste).toString())) action->trigger();
+                    }),
+             QString("李四"));
+    TestKit::ClearMessages();
+    qsizetype told = 0;
+    for (const QString& hidden : {QStringLiteral("张\t三"), QStringLiteral("王\u202E五"), QStringLiteral("\u200B赵六")}) {
+      clipboard->setText(hidden);
+      name->selectAll();
+      keys();
+      QCOMPARE(name->text(), QString("李四"));
+      QTRY_COMPARE(TestKit::MessageTexts().size(), told + 1);
+      ++told;
+    }
+    QCOMPARE(TestKit::MessageTexts(), QStringList(3, RefusedTextMessage()));
   }
 
   // The pricing window's category and doctor and the admission's sex are

@@ -8,6 +8,7 @@
 #include "frontdesk/visitserial.h"
 #include "frontdesk/deskseed.h"
 #include "platform/clock.h"
+#include "platform/textrule.h"
 #include "reports/dayclose.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
@@ -343,6 +344,25 @@ class FrontDeskPostingsTest : public QObject {
     // With nothing expired left, a short line is short as before.
     Exec(db, "delete from 药品过期表 where 药品批号 = 'b-old'");
     QCOMPARE(DispenseVisit(db, short1001, "药房01"), DispensingResult::ShortBatches);
+  }
+
+  // No text reaches either store holding a character no box takes: a
+  // voucher whose name holds a NUL (SQLite kept the text up to it) or a
+  // direction override is refused whole, with the clerk's sentence.
+  void textWithHiddenCharactersNeverReachesTheStore() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    AddCatalogue(db);
+    const VisitKey key{1, kAccount};
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 2, 4.2), true), PricingResult::Done);
+    const auto before = Snapshot(db);
+    for (const QString& name : {QString::fromUtf8("甲\0乙", 7), QStringLiteral("王\u202E五"), QStringLiteral("李四\n")}) {
+      QString failure;
+      QCOMPARE(MakeVoucher(db, key, name, "门诊", kDay, &failure), PricingResult::Failed);
+      QCOMPARE(failure, RefusedTextMessage());
+    }
+    QCOMPARE(Snapshot(db), before);
+    QCOMPARE(MakeVoucher(db, key, "甲乙", "门诊", kDay), PricingResult::Done);
   }
 
   void zeroMedicineFeeQueuesNothing() {
