@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
@@ -163,6 +164,51 @@ class ClinicWindowsTest : public QObject {
     frame_.main->MdiArea()->activeSubWindow()->close();
     QTRY_VERIFY(category->hasFocus());
     QCOMPARE(category->count(), 1);
+    QCOMPARE(Find<QLineEdit>(pricing, "Editlsh")->text(), serial);
+  }
+
+  // Bringing the pricing window back to the front hands the focus back to
+  // its category box, and that is no entry either, whichever way: Ctrl+Tab
+  // and Ctrl+Shift+Tab through the main window, a window list's pick, a
+  // click on its title.
+  void bringingAWindowBackEntersNothing() {
+    QWidget* pricing = frame_.Command("N25");
+    auto* name = Find<QLineEdit>(pricing, "Edit1");
+    name->setFocus(Qt::MouseFocusReason);
+    TestKit::Type(name, "张三");
+    QTest::keyClick(name, Qt::Key_Return);
+    auto* category = Find<QComboBox>(pricing, "ComboBox3");
+    QVERIFY(category->hasFocus());
+    const QString serial = Find<QLineEdit>(pricing, "Editlsh")->text();
+    QMdiArea* area = frame_.main->MdiArea();
+    QMdiSubWindow* pricingFrame = area->activeSubWindow();
+    QWidget* cashier = frame_.Command("N26");
+    QMdiSubWindow* cashierFrame = area->activeSubWindow();
+    QVERIFY(pricing != cashier && !category->hasFocus());
+    auto* doctor = Find<QComboBox>(pricing, "ComboBoxys");
+    const auto backAtPricing = [&](const char* how) {
+      QTRY_VERIFY2(area->activeSubWindow() == pricingFrame && pricing->isAncestorOf(QApplication::focusWidget()), how);
+      QVERIFY2(category->count() == 1 && doctor->count() == 0, how);
+    };
+    QTest::keyClick(frame_.main->windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+    backAtPricing("Ctrl+Tab");
+    QVERIFY(category->hasFocus());
+    QTest::keyClick(frame_.main->windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+    QTRY_COMPARE(area->activeSubWindow(), cashierFrame);
+    QTest::keyClick(frame_.main->windowHandle(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    backAtPricing("Ctrl+Shift+Tab");
+    area->setActiveSubWindow(cashierFrame);
+    area->setActiveSubWindow(pricingFrame);
+    backAtPricing("window list");
+    // Side by side, the cashier in front: a click on the pricing title.
+    for (QMdiSubWindow* frame : {pricingFrame, cashierFrame}) frame->showNormal();
+    pricingFrame->setGeometry(0, 0, 500, 400);
+    cashierFrame->setGeometry(520, 0, 500, 400);
+    area->setActiveSubWindow(cashierFrame);
+    QTRY_VERIFY(!category->hasFocus());
+    const int title = pricingFrame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, pricingFrame);
+    QTest::mouseClick(pricingFrame, Qt::LeftButton, {}, QPoint(pricingFrame->width() / 3, title / 2));
+    backAtPricing("title");
     QCOMPARE(Find<QLineEdit>(pricing, "Editlsh")->text(), serial);
   }
 
