@@ -82,6 +82,7 @@ class TextBoxGuard : public QValidator {
       input.remove(lineBreak, end - lineBreak);
       pos = int(lineBreak);
       while (FirstLineBreak(input) >= 0) input.remove(FirstLineBreak(input), 1);
+      pos = std::min(pos, int(input.size()));
     }
     if (HasRefusedCharacter(input)) {
       tell();

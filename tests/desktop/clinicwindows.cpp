@@ -83,6 +83,15 @@ class MadeBoxes : public QObject {
   }
 };
 
+// In the pricing window, types a patient's name and presses Enter, which
+// moves on to the category box; returns that box.
+QComboBox* StartVisit(QWidget* pricing) {
+  auto* name = Find<QLineEdit>(pricing, "Edit1");
+  name->setFocus(Qt::MouseFocusReason);
+  TestKit::Type(name, "张三");
+  QTest::keyClick(name, Qt::Key_Return);
+  return Find<QComboBox>(pricing, "ComboBox3");
+}
 // A point of the widget where no control stands.
 QPoint BarePoint(QWidget* widget) {
   for (int y = 5; y < widget->height(); y += 10)
@@ -152,11 +161,7 @@ class ClinicWindowsTest : public QObject {
   // that is no entry: its list is not offered twice, no serial is drawn.
   void closingAWindowAboveEntersNothing() {
     QWidget* pricing = frame_.Command("N25");
-    auto* name = Find<QLineEdit>(pricing, "Edit1");
-    name->setFocus(Qt::MouseFocusReason);
-    TestKit::Type(name, "张三");
-    QTest::keyClick(name, Qt::Key_Return);
-    auto* category = Find<QComboBox>(pricing, "ComboBox3");
+    QComboBox* category = StartVisit(pricing);
     QVERIFY(category->hasFocus());
     const QString serial = Find<QLineEdit>(pricing, "Editlsh")->text();
     QCOMPARE(category->count(), 1);
@@ -173,11 +178,7 @@ class ClinicWindowsTest : public QObject {
   // click on its title.
   void bringingAWindowBackEntersNothing() {
     QWidget* pricing = frame_.Command("N25");
-    auto* name = Find<QLineEdit>(pricing, "Edit1");
-    name->setFocus(Qt::MouseFocusReason);
-    TestKit::Type(name, "张三");
-    QTest::keyClick(name, Qt::Key_Return);
-    auto* category = Find<QComboBox>(pricing, "ComboBox3");
+    QComboBox* category = StartVisit(pricing);
     QVERIFY(category->hasFocus());
     const QString serial = Find<QLineEdit>(pricing, "Editlsh")->text();
     QMdiArea* area = frame_.main->MdiArea();
