@@ -131,7 +131,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
       for (const QVariantList& line : Bare(db, kStagedLines)) {
         double need = line[1].toDouble();
         while (need > 0) {
-          const QList<QVariantList> batch = Bare(db, oldestBatch, {line[0], kQuantityTolerance});
+          const QList<QVariantList> batch = Bare(db, oldestBatch, {line[0], kQuantityTolerance, day});
           const double rest = batch[0][1].toDouble() - need;
           Bare(db, kSetBatch.arg(rowId), {rest > 0 ? rest : 0.0, batch[0][0]});
           need = rest < 0 ? -rest : 0;

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "db/statementwatch.h"
+#include "db/storedtext.h"
 #include "platform/grid.h"
 
 namespace {
@@ -62,7 +63,7 @@ bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVa
   // statements, so a statement without values runs as it stands.
   if (values.isEmpty()) return query.exec(sql);
   if (!query.prepare(sql)) return false;
-  for (const QVariant& v : values) query.addBindValue(AsBound(v));
+  for (const QVariant& v : values) query.addBindValue(AsBound(StorableText(v)));
   return query.exec();
 }
 

@@ -35,7 +35,8 @@ extern const QString kCopyServices;
 extern const QString kDeletePricedServices;
 extern const QString kInsertIncome;
 extern const QString kInsertSpending;
-// Dispensing; %1 in the batch statements is PhysicalRowId.
+// Dispensing; %1 in the batch statements is PhysicalRowId. The batch
+// reads bind the goods, the quantity tolerance and today.
 extern const QString kTakeFromQueue;
 extern const QString kSignLines;
 extern const QString kStageLines;
@@ -44,5 +45,6 @@ extern const QString kMoveLines;
 extern const QString kDeleteLines;
 extern const QString kOldestBatch;
 extern const QString kCountBatchesWithStock;
+extern const QString kCountExpiredBatchesWithStock;
 extern const QString kSetBatch;
 }  // namespace DeskStatements

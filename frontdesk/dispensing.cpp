@@ -5,6 +5,7 @@
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "frontdesk/deskstatements.h"
+#include "platform/clock.h"
 
 namespace {
 using namespace DeskStatements;
@@ -13,22 +14,24 @@ const int kLooksAgain = 20;
 
 }  // namespace
 
-void FifoBatchDecrement(const QSqlDatabase& db, const QString& code, double quantity) {
+void FifoBatchDecrement(const QSqlDatabase& db, const QString& code, double quantity, const QDate& today) {
   double need = std::fabs(quantity);
   if (need <= kQuantityTolerance) return;
   const QString rowId = PhysicalRowId(db);
   const QString oldestBatch = kOldestBatch.arg(rowId) + RowLockClause(db);
   const QString setBatch = kSetBatch.arg(rowId);
+  const QVariantList goodBatches{code, kQuantityTolerance, DayText(today)};
   int lookedAgain = 0;
   while (true) {
-    const QList<QVariantList> oldest = ReadAll(db, oldestBatch, {code, kQuantityTolerance});
+    const QList<QVariantList> oldest = ReadAll(db, oldestBatch, goodBatches);
     if (oldest.isEmpty()) {
       // On the server a batch that another desk changed while this one
       // waited for its lock is passed over rather than re-read: look again
       // when batches with stock are still there.
-      if (++lookedAgain <= kLooksAgain &&
-          ScalarText(db, kCountBatchesWithStock, {code, kQuantityTolerance}) != QLatin1String("0"))
+      if (++lookedAgain <= kLooksAgain && ScalarText(db, kCountBatchesWithStock, goodBatches) != QLatin1String("0"))
         continue;
+      if (ScalarText(db, kCountExpiredBatchesWithStock, goodBatches) != QLatin1String("0"))
+        throw ExpiredStockError(code);
       throw BatchShortError(code);
     }
     const double rest = oldest[0][1].toDouble() - need;
@@ -39,7 +42,8 @@ void FifoBatchDecrement(const QSqlDatabase& db, const QString& code, double quan
 }
 
 DispensingResult DispenseVisit(const QSqlDatabase& db, const VisitKey& key, const QString& pharmacist,
-                               QString* failure) {
+                               QString* failure, QString* shortGoods) {
+  const QDate today = Clock::today();
   DispensingResult refused = DispensingResult::Dispensed;
   const bool done = TransactionPosting(
       db,
@@ -54,9 +58,11 @@ DispensingResult DispenseVisit(const QSqlDatabase& db, const VisitKey& key, cons
           Exec(db, kStageLines, key.Values());
           try {
             for (const QVariantList& line : ReadAll(db, kStagedLines))
-              FifoBatchDecrement(db, line[0].toString().trimmed(), line[1].toDouble());
-          } catch (const BatchShortError&) {
-            refused = DispensingResult::ShortBatches;
+              FifoBatchDecrement(db, line[0].toString().trimmed(), line[1].toDouble(), today);
+          } catch (const BatchShortError& e) {
+            refused = dynamic_cast<const ExpiredStockError*>(&e) ? DispensingResult::ExpiredStock
+                                                                 : DispensingResult::ShortBatches;
+            if (shortGoods) *shortGoods = e.code();
             throw;
           }
         }

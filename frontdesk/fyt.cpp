@@ -26,6 +26,7 @@ const QString kSelectVisitGoods = QStringLiteral(
     "select ypxi.编号, ypxi.品名, cklsxi.数量, ypxi.单位, ypxi.规格, ypxi.厂商 "
     "from 药品信息 as ypxi, 临时出库信息 as cklsxi "
     "where cklsxi.编号 = ypxi.编号 and cklsxi.流水号 = ? and cklsxi.划价人帐号 = ? order by cklsxi.编号");
+const QString kSelectGoodsName = QStringLiteral("select 品名 from 药品信息 where 编号 = ?");
 // Batches emptied by dispensing, to within the rounding tolerance.
 const QString kDeleteEmptyBatches = QStringLiteral("delete from 药品过期表 where abs(数量) <= ?");
 
@@ -35,6 +36,11 @@ const QList<int> kLineWidths{50, 280, 60, 60, 60, 180};
 
 const QString kDispenseQuestion = QStringLiteral("您确定这个患者药品出库吗？");
 const QString kDispenseTitle = QStringLiteral("药品提示");
+// Expired medicine is never handed out: the clerk writes it off and the
+// goods are restocked before the visit is dispensed.
+const QString kExpiredStockText = QStringLiteral(
+    "对不起，药品“%1”（编号 %2）余下的库存已过期，不能付药。"
+    "请在“药品报损信息”中将过期批号报损，补充库存后再付药；这位患者仍在候药。");
 
 QLabel* Heading(QWidget* parent, const QString& text) {
   auto* heading = new QLabel(text, parent);
@@ -90,7 +96,12 @@ void TFormfyt::DBGrid1DblClick() {
   if (!AskYesNo(kDispenseQuestion, kDispenseTitle)) return;
   try {
     const VisitKey key = VisitKey::FromText(DBGrid1->Cell(kSerial), DBGrid1->Cell(kAccount));
-    if (DispenseVisit(ADOConnection1.db(), key, CurrentUserName()) != DispensingResult::Dispensed)
+    QString goods;
+    const DispensingResult result = DispenseVisit(ADOConnection1.db(), key, CurrentUserName(), nullptr, &goods);
+    if (result == DispensingResult::ExpiredStock)
+      ShowMessage(kExpiredStockText.arg(
+          ScalarText(ADOConnection1.db(), kSelectGoodsName, {goods}).trimmed(), goods));
+    else if (result != DispensingResult::Dispensed)
       ShowMessage(PostingFailedText(ADOConnection1.db()));
     // Either way the lines grid empties: the pricing window's line query
     // for serial 0, which matches no line.

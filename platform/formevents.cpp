@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 #include <QMouseEvent>
@@ -25,6 +27,49 @@ class EventHook : public QObject {
 };
 
 int windowsSettling = 0;
+
+// The last control that held the focus before the one getting it now (a
+// window losing its turn clears the focus on the way): Qt names the new
+// owner before it tells anyone who lost the focus.
+QPointer<QWidget>& previousFocus() {
+  static QPointer<QWidget> previous;
+  return previous;
+}
+void FollowFocus() {
+  static bool following = false;
+  if (following || !qApp) return;
+  following = true;
+  QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) {
+    if (now) previousFocus() = now;
+  });
+}
+
+// The work window a control stands in: its frame inside the main window,
+// or its own window when it has none.
+const QWidget* WorkWindow(const QWidget* control) {
+  for (const QWidget* w = control; w; w = w->parentWidget())
+    if (qobject_cast<const QMdiSubWindow*>(w)) return w;
+  return control->window();
+}
+
+// A window brought back to the front (Ctrl+Tab, a click on its title, a
+// pick from a window list) hands the focus back to the control that last
+// had it, in code, from a control of another window or from its own frame:
+// that is no move within the window. A click, Tab or shortcut of the user
+// onto the control is one wherever the focus was. A control that cannot be
+// seen (its frame hidden a moment while it is restored from maximised
+// passes the focus along) is entered by nobody.
+bool MovedWithinItsWindow(Qt::FocusReason reason) {
+  const QWidget* now = QApplication::focusWidget();
+  if (now && !now->isVisible()) return false;
+  if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+      reason == Qt::ShortcutFocusReason)
+    return true;
+  const QWidget* before = previousFocus();
+  if (!now || !before) return true;
+  const QWidget* window = WorkWindow(now);
+  return before != window && window->isAncestorOf(before);
+}
 }  // namespace
 
 WindowOpening::WindowOpening() { ++windowsSettling; }
@@ -38,11 +83,14 @@ void SettleFocusOnClose(QWidget* frame) {
 }
 
 bool CountsAsFocusMove(const QEvent* event) {
+  FollowFocus();
   const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
-  return windowsSettling == 0 && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+  if (windowsSettling != 0 || reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
+  return event->type() != QEvent::FocusIn || MovedWithinItsWindow(reason);
 }
 
 void OnFocusEnter(QWidget* control, std::function<void()> action) {
+  FollowFocus();
   control->installEventFilter(new EventHook(control, QEvent::FocusIn, [action](QEvent* event) {
     if (CountsAsFocusMove(event)) action();
   }));

@@ -22,12 +22,14 @@ class WindowOpening {
 // waits for the user again.
 void SettleFocusOnClose(QWidget* frame);
 // Whether a focus event is the user's (or the window's own) move within a
-// window that stands open, rather than the window becoming active again, a
-// menu or message closing, or a window opening or closing.
+// window that stands open, rather than the window becoming active again or
+// being brought back to the front among the work windows (Ctrl+Tab, a
+// click on its title, a window list), a menu or message closing, or a
+// window opening or closing.
 bool CountsAsFocusMove(const QEvent* event);
 
 // Runs action when control gains the focus, except when its window merely
-// becomes active again.
+// becomes active again or comes back to the front.
 void OnFocusEnter(QWidget* control, std::function<void()> action);
 // Runs action when the focus moves from control to another control of
 // form; next is that control. Leaving for another window, a message box or

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
+#include "platform/widgets.h"
+
 namespace {
 class EnterFilter : public QObject {
  public:
@@ -81,10 +83,11 @@ void ChainEnter(std::initializer_list<QWidget*> chain) {
 void FilterKeys(QWidget* widget, const QString& allowed) {
   widget->installEventFilter(new CharFilter(widget, allowed));
   // What arrives without a key (a paste by Ctrl+V, Shift+Insert or the
-  // context menu, a drop) passes only when every character would have
-  // passed as a key; otherwise it is refused whole.
+  // context menu, a drop) keeps its first line, which passes only when
+  // every character would have passed as a key; otherwise it is refused
+  // whole.
   if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     const QRegularExpression only(QStringLiteral("[%1]*").arg(QRegularExpression::escape(allowed)));
-    edit->setValidator(new QRegularExpressionValidator(only, edit));
+    GuardTextBox(edit, new QRegularExpressionValidator(only));
   }
 }

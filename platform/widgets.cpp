@@ -8,7 +8,13 @@
 #include <QLocale>
 #include <QProxyStyle>
 #include <QTranslator>
+#include <QPointer>
+#include <QTimer>
 #include <QValidator>
+#include <algorithm>
+
+#include "platform/messages.h"
+#include "platform/textrule.h"
 
 namespace {
 class PasswordStyle : public QProxyStyle {
@@ -56,36 +62,78 @@ void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> c) 
 QColor DesktopColor() { return QColor(0x3A, 0x6E, 0xA5); }
 
 namespace {
-// Text holding a control character (NUL and the like) is refused whole:
-// the stores either fail on it with their raw text or keep it unseen.
-class ControlCharacterGuard : public QValidator {
+// The validator every text box takes: a single-line box keeps a pasted
+// text up to its first line break, as such boxes commonly do, so that a
+// name copied from a spreadsheet cell ("李四\r\n") comes in as "李四".
+// What then still holds a tab, another control character or an invisible
+// format character is refused whole and the clerk is told. A box with a
+// filter of its own (the number boxes) hands the text on to it.
+class TextBoxGuard : public QValidator {
  public:
-  using QValidator::QValidator;
-  State validate(QString& input, int&) const override {
-    return HasControlCharacter(input) ? Invalid : Acceptable;
+  TextBoxGuard(QLineEdit* box, QValidator* inner) : QValidator(box), box_(box), inner_(inner) {
+    if (inner_) inner_->setParent(this);
   }
+  State validate(QString& input, int& pos) const override {
+    const qsizetype lineBreak = FirstLineBreak(input);
+    if (lineBreak >= 0) {
+      // The box held no line break before: the one found came with the
+      // text just put in, which ends at the cursor.
+      const qsizetype end = std::max<qsizetype>(pos, lineBreak + 1);
+      input.remove(lineBreak, end - lineBreak);
+      pos = int(lineBreak);
+      while (FirstLineBreak(input) >= 0) input.remove(FirstLineBreak(input), 1);
+      pos = std::min(pos, int(input.size()));
+    }
+    if (HasRefusedCharacter(input)) {
+      tell();
+      return Invalid;
+    }
+    return inner_ ? inner_->validate(input, pos) : Acceptable;
+  }
+  void fixup(QString& input) const override {
+    if (inner_) inner_->fixup(input);
+  }
+
+ private:
+  static qsizetype FirstLineBreak(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+      if (text[i] == QLatin1Char('\n') || text[i] == QLatin1Char('\r')) return i;
+    return -1;
+  }
+  // Once for each refused text, after the box has put its old text back
+  // (the validator is asked in the middle of the change).
+  void tell() const {
+    if (told_ || !box_ || !box_->isVisible()) return;
+    told_ = true;
+    QTimer::singleShot(0, this, [this] {
+      told_ = false;
+      ShowMessage(RefusedTextMessage());
+    });
+  }
+
+  QPointer<QLineEdit> box_;
+  QValidator* inner_;
+  mutable bool told_ = false;
 };
 
 // Every text box is guarded as it is first polished, whatever made it,
 // unless it already has a validator of its own (the number boxes' keep
-// only their digits, which refuses control characters too).
-class TextBoxGuard : public QObject {
+// only their digits and take the guard in front of it as they are made;
+// a date box's belongs to its own editing).
+class TextBoxGuards : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Polish)
-      if (auto* box = qobject_cast<QLineEdit*>(watched); box && !box->validator())
-        box->setValidator(new ControlCharacterGuard(box));
+      if (auto* box = qobject_cast<QLineEdit*>(watched); box && !box->validator()) GuardTextBox(box);
     return false;
   }
 };
 }  // namespace
 
-bool HasControlCharacter(const QString& text) {
-  for (const QChar c : text)
-    if (c.category() == QChar::Other_Control) return true;
-  return false;
-}
+void GuardTextBox(QLineEdit* box, QValidator* filter) { box->setValidator(new TextBoxGuard(box, filter)); }
+
+bool HasControlCharacter(const QString& text) { return HasRefusedCharacter(text); }
 
 void InstallPlatformDefaults() {
   // The windows name Windows fonts; these stand-ins carry Chinese text.
@@ -110,7 +158,7 @@ void InstallPlatformDefaults() {
   }
   static bool guarded = false;
   if (!guarded && qApp) {
-    qApp->installEventFilter(new TextBoxGuard(qApp));
+    qApp->installEventFilter(new TextBoxGuards(qApp));
     guarded = true;
   }
 }

@@ -7,6 +7,7 @@
 
 class QColorDialog;
 class QLineEdit;
+class QValidator;
 class QWidget;
 
 // A password box that shows the given character for every typed one.
@@ -22,10 +23,17 @@ void InstallColorChooser(std::function<std::optional<QColor>(const QColor&)> cho
 QColor DesktopColor();
 
 // Whether the text holds a control character (NUL, a line feed and the
-// like), which no text box or loaded field takes.
+// like) or an invisible format character, which no text box or loaded
+// field takes (IsRefusedCharacter).
 bool HasControlCharacter(const QString& text);
+
+// Guards a single-line box: a text put in keeps only its first line, and
+// one holding a refused character is refused with a message. A box's own
+// filter, when it has one, then judges what is left. Every text box
+// without a validator gets it on its own.
+void GuardTextBox(QLineEdit* box, QValidator* filter = nullptr);
 
 // Start-up of the program and of every widget test: font substitutions
 // for the fonts the windows name, Qt's own Chinese button texts, and the
-// guard that refuses control characters in every text box.
+// guard of every text box.
 void InstallPlatformDefaults();

@@ -11,10 +11,12 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "platform/clock.h"
+#include "platform/textrule.h"
 #include "support/clinicfixture.h"
 #include "support/loginframe.h"
 #include "support/testkit.h"
@@ -81,6 +83,15 @@ class MadeBoxes : public QObject {
   }
 };
 
+// In the pricing window, types a patient's name and presses Enter, which
+// moves on to the category box; returns that box.
+QComboBox* StartVisit(QWidget* pricing) {
+  auto* name = Find<QLineEdit>(pricing, "Edit1");
+  name->setFocus(Qt::MouseFocusReason);
+  TestKit::Type(name, "张三");
+  QTest::keyClick(name, Qt::Key_Return);
+  return Find<QComboBox>(pricing, "ComboBox3");
+}
 // A point of the widget where no control stands.
 QPoint BarePoint(QWidget* widget) {
   for (int y = 5; y < widget->height(); y += 10)
@@ -150,11 +161,7 @@ class ClinicWindowsTest : public QObject {
   // that is no entry: its list is not offered twice, no serial is drawn.
   void closingAWindowAboveEntersNothing() {
     QWidget* pricing = frame_.Command("N25");
-    auto* name = Find<QLineEdit>(pricing, "Edit1");
-    name->setFocus(Qt::MouseFocusReason);
-    TestKit::Type(name, "张三");
-    QTest::keyClick(name, Qt::Key_Return);
-    auto* category = Find<QComboBox>(pricing, "ComboBox3");
+    QComboBox* category = StartVisit(pricing);
     QVERIFY(category->hasFocus());
     const QString serial = Find<QLineEdit>(pricing, "Editlsh")->text();
     QCOMPARE(category->count(), 1);
@@ -163,6 +170,84 @@ class ClinicWindowsTest : public QObject {
     QTRY_VERIFY(category->hasFocus());
     QCOMPARE(category->count(), 1);
     QCOMPARE(Find<QLineEdit>(pricing, "Editlsh")->text(), serial);
+  }
+
+  // Bringing the pricing window back to the front hands the focus back to
+  // its category box, and that is no entry either, whichever way: Ctrl+Tab
+  // and Ctrl+Shift+Tab through the main window, a window list's pick, a
+  // click on its title.
+  void bringingAWindowBackEntersNothing() {
+    QWidget* pricing = frame_.Command("N25");
+    QComboBox* category = StartVisit(pricing);
+    QVERIFY(category->hasFocus());
+    const QString serial = Find<QLineEdit>(pricing, "Editlsh")->text();
+    QMdiArea* area = frame_.main->MdiArea();
+    QMdiSubWindow* pricingFrame = area->activeSubWindow();
+    QWidget* cashier = frame_.Command("N26");
+    QMdiSubWindow* cashierFrame = area->activeSubWindow();
+    QVERIFY(pricing != cashier && !category->hasFocus());
+    auto* doctor = Find<QComboBox>(pricing, "ComboBoxys");
+    const auto backAtPricing = [&](const char* how) {
+      QTRY_VERIFY2(area->activeSubWindow() == pricingFrame && pricing->isAncestorOf(QApplication::focusWidget()), how);
+      QVERIFY2(category->count() == 1 && doctor->count() == 0, how);
+    };
+    QTest::keyClick(frame_.main->windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+    backAtPricing("Ctrl+Tab");
+    QVERIFY(category->hasFocus());
+    QTest::keyClick(frame_.main->windowHandle(), Qt::Key_Tab, Qt::ControlModifier);
+    QTRY_COMPARE(area->activeSubWindow(), cashierFrame);
+    QTest::keyClick(frame_.main->windowHandle(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    backAtPricing("Ctrl+Shift+Tab");
+    area->setActiveSubWindow(cashierFrame);
+    area->setActiveSubWindow(pricingFrame);
+    backAtPricing("window list");
+    // Side by side, the cashier in front: a click on the pricing title.
+    for (QMdiSubWindow* frame : {pricingFrame, cashierFrame}) frame->showNormal();
+    pricingFrame->setGeometry(0, 0, 500, 400);
+    cashierFrame->setGeometry(520, 0, 500, 400);
+    area->setActiveSubWindow(cashierFrame);
+    QTRY_VERIFY(!category->hasFocus());
+    const int title = pricingFrame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, pricingFrame);
+    QTest::mouseClick(pricingFrame, Qt::LeftButton, {}, QPoint(pricingFrame->width() / 3, title / 2));
+    backAtPricing("title");
+    QCOMPARE(Find<QLineEdit>(pricing, "Editlsh")->text(), serial);
+  }
+
+  // A name copied from a spreadsheet cell comes in without its line break,
+  // by the keys, the middle button and the context menu alike; a tab or an
+  // invisible format character is refused whole, and the clerk is told.
+  void aPasteKeepsItsFirstLine() {
+    auto* name = Find<QLineEdit>(frame_.Command("N25"), "Edit1");
+    name->setFocus(Qt::MouseFocusReason);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const auto pasted = [&](const QString& text, const std::function<void()>& paste) {
+      name->clear();
+      clipboard->setText(text);
+      clipboard->setText(text, QClipboard::Selection);
+      paste();
+      return name->text();
+    };
+    const std::function<void()> keys = [&] { QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier); };
+    QCOMPARE(pasted("李四\r\n", keys), QString("李四"));
+    QCOMPARE(pasted("李四\n王五\n", [&] { QTest::mouseClick(name, Qt::MiddleButton); }), QString("李四"));
+    QCOMPARE(pasted("李四\r\n",
+                    [&] {
+                      const std::unique_ptr<QMenu> menu(name->createStandardContextMenu());
+                      for (QAction* action : menu->actions())
+                        if (action->text().endsWith(QKeySequence(QKeySequence::Paste).toString())) action->trigger();
+                    }),
+             QString("李四"));
+    TestKit::ClearMessages();
+    qsizetype told = 0;
+    for (const QString& hidden : {QStringLiteral("张\t三"), QStringLiteral("王\u202E五")}) {
+      clipboard->setText(hidden);
+      name->selectAll();
+      keys();
+      QCOMPARE(name->text(), QString("李四"));
+      QTRY_COMPARE(TestKit::MessageTexts().size(), told + 1);
+      ++told;
+    }
+    QCOMPARE(TestKit::MessageTexts(), QStringList(2, RefusedTextMessage()));
   }
 
   // The pricing window's category and doctor and the admission's sex are

@@ -66,6 +66,11 @@ class DesksAtOnceTest : public QObject {
     Connection c = OpenClinicDatabase();
     const QSqlDatabase db = c.db();
     for (const Goods& goods : BusyGoods()) DeskSeed::AddGoods(db, goods);
+    // The busiest goods' oldest batch has expired: it counts in 库存 (the
+    // close sums every batch) but no desk may hand it out.
+    ClinicFixture::InsertRow(db, "药品过期表", {{"编号", "2001"}, {"药品批号", "a0"}, {"数量", 500},
+                                                {"生产时间", "2023-01-01"}, {"有效期", 30}});
+    Exec(db, "update 库存 set 数量 = 数量 + 500 where 编号 = '2001'");
     const QMap<QString, double> stockBefore = SumByCode(db, "库存");
     const QMap<QString, double> batchesBefore = SumByCode(db, "药品过期表");
 
@@ -104,6 +109,7 @@ class DesksAtOnceTest : public QObject {
     QCOMPARE(total.failed, 0);
     QCOMPARE(closes.failures, QStringList());
     QCOMPARE(total.shortBatches, 0);
+    QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = 'a0'"), QString("500"));
     // No serial was handed to two visits.
     QCOMPARE(total.sharedSerials, 0);
 

@@ -16,7 +16,8 @@ struct Goods {
 };
 
 // 1001: 3 in an older batch and 10 in a newer one; 1002: 20 in one batch;
-// 1003: none in stock. 库存 holds each goods' batch total.
+// 1003: none in stock. 库存 holds each goods' batch total. The batches
+// keep for twenty years: only the expiry cases let one expire.
 inline QList<Goods> Catalogue() {
   return {{"1001", "阿莫西林胶囊", "AMXLJN", 8.6, {{"b-old", 3, "2024-01-01"}, {"b-new", 10, "2024-06-01"}}},
           {"1002", "板蓝根颗粒", "BLGKL", 4.2, {{"c1", 20, "2024-03-01"}}},
@@ -31,7 +32,7 @@ inline void AddGoods(const QSqlDatabase& db, const Goods& goods) {
   double total = 0;
   for (const auto& [number, quantity, made] : goods.batches) {
     InsertRow(db, "药品过期表",
-              {{"编号", goods.code}, {"药品批号", number}, {"数量", quantity}, {"生产时间", made}, {"有效期", 730}});
+              {{"编号", goods.code}, {"药品批号", number}, {"数量", quantity}, {"生产时间", made}, {"有效期", 7300}});
     InsertRow(db, "入库信息",
               {{"编号", goods.code}, {"时间", made}, {"药品批号", number}, {"数量", quantity},
                {"单价(元)", goods.receiptPrice}, {"药品来源", "青禾医药公司"}, {"入库人帐号", "admin"}});

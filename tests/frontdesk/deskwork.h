@@ -212,7 +212,8 @@ inline void Round(const QSqlDatabase& db, const Desk& desk, QRandomGenerator& ra
       case DispensingResult::Dispensed: ++tally.dispensed; break;
       case DispensingResult::NotQueued: ++tally.lostRaces; break;
       // What was priced is always on the shelves: a short batch is a fault.
-      case DispensingResult::ShortBatches: ++tally.shortBatches; [[fallthrough]];
+      case DispensingResult::ShortBatches:
+      case DispensingResult::ExpiredStock: ++tally.shortBatches; [[fallthrough]];
       case DispensingResult::Failed: tally.Fail(failure); break;
     }
   }

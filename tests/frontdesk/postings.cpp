@@ -7,6 +7,7 @@
 #include "frontdesk/settlement.h"
 #include "frontdesk/visitserial.h"
 #include "frontdesk/deskseed.h"
+#include "platform/textrule.h"
 #include "reports/dayclose.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
@@ -84,8 +85,8 @@ class FrontDeskPostingsTest : public QObject {
 
     QCOMPARE(DispenseVisit(db, key, "药房01"), DispensingResult::Dispensed);
     QCOMPARE(TableRows(db, "药品过期表"),
-             QStringList({"1001|b-new|8|2024-06-01|730|2026-06-01", "1001|b-old|0|2024-01-01|730|2025-12-31",
-                          "1002|c1|16|2024-03-01|730|2026-03-01"}));
+             QStringList({"1001|b-new|8|2024-06-01|7300|2044-05-27", "1001|b-old|0|2024-01-01|7300|2043-12-27",
+                          "1002|c1|16|2024-03-01|7300|2044-02-25"}));
     // The lines keep their pricing day; 库存 was lowered at pricing only.
     QCOMPARE(TableRows(db, "出库信息"),
              QStringList({"1|1001|2026-12-07|5|8.6|药房01|acc01|收银01|周文涛|门诊|43",
@@ -317,25 +318,43 @@ class FrontDeskPostingsTest : public QObject {
           {"m1", 2.0, "2024-03-01"}, {"neg", -1.0, "2022-01-01"}})
       InsertRow(db, "药品过期表", {{"编号", "X"}, {"药品批号", batch}, {"数量", quantity}, {"生产时间", made}});
     BeginWrite(db);
-    for (int i = 0; i < 3; ++i) FifoBatchDecrement(db, "X", 0.1);
+    for (int i = 0; i < 3; ++i) FifoBatchDecrement(db, "X", 0.1, kDay);
     // A batch exactly emptied is left at 0 and the next is not touched.
-    FifoBatchDecrement(db, "X", -2);
-    FifoBatchDecrement(db, "X", 3.5);
+    FifoBatchDecrement(db, "X", -2, kDay);
+    FifoBatchDecrement(db, "X", 3.5, kDay);
     CommitWrite(db);
     QCOMPARE(TableRows(db, "药品过期表"),
              QStringList({"X|m1|0|2024-03-01||", "X|n1|0.5|2024-05-01||", "X|neg|-1|2022-01-01||",
                           "X|o1|0|2024-01-01||", "X|z0|1e-07|2023-01-01||"}));
     BeginWrite(db);
-    QVERIFY_THROWS_EXCEPTION(BatchShortError, FifoBatchDecrement(db, "X", 0.6));
+    QVERIFY_THROWS_EXCEPTION(BatchShortError, FifoBatchDecrement(db, "X", 0.6, kDay));
     RollbackWrite(db);
     // A batch of unknown production day counts as the oldest on both stores.
     InsertRow(db, "药品过期表", {{"编号", "Y"}, {"药品批号", "dated"}, {"数量", 2}, {"生产时间", "2020-01-01"}});
     InsertRow(db, "药品过期表", {{"编号", "Y"}, {"药品批号", "undated"}, {"数量", 2}});
     BeginWrite(db);
-    FifoBatchDecrement(db, "Y", 3);
+    FifoBatchDecrement(db, "Y", 3, kDay);
     CommitWrite(db);
     QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = 'undated'"), QString("0"));
     QCOMPARE(ScalarText(db, "select 数量 from 药品过期表 where 药品批号 = 'dated'"), QString("1"));
+  }
+
+  // No text reaches either store holding a character no box takes: a
+  // voucher whose name holds a NUL (SQLite kept the text up to it) or a
+  // direction override is refused whole, with the clerk's sentence.
+  void textWithHiddenCharactersNeverReachesTheStore() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    AddCatalogue(db);
+    const VisitKey key{1, kAccount};
+    QCOMPARE(AddPricedLine(db, key, Line("1002", 2, 4.2), true), PricingResult::Done);
+    const auto before = Snapshot(db);
+    for (const QString& name : {QString::fromUtf8("甲\0乙", 7), QStringLiteral("王\u202E五")}) {
+      QString failure;
+      QCOMPARE(MakeVoucher(db, key, name, "门诊", kDay, &failure), PricingResult::Failed);
+      QCOMPARE(failure, RefusedTextMessage());
+    }
+    QCOMPARE(Snapshot(db), before);
   }
 
   void zeroMedicineFeeQueuesNothing() {

@@ -2,7 +2,8 @@
 // both stores: a voucher settled (change, queue row, paid lines, income
 // row, the inpatient's ledger), the row moved by the keys, a voucher
 // another desk took; a visit dispensed from its oldest batches, a short
-// batch rolling everything back, the question answered No.
+// batch rolling everything back, an expired batch never handed out, the
+// question answered No.
 #include <QLabel>
 #include <QPushButton>
 
@@ -262,8 +263,8 @@ class CashierAndDispensaryTest : public QObject {
     QTest::mouseDClick(queue->viewport(), Qt::LeftButton, {}, row.center());
     QCOMPARE(TestKit::MessageTexts(), QStringList{"您确定这个患者药品出库吗？"});
     QCOMPARE(TableRows(db(), "药品过期表"),
-             QStringList({"1001|b-new|8|2024-06-01|730|2026-06-01", "1001|b-old|0|2024-01-01|730|2025-12-31",
-                          "1002|c1|18|2024-03-01|730|2026-03-01"}));
+             QStringList({"1001|b-new|8|2024-06-01|7300|2044-05-27", "1001|b-old|0|2024-01-01|7300|2043-12-27",
+                          "1002|c1|18|2024-03-01|7300|2044-02-25"}));
     QCOMPARE(TableRows(db(), "出库信息"),
              QStringList({"1|1001|2026-12-06|5|2|药房01|acc01|收银01|院长|门诊|10",
                           "1|1002|2026-12-06|2|2|药房01|acc01|收银01|院长|门诊|4"}));
@@ -290,6 +291,42 @@ class CashierAndDispensaryTest : public QObject {
     for (auto it = before.cbegin(); it != before.cend(); ++it) QCOMPARE(TableRows(db(), it.key()), it.value());
     QVERIFY(!ScratchTableExists(db(), "ckb"));
     QCOMPARE(queue->RecordCount(), 1);
+  }
+
+  // Expired medicine never leaves the shelf: 1001's older batch expired
+  // yesterday and is passed over; 板蓝根颗粒's only batch expires today,
+  // so the dispensing is refused and says so, until it is written off and
+  // restocked.
+  void dispensaryNeverHandsOutExpiredMedicine() {
+    const VisitKey key = Price(db(), 1, "张三", "门诊", {{"1001", 2}, {"1002", 2}});
+    QCOMPARE(SettleVoucher(db(), key, "收银01", kToday, 100), SettlementResult::Settled);
+    Exec(db(), "update 药品过期表 set 有效期 = ? where 药品批号 = 'b-old'", {QDate(2024, 1, 1).daysTo(kToday) - 1});
+    Exec(db(), "update 药品过期表 set 有效期 = ? where 药品批号 = 'c1'", {QDate(2024, 3, 1).daysTo(kToday)});
+    QMap<QString, QStringList> before;
+    for (const char* table : {"药品过期表", "临时出库信息", "出库信息", "出库患者信息"})
+      before[table] = TableRows(db(), table);
+    auto window = open<TFormfyt>();
+    DataGrid* queue = In<DataGrid>(window.get(), "DBGrid1");
+    const QPoint row = queue->visualRect(queue->model()->index(0, 0)).center();
+    QTest::mouseDClick(queue->viewport(), Qt::LeftButton, {}, row);
+    QCOMPARE(TestKit::MessageTexts(),
+             QStringList({"您确定这个患者药品出库吗？",
+                          "对不起，药品“板蓝根颗粒”（编号 1002）余下的库存已过期，不能付药。"
+                          "请在“药品报损信息”中将过期批号报损，补充库存后再付药；这位患者仍在候药。"}));
+    for (auto it = before.cbegin(); it != before.cend(); ++it) QCOMPARE(TableRows(db(), it.key()), it.value());
+    QCOMPARE(queue->RecordCount(), 1);
+    // Written off and restocked, the visit goes out from the good batches.
+    Exec(db(), "update 药品过期表 set 数量 = 0 where 药品批号 = 'c1'");
+    InsertRow(db(), "药品过期表", {{"编号", "1002"}, {"药品批号", "c2"}, {"数量", 5}, {"生产时间", "2026-11-01"},
+                                  {"有效期", 365}});
+    TestKit::ClearMessages();
+    QTest::mouseDClick(queue->viewport(), Qt::LeftButton, {}, row);
+    QCOMPARE(TestKit::MessageTexts(), QStringList{"您确定这个患者药品出库吗？"});
+    QStringList left;
+    for (const QVariantList& batch : ReadAll(db(), "select 药品批号, 数量 from 药品过期表 order by 药品批号"))
+      left << batch[0].toString() + "=" + batch[1].toString();
+    QCOMPARE(left, QStringList({"b-new=8", "b-old=3", "c1=0", "c2=3"}));
+    QCOMPARE(queue->RecordCount(), 0);
   }
 
   void backgroundDoubleClickReturnsToTheLogin() {

@@ -12,6 +12,7 @@
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/numbers.h"
+#include "platform/textrule.h"
 #include "platform/widgets.h"
 #include "support/testkit.h"
 
@@ -135,27 +136,34 @@ class ControlsTest : public QObject {
     QCOMPARE(e.text(), QString("12."));
   }
 
-  // Whatever made the box, text with a control character in it is refused
-  // whole; a number box keeps its own filter.
-  void textBoxesRefuseControlCharacters() {
+  // Whatever made the box, it keeps a text put in up to its first line
+  // break, the rest of the box as it was; a text still holding a control
+  // or an invisible format character is refused whole. A number box judges
+  // the first line by its own filter.
+  void textBoxesTakeTheFirstLineAndRefuseHiddenCharacters() {
     QWidget window;
-    auto* plain = new QLineEdit(&window);
     auto* combo = new QComboBox(&window);
     combo->setEditable(true);
     auto* amount = new QLineEdit(&window);
     FilterKeys(amount, "0123456789.");
+    auto* plain = new QLineEdit(&window);
     window.show();
+    TestKit::ClearMessages();
     for (QLineEdit* box : {plain, combo->lineEdit()}) {
-      box->insert(QString::fromUtf8("张\0三", 7));
-      box->insert(QStringLiteral("李\x1b四"));
-      QCOMPARE(box->text(), QString());
-      box->insert(QStringLiteral("张三"));
-      QCOMPARE(box->text(), QString("张三"));
+      box->insert(QStringLiteral("李四\r\n"));
+      box->setCursorPosition(1);
+      box->insert(QStringLiteral("x\ny\nz"));
+      for (const QString& hidden : {QString::fromUtf8("张\0三", 7), QStringLiteral("a\tb"), QStringLiteral("王\u202E五"),
+                                    QStringLiteral("\u200B五"), QStringLiteral("五\u2066"), QStringLiteral("\uFEFF五")})
+        box->insert(hidden);
+      QCOMPARE(box->text(), QString("李x四"));
+      QCOMPARE(box->cursorPosition(), 2);
     }
+    amount->insert(QStringLiteral("12.5\n"));
     amount->insert(QString::fromUtf8("1\0", 2));
-    amount->insert(QStringLiteral("12.5"));
     QCOMPARE(amount->text(), QString("12.5"));
-    QVERIFY(HasControlCharacter(QString(QChar(0x7f))));
+    QTRY_COMPARE(TestKit::MessageTexts(), QStringList(3, RefusedTextMessage()));  // once a box in one turn
+    QVERIFY(HasControlCharacter(QString(QChar(0x2029))));
     QVERIFY(!HasControlCharacter(QStringLiteral("张三 12.5")));
   }
 

@@ -42,7 +42,7 @@ inline void Goods(const QSqlDatabase& db, const QString& code, const QString& ca
 
 inline void Batch(const QSqlDatabase& db, const QString& code, const QString& batch, double quantity, const QString& made) {
   InsertRow(db, "药品过期表",
-            {{"编号", code}, {"药品批号", batch}, {"数量", quantity}, {"生产时间", made}, {"有效期", 700}});
+            {{"编号", code}, {"药品批号", batch}, {"数量", quantity}, {"生产时间", made}, {"有效期", 7000}});
 }
 
 inline void PaidVisit(const QSqlDatabase& db, const QString& category, int serial, const QString& account,
