@@ -94,7 +94,10 @@ QString PostingFailedText(const QSqlDatabase& db) {
   const QString reason = driver ? driver->property(kPostingFailure).toString() : QString();
   if (driver) driver->setProperty(kPostingFailure, QString());
   if (reason.isEmpty()) return kOperationFailed;
-  return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + reason;
+  // The file store's own failures already begin with kOperationFailed.
+  const QString said = reason.startsWith(kOperationFailed + QLatin1Char('\n')) ? reason.mid(kOperationFailed.size() + 1)
+                                                                                 : reason;
+  return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + said;
 }
 
 bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, const std::function<void()>& work,
