@@ -6,6 +6,7 @@
 #include <latch>
 #include <thread>
 
+#include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
 #include "reports/inpatientmove.h"
@@ -79,6 +80,7 @@ class InpatientMoveTest : public QObject {
     QTest::addColumn<int>("copies");
     QTest::addColumn<QString>("why");
     QTest::newRow("already inpatient") << "住院" << 1 << "这次就诊已转入住院，不再是门诊就诊";
+    QTest::newRow("staff") << "职工用药" << 1 << "这次就诊是职工用药，不是门诊就诊，不能转入住院";
     QTest::newRow("gone") << "门诊" << 0 << "这次就诊的记录已不存在";
     QTest::newRow("twice") << "门诊" << 2 << "这次就诊有2条门诊记录，无法确定转入哪一条";
   }
@@ -104,7 +106,14 @@ class InpatientMoveTest : public QObject {
     SeedVisit(db);
     const auto before = Snapshot(db);
     ExecDirect(db, "alter table 住院患者押金表 rename to 押金表备份");
-    QVERIFY(!MoveToInpatient(db, kVisit, "收银01"));
+    QString failure;
+    QVERIFY(!MoveToInpatient(db, kVisit, "收银01", &failure));
+    // Said as the statement that failed, never as a server out of reach.
+    const QString said = PostingFailedText(db);
+    QVERIFY2(failure.contains("住院患者押金表") && !said.contains("无法连接"), qPrintable(said + "\n" + failure));
+    if (ClinicFixture::CurrentStore() == "sqlite")
+      QVERIFY2(said.startsWith("对不起，操作失败：本次操作已全部撤销，没有写入任何数据。\n") && !said.contains("服务器"),
+               qPrintable(said));
     ExecDirect(db, "alter table 押金表备份 rename to 住院患者押金表");
     QCOMPARE(Snapshot(db), before);
   }
