@@ -254,15 +254,35 @@ Connection OpenPostgres(const QString& connectionString) {
   return connection;
 }
 
+namespace {
+thread_local int failedOpenings = 0;
+
+template <typename Open>
+Connection CountingFailure(const Open& open) {
+  try {
+    return open();
+  } catch (const DbError&) {
+    ++failedOpenings;
+    throw;
+  }
+}
+}  // namespace
+
+int FailedClinicOpenings() { return failedOpenings; }
+
 Connection OpenClinicStore() {
-  const QString server = ClinicConnectionString();
-  return server.isEmpty() ? OpenSqlite() : OpenPostgres(server);
+  return CountingFailure([] {
+    const QString server = ClinicConnectionString();
+    return server.isEmpty() ? OpenSqlite() : OpenPostgres(server);
+  });
 }
 
 Connection OpenClinicDatabase() {
-  Connection connection = OpenClinicStore();
-  CreateClinicSchema(connection.db());
-  return connection;
+  return CountingFailure([] {
+    Connection connection = OpenClinicStore();
+    CreateClinicSchema(connection.db());
+    return connection;
+  });
 }
 
 void BeginWrite(const QSqlDatabase& db) {
