@@ -166,6 +166,10 @@ QString StoreFailureSentence(StoreFailure kind, bool fileStore) {
   return QString();
 }
 
+QStringList StoreOutOfReachSentences() {
+  return {StoreFailureSentence(StoreFailure::Unreachable), StoreFailureSentence(StoreFailure::LostConnection)};
+}
+
 QString StoreErrorText(const QSqlError& error) {
   const bool fileStore = IsFileStoreError(error);
   const QString sentence = StoreFailureSentence(ClassifyStoreError(error), fileStore);

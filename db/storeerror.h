@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 
 enum class StoreFailure {
   Other,            // the statement itself was refused: its text says why
@@ -34,6 +35,9 @@ bool IsFileStoreError(const QSqlError& error);
 // The sentence for a kind, without the engine's text; empty for Other.
 // The file store's wait and full disk are said without a server.
 QString StoreFailureSentence(StoreFailure kind, bool fileStore = false);
+// The sentences of a server out of reach: not reached, or lost under an
+// open window. A step that fails so is followed by others that fail alike.
+QStringList StoreOutOfReachSentences();
 // The sentence, then the engine's text below it; never empty.
 QString StoreErrorText(const QSqlError& error);
 // The text of a failure that the engine gave no words for.

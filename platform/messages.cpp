@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace {
 std::function<bool(const MessageRecord&)>& responder() {
@@ -32,7 +33,13 @@ QWidget* OwnerWindow() {
   return nullptr;
 }
 
-bool deliver(const MessageRecord& record) {
+// What the failure box of the running handler said already (SayOnce).
+QStringList& saidOnce() {
+  static QStringList beginnings;
+  return beginnings;
+}
+
+bool showBox(const MessageRecord& record) {
   if (responder()) {
     recorded().append(record);
     return responder()(record);
@@ -49,6 +56,23 @@ bool deliver(const MessageRecord& record) {
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec() == QMessageBox::Yes;
 }
+
+bool deliver(const MessageRecord& record) {
+  const bool yes = showBox(record);
+  // The handler that said its failure goes on until it returns to the
+  // event loop; its next box is then a new failure's.
+  if (!saidOnce().isEmpty()) QTimer::singleShot(0, qApp, [] { saidOnce().clear(); });
+  return yes;
+}
+
+bool repeatsTheFailureSaid(const QString& text) {
+  for (const QString& beginning : saidOnce())
+    if (text.startsWith(beginning)) {
+      saidOnce().clear();
+      return true;
+    }
+  return false;
+}
 }  // namespace
 
 namespace Messages {
@@ -62,6 +86,7 @@ void ClearRecorded() { recorded().clear(); }
 // Not the application's display name: set, the window system would add it
 // to every window's caption as well.
 QString ProgramTitle() { return QStringLiteral("Brimwick"); }
+void SayOnce(const QStringList& beginnings) { saidOnce() = beginnings; }
 }  // namespace Messages
 
 void ShowMessage(const QString& text) { ShowMessage(text, Messages::ProgramTitle()); }
@@ -71,6 +96,7 @@ void ShowMessage(const QString& text, const QString& title) {
 }
 
 void ShowError(const QString& text) {
+  if (repeatsTheFailureSaid(text)) return;
   deliver({Messages::ProgramTitle(), text, false, MessageIcon::Warning});
 }
 

@@ -1,6 +1,9 @@
 // Moving a visit to the inpatient account, and the admission before it, on
 // both stores: all three visit tables and the ledger move together or not
 // at all, and the amount booked is the one stored when the move runs.
+#include <QDateEdit>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <atomic>
 #include <latch>
@@ -9,9 +12,14 @@
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "platform/grid.h"
+#include "platform/messages.h"
+#include "reports/hzxibb.h"
 #include "reports/inpatientmove.h"
+#include "reportwindow.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "support/throwawayserver.h"
 
 using ClinicFixture::InsertRow;
 using ClinicFixture::TableRows;
@@ -116,6 +124,38 @@ class InpatientMoveTest : public QObject {
                qPrintable(said));
     ExecDirect(db, "alter table 押金表备份 rename to 住院患者押金表");
     QCOMPARE(Snapshot(db), before);
+  }
+
+  // The server stops while the clerk answers the move's question: the move
+  // is undone whole, and the clerk reads that in one box, not in a second
+  // one for the list the window reads again after it.
+  void aServerLostDuringTheMoveIsSaidOnce() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("runs once, on a server of its own");
+    ThrowAwayServer server;
+    QVERIFY2(server.Error().isEmpty(), qPrintable(server.Error()));
+    qputenv("BRIMWICK_CLINIC_SERVER", server.ConnectionString().toUtf8());
+    {
+      Connection c = OpenClinicDatabase();
+      SeedVisit(c.db());
+      InsertRow(c.db(), "入院信息表", {{"姓名", "张三"}});
+    }
+    const ReportLogin login;
+    TFormhzxibb window;
+    for (const char* picker : {"DateTimePicker1", "DateTimePicker2"})
+      Find<QDateEdit>(&window, picker)->setDate(QDate::fromString(kDay, Qt::ISODate));
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn1"));
+    TestKit::ClickRow(Find<DataGrid>(&window, "DBGrid1"), 0);
+    const auto restore = qScopeGuard([] { TestKit::Start(); });
+    Messages::InstallResponder([&](const MessageRecord& box) { return !box.question || server.Stop(); });
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn2"));
+    const QStringList said = TestKit::MessageTexts();
+    QCOMPARE(said.size(), 2);  // the question, then the failure
+    QVERIFY2(said[1].startsWith("对不起，操作失败：本次操作已全部撤销，没有写入任何数据。\n无法连接诊所数据库服务器"),
+             qPrintable(said[1]));
+    QVERIFY(server.Start());
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(Scalar(c.db(), "select 收费类别 from 患者信息 where 流水号 = 7"), QString("门诊"));
+    QCOMPARE(TableRows(c.db(), "住院患者押金表"), QStringList{});
   }
 
   void twoDesksMovingOneVisitBookItOnce() {
