@@ -67,7 +67,8 @@ StoreFailure ClassifyServer(const QSqlError& error) {
     return StoreFailure::TryAgain;
   if (code == QLatin1String("28P01") || code == QLatin1String("28000") ||
       Mentions(text, {QStringLiteral("password authentication failed"), QStringLiteral("no password supplied"),
-                      QStringLiteral("authentication failed for user"), QStringLiteral("no pg_hba.conf entry")}))
+                      QStringLiteral("authentication failed for user"), QStringLiteral("no pg_hba.conf entry"),
+                      QStringLiteral("is not permitted to log in")}))
     return StoreFailure::WrongPassword;
   if (code == QLatin1String("3D000") ||
       (Mentions(text, {QStringLiteral("database \"")}) && Mentions(text, {QStringLiteral("does not exist")})))
