@@ -78,7 +78,7 @@ StoreFailure ClassifyServer(const QSqlError& error) {
                       QStringLiteral("connection slots are reserved")}))
     return StoreFailure::ServerFull;
   if (code == QLatin1String("42501") || code == QLatin1String("0LP01") ||
-      Mentions(text, {QStringLiteral("permission denied"), QStringLiteral("must be owner of")}))
+      Mentions(text, {QStringLiteral("permission denied for"), QStringLiteral("must be owner of")}))
     return StoreFailure::NotPermitted;
   if (code == QLatin1String("53100") || Mentions(text, {QStringLiteral("No space left on device")}))
     return StoreFailure::DiskFull;
