@@ -50,9 +50,8 @@ class StoreRulesTest : public QObject {
     QElapsedTimer waited;
     waited.start();
     const DbError alone = ErrorOf([&] { Exec(db, fill, {"A"}); });
-    qInfo("a full store is said after %lld ms: %s", waited.elapsed(), qPrintable(alone.text()));
-    QCOMPARE(alone.kind(), StoreFailure::DiskFull);
-    QVERIFY2(alone.text().startsWith("磁盘已满：数据文件所在的磁盘") && !alone.text().contains("服务器"),
+    qInfo("a full store is said after %lld ms", waited.elapsed());
+    QVERIFY2(alone.kind() == StoreFailure::DiskFull && alone.text().startsWith("磁盘已满：数据文件所在的磁盘") && !alone.text().contains("服务器"),
              qPrintable(alone.text()));
     QVERIFY(!TransactionPosting(db, [&] { Exec(db, fill, {"B"}); }));
     const QString said = PostingFailedText(db);
@@ -196,7 +195,6 @@ class StoreRulesTest : public QObject {
     QCOMPARE(twin.kind(), StoreFailure::Refused);
     QVERIFY2(twin.text().startsWith("数据库拒绝了这些数据") && twin.text().contains("库存"), qPrintable(twin.text()));
     if (ClinicFixture::CurrentStore() != "sqlite") return;
-    QVERIFY(!twin.text().contains("Unable to fetch row"));
     Exec(db, "create trigger refuse before update on 库存 when new.数量 < 0 "
              "begin select raise(abort, '库存不能为负'); end");
     const DbError raised = ErrorOf([&] { Exec(db, "update 库存 set 数量 = -1"); });
@@ -255,8 +253,7 @@ class StoreRulesTest : public QObject {
   }
 
   // A server that answered is never said as unreachable: it is full, or
-  // the user may not use the database. A deadlock or a conflict the server
-  // broke is said with the advice to try again.
+  // the user may not use the database.
   void aServerThatAnsweredIsSaidAsWhatItSaid() {
     if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("runs once, on a server of its own");
     ThrowAwayServer server;
@@ -276,9 +273,6 @@ class StoreRulesTest : public QObject {
     QVERIFY2(refused.kind() == StoreFailure::NotPermitted &&
                  refused.text().startsWith("诊所数据库服务器不允许这个用户做这一步"),
              qPrintable(refused.text()));
-    const QSqlError conflict("ERROR:  could not serialize access due to concurrent update",
-                             "QPSQL: Unable to create query", QSqlError::StatementError, "40001");
-    QCOMPARE(ClassifyStoreError(conflict), StoreFailure::TryAgain);
   }
 
   void aNewStoreOpensFromSeveralDesksAtOnce() {
