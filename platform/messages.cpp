@@ -57,11 +57,26 @@ bool showBox(const MessageRecord& record) {
   return box.exec() == QMessageBox::Yes;
 }
 
+// Boxes open now: a box waits in an event loop of its own, which must not
+// end what its handler said before control returns to the main loop.
+int& boxesOpen() {
+  static int open = 0;
+  return open;
+}
+
+// Once the handler that said its failure returns to the event loop, its
+// next box is a new failure's.
+void forgetSaidOnceLater() {
+  QTimer::singleShot(0, qApp, [] {
+    if (boxesOpen() == 0) saidOnce().clear();
+  });
+}
+
 bool deliver(const MessageRecord& record) {
+  ++boxesOpen();
   const bool yes = showBox(record);
-  // The handler that said its failure goes on until it returns to the
-  // event loop; its next box is then a new failure's.
-  if (!saidOnce().isEmpty()) QTimer::singleShot(0, qApp, [] { saidOnce().clear(); });
+  --boxesOpen();
+  if (!saidOnce().isEmpty()) forgetSaidOnceLater();
   return yes;
 }
 
@@ -86,7 +101,10 @@ void ClearRecorded() { recorded().clear(); }
 // Not the application's display name: set, the window system would add it
 // to every window's caption as well.
 QString ProgramTitle() { return QStringLiteral("Brimwick"); }
-void SayOnce(const QStringList& beginnings) { saidOnce() = beginnings; }
+void SayOnce(const QStringList& beginnings) {
+  saidOnce() = beginnings;
+  forgetSaidOnceLater();
+}
 }  // namespace Messages
 
 void ShowMessage(const QString& text) { ShowMessage(text, Messages::ProgramTitle()); }
