@@ -94,8 +94,8 @@ QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& w
 QString WithoutByteOrderMarks(const QString& field) { return QString(field).remove(QChar(0xFEFF)); }
 
 // The loaded columns that no count below zero makes sense in, and the
-// prices, fees and shares that a desk refuses below zero (a goods whose
-// price is could not be priced at all).
+// prices, fees and shares that a desk refuses below zero (the pricing desk
+// would refuse every line of a goods whose price is).
 bool NeverBelowZero(const ClinicTable& table, const ClinicColumn& column) {
   static const QSet<QString> columns{
       QStringLiteral("库存|数量"),           QStringLiteral("药品过期表|数量"),   QStringLiteral("药品过期表|有效期"),
