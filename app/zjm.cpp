@@ -353,7 +353,14 @@ QMdiSubWindow* Tzhjiemian::OpenChildByCaption(const QString& caption, const Wind
     return frame;
   }
 
+  const int failedOpenings = FailedClinicOpenings();
   QWidget* window = factory();
+  // Kept, a window without its store would fail at every step, even once
+  // the store is back; made again, it opens the store again.
+  if (FailedClinicOpenings() != failedOpenings) {
+    delete window;
+    return nullptr;
+  }
   window->setWindowTitle(caption);
   const bool maximised = window->windowType() != Qt::Dialog;
   const Qt::WindowFlags hints = window->windowFlags() & ~Qt::WindowType_Mask;
@@ -387,7 +394,7 @@ void Tzhjiemian::RunCommand(const char* handler) {
     if (!command.make) return;
     try {
       QMdiSubWindow* frame = OpenChildByCaption(Text(command.caption), command.make);
-      if (command.right) frame->setProperty(kRightProperty, Text(command.right));
+      if (frame && command.right) frame->setProperty(kRightProperty, Text(command.right));
     } catch (const DbError& e) {
       // A window that cannot even be made says why, and nothing opens.
       ShowError(e.text());

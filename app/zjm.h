@@ -37,7 +37,8 @@ class Tzhjiemian : public QMainWindow {
   // The window that ReturnToLogin shows again.
   void SetLoginWindow(QWidget* login);
   // Brings the open work window of this caption to the front, or makes a
-  // new one with this caption. Returns its frame.
+  // new one with this caption. Returns its frame, or null when the new
+  // window could not open the clinic store (it said why, and is gone).
   QMdiSubWindow* OpenChildByCaption(const QString& caption, const WindowFactory& factory);
   // The login: every command gated by a right off, then on for the rights
   // of the account that logged in; an open window of a command whose right

@@ -1,10 +1,12 @@
 #include "db/clinicconventions.h"
 
 #include <QSqlDriver>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "db/clinicdb.h"
+#include "platform/messages.h"
 #include "platform/session.h"
 
 QString DayText(const QDate& day) { return day.toString(QStringLiteral("yyyy-MM-dd")); }
@@ -94,7 +96,15 @@ QString PostingFailedText(const QSqlDatabase& db) {
   const QString reason = driver ? driver->property(kPostingFailure).toString() : QString();
   if (driver) driver->setProperty(kPostingFailure, QString());
   if (reason.isEmpty()) return kOperationFailed;
-  return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + reason;
+  // The file store's own failures already begin with kOperationFailed.
+  const QString said = reason.startsWith(kOperationFailed + QLatin1Char('\n')) ? reason.mid(kOperationFailed.size() + 1)
+                                                                                 : reason;
+  // The window reads its lists again next: while the server is out of
+  // reach that fails too, and is not said a second time.
+  const QStringList outOfReach = StoreOutOfReachSentences();
+  if (std::any_of(outOfReach.cbegin(), outOfReach.cend(), [&](const QString& s) { return said.startsWith(s); }))
+    Messages::SayOnce(outOfReach);
+  return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + said;
 }
 
 bool TransactionPosting(const QSqlDatabase& db, const QStringList& aloneOn, const std::function<void()>& work,

@@ -26,6 +26,11 @@ QString ClinicDatabasePath();
 // Opens a new connection to the clinic store and makes the tables that are
 // missing; throws DbError with the engine's text when either fails.
 Connection OpenClinicDatabase();
+// How many openings of the clinic store failed in this thread so far. A
+// window made while the count rose has no store and said why: it is not
+// kept open as a shell, so that its next opening tries the store again
+// (a corrected brimwick.ini takes effect then).
+int FailedClinicOpenings();
 // Opens a connection to the clinic store without making its tables: a
 // loader makes them in its own transaction (MakeMissingClinicTables), so a
 // load that is refused leaves an empty store without even empty tables.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace {
 std::function<bool(const MessageRecord&)>& responder() {
@@ -32,7 +33,13 @@ QWidget* OwnerWindow() {
   return nullptr;
 }
 
-bool deliver(const MessageRecord& record) {
+// What the failure box of the running handler said already (SayOnce).
+QStringList& saidOnce() {
+  static QStringList beginnings;
+  return beginnings;
+}
+
+bool showBox(const MessageRecord& record) {
   if (responder()) {
     recorded().append(record);
     return responder()(record);
@@ -49,6 +56,38 @@ bool deliver(const MessageRecord& record) {
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec() == QMessageBox::Yes;
 }
+
+// Boxes open now: a box waits in an event loop of its own, which must not
+// end what its handler said before control returns to the main loop.
+int& boxesOpen() {
+  static int open = 0;
+  return open;
+}
+
+// Once the handler that said its failure returns to the event loop, its
+// next box is a new failure's.
+void forgetSaidOnceLater() {
+  QTimer::singleShot(0, qApp, [] {
+    if (boxesOpen() == 0) saidOnce().clear();
+  });
+}
+
+bool deliver(const MessageRecord& record) {
+  ++boxesOpen();
+  const bool yes = showBox(record);
+  --boxesOpen();
+  if (!saidOnce().isEmpty()) forgetSaidOnceLater();
+  return yes;
+}
+
+bool repeatsTheFailureSaid(const QString& text) {
+  for (const QString& beginning : saidOnce())
+    if (text.startsWith(beginning)) {
+      saidOnce().clear();
+      return true;
+    }
+  return false;
+}
 }  // namespace
 
 namespace Messages {
@@ -62,6 +101,10 @@ void ClearRecorded() { recorded().clear(); }
 // Not the application's display name: set, the window system would add it
 // to every window's caption as well.
 QString ProgramTitle() { return QStringLiteral("Brimwick"); }
+void SayOnce(const QStringList& beginnings) {
+  saidOnce() = beginnings;
+  forgetSaidOnceLater();
+}
 }  // namespace Messages
 
 void ShowMessage(const QString& text) { ShowMessage(text, Messages::ProgramTitle()); }
@@ -71,6 +114,7 @@ void ShowMessage(const QString& text, const QString& title) {
 }
 
 void ShowError(const QString& text) {
+  if (repeatsTheFailureSaid(text)) return;
   deliver({Messages::ProgramTitle(), text, false, MessageIcon::Warning});
 }
 

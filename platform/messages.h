@@ -3,6 +3,7 @@
 // box and answers questions without showing anything.
 #include <QString>
 #include <QList>
+#include <QStringList>
 #include <functional>
 
 // The icon a box shows; the exclamation mark warns before a step that
@@ -41,4 +42,10 @@ const QList<MessageRecord>& Recorded();
 void ClearRecorded();
 // Title of plain boxes (the application's title).
 QString ProgramTitle();
+// The box about to be shown says why a step failed, and the steps after it
+// in the same handler may fail for the same reason (a list read again on a
+// connection that is gone): an error box that follows before control
+// returns to the event loop is not shown when its text begins with one of
+// these (once), so that the clerk reads one sentence per failure.
+void SayOnce(const QStringList& beginnings);
 }  // namespace Messages

@@ -16,14 +16,21 @@ const QString kMoveServices = QStringLiteral(
     "update 服务信息 set 收费类别 = '住院' where 流水号 = ? and 划价人帐号 = ? and 时间 = ? and 收费类别 = '门诊'");
 const QString kVisitCategory =
     QStringLiteral("select 收费类别 from 患者信息 where 流水号 = ? and 划价人帐号 = ? and 时间 = ?");
-const QString kNotOutpatient = QStringLiteral("这次就诊已转入住院，不再是门诊就诊");
+const QString kInpatient = QStringLiteral("住院");
+const QString kMovedAlready = QStringLiteral("这次就诊已转入住院，不再是门诊就诊");
+const QString kNotOutpatient = QStringLiteral("这次就诊是%1，不是门诊就诊，不能转入住院");
 const QString kVisitGone = QStringLiteral("这次就诊的记录已不存在");
 const QString kSeveralRows = QStringLiteral("这次就诊有%1条门诊记录，无法确定转入哪一条");
 
-// Why a visit matched no single outpatient row, in the clerk's words.
+// Why a visit matched no single outpatient row, in the clerk's words: its
+// category as stored says whether it moved already or never was one (a
+// staff visit, 职工用药).
 QString WhyNotMoved(const QSqlDatabase& db, const QVariantList& where, qsizetype outpatientRows) {
   if (outpatientRows > 1) return kSeveralRows.arg(outpatientRows);
-  return ReadAll(db, kVisitCategory, where).isEmpty() ? kVisitGone : kNotOutpatient;
+  const QList<QVariantList> rows = ReadAll(db, kVisitCategory, where);
+  if (rows.isEmpty()) return kVisitGone;
+  const QString category = rows.first().first().toString().trimmed();
+  return category == kInpatient ? kMovedAlready : kNotOutpatient.arg(category);
 }
 
 const QString kBookExpense = QStringLiteral(

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 
 #include "app/help.h"
 #include "app/program.h"
@@ -24,6 +25,7 @@
 #include "platform/printcanvas.h"
 #include "platform/widgets.h"
 #include "support/testkit.h"
+#include "support/throwawayserver.h"
 
 namespace {
 QWidget* MakeAbout() { return new TFormhelp; }
@@ -69,6 +71,25 @@ class MainWindowTest : public QObject {
     QVERIFY(ini.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     Tzhjiemian kept;
     QVERIFY(!kept.findChild<QLabel*>("IniWarning"));
+  }
+
+  // A clinic window whose store refused it says why once and is gone, not
+  // left as a shell that fails at every step: opened again once the
+  // setting is right, it reaches the store.
+  void aWindowWhoseStoreFailedToOpenIsNotKept() {
+    ThrowAwayServer server;
+    QVERIFY2(server.Error().isEmpty(), qPrintable(server.Error()));
+    const auto onTheFile = qScopeGuard([] { qunsetenv("BRIMWICK_CLINIC_SERVER"); });
+    qputenv("BRIMWICK_CLINIC_SERVER", server.ConnectionString("wrong").toUtf8());
+    main_->N24Click();
+    QCOMPARE(TestKit::MessageTexts().size(), 1);
+    QVERIFY2(TestKit::MessageTexts()[0].startsWith("诊所数据库密码错误"), qPrintable(TestKit::MessageTexts()[0]));
+    QCOMPARE(captions(), QStringList{});
+    TestKit::ClearMessages();
+    qputenv("BRIMWICK_CLINIC_SERVER", server.ConnectionString().toUtf8());
+    main_->N24Click();
+    QCOMPARE(TestKit::MessageTexts(), QStringList{});
+    QCOMPARE(captions(), QStringList{"患者退药"});
   }
 
   void oneWindowPerCaption() {

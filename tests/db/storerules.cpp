@@ -1,18 +1,26 @@
 // What both clinic stores must agree on beneath the desks: a posting is a
 // success only when it reached the store, money is kept to the cent alike,
 // a number column holds numbers, a day is a day, and a new store opens from
-// several desks at once.
+// several desks at once; and each failure is said as what it is.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
+#include <latch>
+#include <thread>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "platform/datadir.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "support/throwawayserver.h"
 #include "tools/lib/csvload.h"
 
 using ClinicFixture::InsertRow;
@@ -20,6 +28,39 @@ using ClinicFixture::TableRows;
 
 class StoreRulesTest : public QObject {
   Q_OBJECT
+
+  // The DbError that work throws; a default one when it throws none.
+  static DbError ErrorOf(const std::function<void()>& work) {
+    try {
+      work();
+    } catch (const DbError& e) {
+      return e;
+    }
+    return DbError(QStringLiteral("no error"));
+  }
+
+  // Fills the store on db until it is full: one statement alone, then a
+  // posting; both must be said as a full disk of the file, and nothing of
+  // either may remain.
+  static void CheckFullStoreIsSaid(const QSqlDatabase& db) {
+    const QString stock = ScalarText(db, "select count(*) from 库存");
+    const QString fill = "insert into 库存 (编号, 数量) select ? || hex(randomblob(400)) || n, 1 from "
+                         "(with recursive r(n) as (select 1 union all select n + 1 from r where n < 4000) "
+                         "select n from r)";
+    QElapsedTimer waited;
+    waited.start();
+    const DbError alone = ErrorOf([&] { Exec(db, fill, {"A"}); });
+    qInfo("a full store is said after %lld ms", waited.elapsed());
+    QVERIFY2(alone.kind() == StoreFailure::DiskFull && alone.text().startsWith("磁盘已满：数据文件所在的磁盘") && !alone.text().contains("服务器"),
+             qPrintable(alone.text()));
+    QVERIFY(!TransactionPosting(db, [&] { Exec(db, fill, {"B"}); }));
+    const QString said = PostingFailedText(db);
+    QVERIFY2(said.startsWith("对不起，操作失败：本次操作已全部撤销，没有写入任何数据。\n磁盘已满") &&
+                 !said.contains("服务器"),
+             qPrintable(said));
+    QCOMPARE(ScalarText(db, "select count(*) from 库存"), stock);
+  }
+
  private slots:
   void initTestCase_data() { ClinicFixture::AddStoreRows(); }
   void init() { ClinicFixture::Prepare(); }
@@ -119,6 +160,119 @@ class StoreRulesTest : public QObject {
     QCOMPARE(ScalarText(db, window, {QDate(2024, 3, 9), QDateTime(QDate(2024, 3, 10), QTime(0, 0))}), QString("2"));
     QCOMPARE(ScalarText(db, "select count(*) from 时间表 where 时间 = ?", {QDateTime(QDate(2024, 3, 10), QTime(23, 59))}),
              QString("1"));
+  }
+
+  // SQLite's own page limit, and when the test may mount one, a real file
+  // system that runs out of room.
+  void aFullFileStoreIsSaidAsAFullDisk() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("the file store only");
+    {
+      Connection c = OpenClinicDatabase();
+      const int pages = ScalarText(c.db(), "pragma page_count").toInt();
+      Exec(c.db(), QString("pragma max_page_count = %1").arg(pages + 4));
+      CheckFullStoreIsSaid(c.db());
+    }
+    if (::geteuid() != 0) return;
+    QTemporaryDir small;
+    const QByteArray mountPoint = small.path().toLocal8Bit();
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=3m") != 0) return;
+    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+    const QByteArray folder = qgetenv("BRIMWICK_DATA_DIR");
+    const auto restore = qScopeGuard([&] { qputenv("BRIMWICK_DATA_DIR", folder); });
+    qputenv("BRIMWICK_DATA_DIR", mountPoint);
+    Connection c = OpenClinicDatabase();
+    CheckFullStoreIsSaid(c.db());
+  }
+
+  // A twin key is said as a refused row with the engine's words; on the
+  // file store a trigger that raises is too, and one that fails for any
+  // other reason is "对不起，操作失败" with SQLite's words, never a server.
+  void aRefusedStatementIsSaidWithItsOwnWords() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    InsertRow(db, "库存", {{"编号", "A"}, {"数量", 5}});
+    const DbError twin = ErrorOf([&] { InsertRow(db, "库存", {{"编号", "A"}, {"数量", 1}}); });
+    QCOMPARE(twin.kind(), StoreFailure::Refused);
+    QVERIFY2(twin.text().startsWith("数据库拒绝了这些数据") && twin.text().contains("库存"), qPrintable(twin.text()));
+    if (ClinicFixture::CurrentStore() != "sqlite") return;
+    Exec(db, "create trigger refuse before update on 库存 when new.数量 < 0 "
+             "begin select raise(abort, '库存不能为负'); end");
+    const DbError raised = ErrorOf([&] { Exec(db, "update 库存 set 数量 = -1"); });
+    QCOMPARE(raised.kind(), StoreFailure::Refused);
+    QVERIFY2(raised.text().endsWith("\n库存不能为负"), qPrintable(raised.text()));
+    Exec(db, "create trigger broken after update on 库存 begin insert into 没有这张表 values (1); end");
+    const DbError failed = ErrorOf([&] { Exec(db, "update 库存 set 数量 = 2"); });
+    QCOMPARE(failed.kind(), StoreFailure::FileFailed);
+    QVERIFY2(failed.text().startsWith("对不起，操作失败\n") && failed.text().contains("没有这张表"),
+             qPrintable(failed.text()));
+    QVERIFY(!TransactionPosting(db, [&] { Exec(db, "update 库存 set 数量 = 3"); }));
+    const QString said = PostingFailedText(db);
+    QVERIFY2(said.startsWith("对不起，操作失败：本次操作已全部撤销，没有写入任何数据。\n") &&
+                 said.count("对不起，操作失败") == 1 && said.contains("没有这张表") && !said.contains("服务器"),
+             qPrintable(said));
+    QCOMPARE(TableRows(db, "库存"), QStringList{"A|5"});
+  }
+
+  // Two desks that each hold the row the other one needs: the server ends
+  // one posting to break the circle, and that desk is told to try again.
+  void aDeadlockIsSaidWithTheAdviceToTryAgain() {
+    if (ClinicFixture::CurrentStore() != "postgres") QSKIP("the file store lets one writer in at a time");
+    {
+      Connection c = OpenClinicDatabase();
+      InsertRow(c.db(), "库存", {{"编号", "A"}, {"数量", 5}});
+      InsertRow(c.db(), "库存", {{"编号", "B"}, {"数量", 5}});
+    }
+    std::latch holding(2);
+    QStringList said;
+    QMutex saidLock;
+    auto desk = [&](const QString& first, const QString& second) {
+      Connection c = OpenClinicDatabase();
+      QString failure;
+      const bool done = TransactionPosting(c.db(), [&] {
+        const QString take = "update 库存 set 数量 = 数量 - 1 where 编号 = ?";
+        Exec(c.db(), take, {first});
+        holding.arrive_and_wait();
+        Exec(c.db(), take, {second});
+      }, &failure);
+      const QMutexLocker lock(&saidLock);
+      said << (done ? QString() : failure);
+    };
+    QElapsedTimer waited;
+    waited.start();
+    std::thread one(desk, QString("A"), QString("B"));
+    std::thread other(desk, QString("B"), QString("A"));
+    one.join();
+    other.join();
+    said.sort();
+    qInfo("a deadlock is said after %lld ms: %s", waited.elapsed(), qPrintable(said.last()));
+    QVERIFY(said.first().isEmpty());
+    QVERIFY2(said.last().startsWith("与其他电脑的操作冲突") && said.last().contains("直接重试即可"),
+             qPrintable(said.last()));
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(TableRows(c.db(), "库存"), QStringList({"A|4", "B|4"}));
+  }
+
+  // A server that answered is never said as unreachable: it is full, or
+  // the user may not use the database.
+  void aServerThatAnsweredIsSaidAsWhatItSaid() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("runs once, on a server of its own");
+    ThrowAwayServer server;
+    QVERIFY2(server.Error().isEmpty(), qPrintable(server.Error()));
+    Connection owner = OpenPostgres(server.ConnectionString());
+    Exec(owner.db(), "create role crowded login password 'p' connection limit 0");
+    Exec(owner.db(), "create role outsider login password 'p'");
+    Exec(owner.db(), "revoke connect on database postgres from public");
+    const QString base = server.ConnectionString().section(" user=", 0, 0);
+    QElapsedTimer waited;
+    waited.start();
+    const DbError full = ErrorOf([&] { OpenPostgres(base + " user=crowded password=p"); });
+    qInfo("a full server is said after %lld ms", waited.elapsed());
+    QVERIFY2(full.kind() == StoreFailure::ServerFull && full.text().startsWith("诊所数据库服务器的连接已满"),
+             qPrintable(full.text()));
+    const DbError refused = ErrorOf([&] { OpenPostgres(base + " user=outsider password=p"); });
+    QVERIFY2(refused.kind() == StoreFailure::NotPermitted &&
+                 refused.text().startsWith("诊所数据库服务器不允许这个用户做这一步"),
+             qPrintable(refused.text()));
   }
 
   void aNewStoreOpensFromSeveralDesksAtOnce() {

@@ -1,16 +1,25 @@
 // Moving a visit to the inpatient account, and the admission before it, on
 // both stores: all three visit tables and the ledger move together or not
 // at all, and the amount booked is the one stored when the move runs.
+#include <QDateEdit>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <atomic>
 #include <latch>
 #include <thread>
 
+#include "db/clinicconventions.h"
 #include "db/clinicdb.h"
 #include "db/sql.h"
+#include "platform/grid.h"
+#include "platform/messages.h"
+#include "reports/hzxibb.h"
 #include "reports/inpatientmove.h"
+#include "reportwindow.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "support/throwawayserver.h"
 
 using ClinicFixture::InsertRow;
 using ClinicFixture::TableRows;
@@ -79,6 +88,7 @@ class InpatientMoveTest : public QObject {
     QTest::addColumn<int>("copies");
     QTest::addColumn<QString>("why");
     QTest::newRow("already inpatient") << "住院" << 1 << "这次就诊已转入住院，不再是门诊就诊";
+    QTest::newRow("staff") << "职工用药" << 1 << "这次就诊是职工用药，不是门诊就诊，不能转入住院";
     QTest::newRow("gone") << "门诊" << 0 << "这次就诊的记录已不存在";
     QTest::newRow("twice") << "门诊" << 2 << "这次就诊有2条门诊记录，无法确定转入哪一条";
   }
@@ -104,9 +114,48 @@ class InpatientMoveTest : public QObject {
     SeedVisit(db);
     const auto before = Snapshot(db);
     ExecDirect(db, "alter table 住院患者押金表 rename to 押金表备份");
-    QVERIFY(!MoveToInpatient(db, kVisit, "收银01"));
+    QString failure;
+    QVERIFY(!MoveToInpatient(db, kVisit, "收银01", &failure));
+    // Said as the statement that failed, never as a server out of reach.
+    const QString said = PostingFailedText(db);
+    QVERIFY2(failure.contains("住院患者押金表") && !said.contains("无法连接"), qPrintable(said + "\n" + failure));
+    if (ClinicFixture::CurrentStore() == "sqlite")
+      QVERIFY2(said.startsWith("对不起，操作失败：本次操作已全部撤销，没有写入任何数据。\n") && !said.contains("服务器"),
+               qPrintable(said));
     ExecDirect(db, "alter table 押金表备份 rename to 住院患者押金表");
     QCOMPARE(Snapshot(db), before);
+  }
+
+  // The server stops while the clerk answers the move's question: the move
+  // is undone whole, and the clerk reads that in one box, not in a second
+  // one for the list the window reads again after it.
+  void aServerLostDuringTheMoveIsSaidOnce() {
+    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("runs once, on a server of its own");
+    ThrowAwayServer server;
+    QVERIFY2(server.Error().isEmpty(), qPrintable(server.Error()));
+    qputenv("BRIMWICK_CLINIC_SERVER", server.ConnectionString().toUtf8());
+    {
+      Connection c = OpenClinicDatabase();
+      SeedVisit(c.db());
+      InsertRow(c.db(), "入院信息表", {{"姓名", "张三"}});
+    }
+    const ReportLogin login;
+    TFormhzxibb window;
+    for (const char* picker : {"DateTimePicker1", "DateTimePicker2"})
+      Find<QDateEdit>(&window, picker)->setDate(QDate::fromString(kDay, Qt::ISODate));
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn1"));
+    TestKit::ClickRow(Find<DataGrid>(&window, "DBGrid1"), 0);
+    const auto restore = qScopeGuard([] { TestKit::Start(); });
+    Messages::InstallResponder([&](const MessageRecord& box) { return !box.question || server.Stop(); });
+    TestKit::Click(Find<QPushButton>(&window, "BitBtn2"));
+    const QStringList said = TestKit::MessageTexts();
+    QCOMPARE(said.size(), 2);  // the question, then the failure
+    QVERIFY2(said[1].startsWith("对不起，操作失败：本次操作已全部撤销，没有写入任何数据。\n无法连接诊所数据库服务器"),
+             qPrintable(said[1]));
+    QVERIFY(server.Start());
+    Connection c = OpenClinicDatabase();
+    QCOMPARE(Scalar(c.db(), "select 收费类别 from 患者信息 where 流水号 = 7"), QString("门诊"));
+    QCOMPARE(TableRows(c.db(), "住院患者押金表"), QStringList{});
   }
 
   void twoDesksMovingOneVisitBookItOnce() {

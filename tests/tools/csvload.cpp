@@ -110,6 +110,13 @@ class CsvLoadTest : public QObject {
     QTest::newRow("shelf life below zero") << "药品过期表" << batch + "1001,B1,1,2026-01-01,-30\n"
                                            << ":2: column 有效期:";
     QTest::newRow("stock below zero") << "库存" << "编号,数量\n1001,3\n1002,-2\n" << ":3: column 数量:";
+    QTest::newRow("stock past the digits") << "库存" << "编号,数量\n1001,99999999999999999999\n" << ":2: column 数量:";
+    QTest::newRow("price past the digits") << "入库信息" << "编号,时间,药品批号,数量,单价(元),药品来源,入库人帐号\n"
+                                                          "1001,2026-01-01,B1,1,10000000000000,甲,张\n"
+                                           << ":2: column 单价(元):";
+    QTest::newRow("price below zero") << "药品信息" << "编号,品名,单位,规格,厂商,类别,拼音缩写,售价(元),下限,剂型\n"
+                                                      "1001,甘草片,瓶,100片,某厂,西药,GCP,-1.5,10,片剂\n"
+                                      << ":2: column 售价(元):";
     QTest::newRow("control character") << "药品过期表" << batch + "1001,\"B\x01\",1,2026-01-01,30\n"
                                        << ":2: column 药品批号:";
     QTest::newRow("line break in a field") << "药品过期表" << batch + "1001,\"B\n1\",1,2026-01-01,30\n"
@@ -146,6 +153,8 @@ class CsvLoadTest : public QObject {
     const LoadResult result = LoadCsvFiles(store_.db(), {{QStringLiteral("药品单位"), units}, {QStringLiteral("库存"), stock}});
     QVERIFY(!result.ok());
     QVERIFY2(Describe(result).startsWith(stock + QStringLiteral(":3: ")), qPrintable(Describe(result)));
+    // Said as a refused row with the engine's words, never as a server.
+    QVERIFY2(Describe(result).contains(QStringLiteral("数据库拒绝了这些数据")), qPrintable(Describe(result)));
     QCOMPARE(Rows(store_.db(), QStringLiteral("药品单位")), 0);
     QCOMPARE(Rows(store_.db(), QStringLiteral("库存")), 0);
   }

@@ -15,6 +15,7 @@
 #include "db/clinicdb.h"
 #include "db/clinicconventions.h"
 #include "db/sql.h"
+#include "platform/numbers.h"
 #include "platform/widgets.h"
 #include "tools/lib/csv.h"
 
@@ -65,6 +66,12 @@ QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& w
         why = QStringLiteral("\"%1\" is not a decimal number").arg(field);
         return {};
       }
+      // The desks post amounts and quantities of 13 integer digits at
+      // most, and a figure past that would break every sum it enters.
+      if (!WithinAmountDigits(value)) {
+        why = QStringLiteral("\"%1\" has more than the 13 integer digits an amount or quantity may have").arg(text);
+        return {};
+      }
       return value;
     }
     case ColumnType::Day: {
@@ -86,10 +93,17 @@ QVariant FieldValue(const ClinicColumn& column, const QString& field, QString& w
 // A byte-order mark is no text wherever a spreadsheet left it.
 QString WithoutByteOrderMarks(const QString& field) { return QString(field).remove(QChar(0xFEFF)); }
 
-// The loaded columns that no count below zero makes sense in.
+// The loaded columns that no count below zero makes sense in, and the
+// prices, fees and shares that a desk refuses below zero (the pricing desk
+// would refuse every line of a goods whose price is).
 bool NeverBelowZero(const ClinicTable& table, const ClinicColumn& column) {
-  static const QSet<QString> columns{QStringLiteral("库存|数量"), QStringLiteral("药品过期表|数量"),
-                                     QStringLiteral("药品过期表|有效期")};
+  static const QSet<QString> columns{
+      QStringLiteral("库存|数量"),           QStringLiteral("药品过期表|数量"),   QStringLiteral("药品过期表|有效期"),
+      QStringLiteral("药品信息|售价(元)"),   QStringLiteral("药品信息|下限"),     QStringLiteral("入库信息|数量"),
+      QStringLiteral("入库信息|单价(元)"),   QStringLiteral("服务项目|项目单价(元)"),
+      QStringLiteral("比例分配表|医生比例"), QStringLiteral("比例分配表|服务人比例"),
+      QStringLiteral("收银信息|药费(元)"),   QStringLiteral("收银信息|服务费(元)"),
+      QStringLiteral("服务信息临时表|服务费(元)")};
   return columns.contains(table.name + QLatin1Char('|') + column.name);
 }
 
