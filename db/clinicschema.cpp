@@ -148,8 +148,10 @@ ClinicTable WithPurgeIndex(ClinicTable table, const char* suffix, const char* co
 // Indexes named for the reports that pin them: each holds every column its
 // report reads of the table, in the order the report walks it, so a date
 // window is a range read per key and never a visit to the table. SQLite
-// reads a computed column from the row even when an index holds it, so
-// these hold the columns it is computed from and the reports sum those.
+// takes a computed column an index holds from the index (its plan names
+// the index without "covering", for a seek of the row it never makes);
+// the line indexes hold the factors of the line total, which the reports
+// multiply, and the visits' category index the income itself.
 ClinicTable WithNamedIndexes(ClinicTable table, const std::vector<std::pair<const char*, QStringList>>& indexes) {
   for (const auto& [suffix, columns] : indexes)
     table.namedIndexes.push_back({table.name + QLatin1Char('_') + QString::fromUtf8(suffix), columns, {}});
@@ -241,31 +243,33 @@ std::vector<ClinicTable> MakeTables() {
            {"类别医师时间", {"服务类别", "开方医师", "时间", "服务费(元)"}}}),
       // The reconciliations sum the income of a date window by charge
       // category, cashier or pricing account; the patient list walks it by
-      // category and day.
+      // category and day. The income is stored, so the category's index
+      // holds it alone, where the two fees it is the sum of took a wider
+      // entry (its earlier form, 类别时间).
       WithPurgeIndex(
           WithNamedIndexes(
               Retired(Table("患者信息",
                             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
                              Number("服务费(元)"), Text("划价人帐号"), Text("收银人帐号"),
                              Computed("收入金额(元)", ColumnType::Number, R"~("药费(元)" + "服务费(元)")~")}),
-                      {{"i3", {QStringLiteral("收入金额(元)")}}, {"无收入", {}}}),
-              {{"类别时间", {"收费类别", "时间", "药费(元)", "服务费(元)"}},
+                      {{"i3", {QStringLiteral("收入金额(元)")}}, {"无收入", {}}, {"类别时间", {}}}),
+              {{"类别时间收入", {"收费类别", "时间", "收入金额(元)"}},
                {"收银时间", {"收银人帐号", "时间", "药费(元)", "服务费(元)"}},
                {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
           // The purge of visits without income finds them by it.
           "零收入", "收入金额(元)", kNoIncome),
-      // Dispensed lines. The stock reports, the cash income sheet and the
-      // reconciliations read a date window goods by goods; a pricing
-      // account's medicine by its own key; a doctor's lines, for the
-      // doctors' sales, the income report and the commission, goods by
-      // goods; the medicine income of a charge category by day. Every
-      // dispensed line writes each of these, so they are as few as the
-      // reports allow: the plain day index gave way to the day-and-category
-      // one, the doctor-and-day index to the doctor's goods, and the
-      // quantity index to one of the empty lines alone. Where a day leads,
-      // the visit's serial follows it: a visit's lines then land together
-      // after the day's last, on one page, where ordered by goods or
-      // quantity they would land on a page each.
+      // Dispensed lines. The stock reports read a date window goods by
+      // goods; the cash income sheet and the reconciliations a charge
+      // category's date window goods by goods, and its medicine income
+      // walking the same index over the goods; a pricing account's medicine
+      // by its own key; a doctor's lines, for the doctors' sales, the income
+      // report and the commission, goods by goods. Every dispensed line
+      // writes each of these, so they are as few as the reports allow: the
+      // plain day index gave way to the day-and-category one, and that to
+      // the goods-and-category one, the doctor-and-day index to the
+      // doctor's goods, and the quantity index to one of the empty lines
+      // alone. Where a day leads, the visit's serial follows it: a visit's
+      // lines then land together after the day's last, on one page.
       // The server reads a year of them fastest along a plain day index (a
       // third of the table, in day order); the wider day-led index it passes
       // over for a scan of the whole table.
@@ -279,12 +283,13 @@ std::vector<ClinicTable> MakeTables() {
                       {{"编号时间", {"编号", "时间", "收费类别", "开方医师", "出库人帐号", "数量", "单价(元)"}},
                        {"划价时间流水", {"划价人帐号", "时间", "流水号", "编号", "数量", "单价(元)"}},
                        {"医师编号时间", {"开方医师", "编号", "时间", "数量", "单价(元)"}},
-                       {"时间流水", {"时间", "收费类别", "流水号", "数量", "单价(元)"}}}),
+                       {"编号收费时间", {"编号", "收费类别", "时间", "数量", "单价(元)"}}}),
                   {{"i4", {QStringLiteral("开方医师"), QStringLiteral("时间")}},
                    {"i5", {QStringLiteral("数量")}},
                    {"收费时间", {}},
                    {"划价时间", {}},
-                   {"时间", {}}}),
+                   {"时间", {}},
+                   {"时间流水", {}}}),
           // The issue report purges the empty lines at every opening.
           "空行", "数量", kEmptyIssueLine), "日", {QStringLiteral("时间")}),
 

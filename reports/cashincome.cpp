@@ -6,7 +6,7 @@
 
 const QString kSheetMedicineOfCategory = QStringLiteral(
     R"~(select sum(ckxx.数量 * ckxx."单价(元)") as 总价 from 药品信息 as ypxx indexed by "药品信息_类别编号" )~"
-    R"~(cross join 出库信息 as ckxx indexed by "出库信息_编号时间" )~"
+    R"~(cross join 出库信息 as ckxx indexed by "出库信息_编号收费时间" )~"
     "where ckxx.时间 between ? and ? and ckxx.收费类别 = ? and ckxx.编号 = ypxx.编号 and ypxx.类别 = ?");
 const QString kSheetServiceItems = QStringLiteral("select 服务项目 from 服务项目 order by 行号");
 const QString kSheetServiceOfItem = QStringLiteral(

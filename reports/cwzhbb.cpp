@@ -22,12 +22,12 @@
 // Each date window takes its first and last day as bound values, then the
 // category or the person where it has one.
 const QString kFinanceIncomeByDay = QStringLiteral(
-    R"~(select 收费类别, 时间, sum("药费(元)" + "服务费(元)") as "收入金额(元)" from 患者信息 indexed by "患者信息_类别时间" )~"
+    R"~(select 收费类别, 时间, sum("收入金额(元)") as "收入金额(元)" from 患者信息 indexed by "患者信息_类别时间收入" )~"
     "where 时间 between ? and ? and (收费类别 = '门诊' or 收费类别 = '住院') "
     "group by 时间, 收费类别 order by 时间, 收费类别");
 const QString kFinanceRows = QStringLiteral("select * from 财务综合报表 where 时间 between ? and ?");
 const QString kFinanceIncomeOfCategory = QStringLiteral(
-    R"~(select sum("药费(元)" + "服务费(元)") as 收入金额 from 患者信息 indexed by "患者信息_类别时间" )~"
+    R"~(select sum("收入金额(元)") as 收入金额 from 患者信息 indexed by "患者信息_类别时间收入" )~"
     "where 时间 between ? and ? and 收费类别 = ?");
 const QString kFinanceDoctors = QStringLiteral("select 姓名 from 服务人 where 职务 = '医师' or 职务 = '化验师'");
 const QString kFinanceCashiers = QStringLiteral("select 姓名 from 服务人 where 职务 = '收银员'");

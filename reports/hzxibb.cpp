@@ -24,15 +24,18 @@
 // %1 is the store's case-blind like; the name pattern is bound.
 const QString kSelectVisits = QStringLiteral(
     R"~(select 流水号, 收费类别, 时间, 姓名, "药费(元)", "服务费(元)", "收入金额(元)", 划价人帐号 )~"
-    R"~(from 患者信息 indexed by "患者信息_类别时间" )~"
+    R"~(from 患者信息 indexed by "患者信息_类别时间收入" )~"
     R"~(where (时间 between ? and ?) and (姓名 %1 ?) order by 收费类别, 时间 asc)~");
 const QString kSumListed = QStringLiteral(
     R"~(select sum("收入金额(元)") as 总价 from 患者信息 where (时间 between ? and ?) and (姓名 %1 ?))~");
-// The outpatient and inpatient figures cover every name of the dates.
+// The outpatient and inpatient figures cover every name of the dates, read
+// from the category's index, which holds the income.
 const QString kSumCategory = QStringLiteral(
-    R"~(select sum("收入金额(元)") as 收入金额 from 患者信息 where 时间 between ? and ? and 收费类别 = ?)~");
+    R"~(select sum("收入金额(元)") as 收入金额 from 患者信息 indexed by "患者信息_类别时间收入" )~"
+    "where 时间 between ? and ? and 收费类别 = ?");
 const QString kCountCategory = QStringLiteral(
-    "select count(收费类别) as 收费类别 from 患者信息 where 时间 between ? and ? and 收费类别 = ?");
+    R"~(select count(收费类别) as 收费类别 from 患者信息 indexed by "患者信息_类别时间收入" )~"
+    "where 时间 between ? and ? and 收费类别 = ?");
 
 namespace {
 const QString kSelectMedicineLines = QStringLiteral(

@@ -164,11 +164,14 @@ class ClinicStoreTest : public QObject {
                               "入库信息_i3 on 入库信息 (数量)", "临时出库信息_i3 on 临时出库信息 (时间)",
                               "退药临时信息_i3 on 退药临时信息 (开药时间)",
                               "出库信息_时间 on 出库信息 (时间, 收费类别, 数量, \"单价(元)\")",
-                              "出库信息_划价时间 on 出库信息 (划价人帐号, 时间, 编号, 数量, \"单价(元)\")"};
+                              "出库信息_划价时间 on 出库信息 (划价人帐号, 时间, 编号, 数量, \"单价(元)\")",
+                              "出库信息_时间流水 on 出库信息 (时间, 收费类别, 流水号, 数量, \"单价(元)\")",
+                              "患者信息_类别时间 on 患者信息 (收费类别, 时间, \"药费(元)\", \"服务费(元)\")"};
     {
       Connection c = OpenClinicDatabase();
       ExecDirect(c.db(), "drop index \"出库信息_编号时间\"");
-      ExecDirect(c.db(), "drop index \"患者信息_类别时间\"");
+      ExecDirect(c.db(), "drop index \"患者信息_类别时间收入\"");
+      ExecDirect(c.db(), "drop index \"出库信息_编号收费时间\"");
       ExecDirect(c.db(), "drop index \"出库信息_空行\"");
       ExecDirect(c.db(), "drop index \"药品过期表_空量\"");
       QVERIFY(!indexes(c.db()).contains("出库信息_i2"));
@@ -176,8 +179,8 @@ class ClinicStoreTest : public QObject {
     }
     Connection c = OpenClinicDatabase();
     const QStringList names = indexes(c.db());
-    for (const char* made : {"出库信息_编号时间", "患者信息_类别时间", "出库信息_空行", "患者信息_零收入", "药品过期表_空量",
-                             "出库信息_时间流水", "出库信息_划价时间流水"})
+    for (const char* made : {"出库信息_编号时间", "患者信息_类别时间收入", "出库信息_空行", "患者信息_零收入",
+                             "药品过期表_空量", "出库信息_编号收费时间", "出库信息_划价时间流水"})
       QVERIFY2(names.contains(made), made);
     for (const QString& index : earlier) QVERIFY2(!names.contains(index.section(' ', 0, 0)), qPrintable(index));
     // The indexes numbered after the one given up keep their names.
@@ -203,7 +206,7 @@ class ClinicStoreTest : public QObject {
     const QString like = LikeOperator(db);
     const QVariantList everything{"x", "x", "%", "%", "%", "%", "%%"};
     const QList<std::pair<QString, QStringList>> expected{
-        {kSheetMedicineOfCategory, {"药品信息_类别编号", "出库信息_编号时间"}},
+        {kSheetMedicineOfCategory, {"药品信息_类别编号", "出库信息_编号收费时间 (编号=? AND 收费类别=? AND 时间>? AND 时间<?)"}},
         {kSheetServiceOfItem, {"服务信息_类别收费时间"}},
         {kPeriodIncomeByCashier, {"患者信息_收银时间"}},
         {kPeriodIncomeByPricingAccount, {"患者信息_划价时间"}},
@@ -220,8 +223,10 @@ class ClinicStoreTest : public QObject {
         {kPurgeVisitsWithoutIncome, {"患者信息_零收入"}},
         {"select rowid from 药品过期表 where " + kEmptyQuantity, {"药品过期表_空量"}},
         {"select rowid from 入库信息 where " + kEmptyQuantity, {"入库信息_空量"}},
-        {kFinanceIncomeByDay, {"患者信息_类别时间"}},
-        {kSelectVisits.arg(like), {"患者信息_类别时间"}},
+        {kFinanceIncomeByDay, {"患者信息_类别时间收入"}},
+        {kSelectVisits.arg(like), {"患者信息_类别时间收入"}},
+        {kSumCategory, {"患者信息_类别时间收入 (收费类别=? AND 时间>? AND 时间<?)"}},
+        {kCountCategory, {"COVERING INDEX 患者信息_类别时间收入"}},
     };
     for (const auto& [sql, names] : expected)
       for (const QString& name : names) QVERIFY2(plan(sql).contains(name), qPrintable(sql + " : " + plan(sql)));
@@ -229,11 +234,37 @@ class ClinicStoreTest : public QObject {
     for (const ReconciliationStatement& s : ReconciliationStatements(QDate(2024, 1, 1), QDate(2024, 12, 31),
                                                                      CashierOrder::ByCashier))
       sums << plan(s.sql);
-    for (const char* name : {"患者信息_收银时间", "患者信息_类别时间", "出库信息_编号时间", "出库信息_时间流水",
+    for (const char* name : {"患者信息_收银时间", "患者信息_类别时间收入", "出库信息_编号收费时间",
                              "服务信息_类别收费时间"})
       QVERIFY2(sums.join(" | ").contains(QString::fromUtf8(name)), name);
     const QString serial = plan(DeskStatements::kLargestSerial);
     QVERIFY2(!serial.contains("时间"), qPrintable(serial));
+  }
+
+  // The visits' income is stored, and the category's index holds it: the
+  // sums by category take it from there and never seek the visit's row
+  // (a year of them read a year of rows from the table).
+  void incomeSumsNeverReadTheVisitRows() {
+    Connection c = OpenClinicDatabase();
+    const QSqlDatabase db = c.db();
+    if (IsPostgres(db)) QSKIP("SQLite plans only");
+    const QString table = ScalarText(db, "select rootpage from sqlite_master where type = 'table' and name = '患者信息'");
+    QStringList statements{kSumCategory, kFinanceIncomeByDay, kFinanceIncomeOfCategory};
+    for (const ReconciliationStatement& s : ReconciliationStatements(QDate(2024, 1, 1), QDate(2024, 12, 31),
+                                                                     CashierOrder::ByCashier))
+      if (s.sql.contains("患者信息_类别时间收入")) statements << s.sql;
+    QCOMPARE(statements.size(), 7);
+    const QStringList readsTheRow{"Column", "SeekRowid", "NotExists"};
+    for (const QString& sql : statements) {
+      const QList<QVariantList> program = ReadAll(db, "explain " + sql, QVariantList(sql.count('?'), "x"));
+      QString cursor;
+      for (const QVariantList& step : program)
+        if (step[1].toString() == "OpenRead" && step[3].toString() == table) cursor = step[2].toString();
+      QVERIFY2(!cursor.isEmpty(), qPrintable(sql));
+      for (const QVariantList& step : program)
+        QVERIFY2(step[2].toString() != cursor || !readsTheRow.contains(step[1].toString()),
+                 qPrintable(sql + " : " + step[1].toString()));
+    }
   }
 
   // The desks compare these columns with values ("数量 > ?" for a batch with
