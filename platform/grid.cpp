@@ -182,7 +182,11 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
 void DataGrid::Open(QSqlQuery& query) {
   // The widths of the result shown before are no least of this one: a
   // column once widened by its window would otherwise stay so for good.
-  leastWidths_.clear();
+  Open(query, {});
+}
+
+void DataGrid::Open(QSqlQuery& query, const QList<int>& widths) {
+  leastWidths_ = widths;
   hideZeroWidths();
   model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));

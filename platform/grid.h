@@ -89,6 +89,9 @@ class DataGrid : public QTableView {
   // is read; the first row becomes current. A result opened anew starts
   // from the grid's default widths, as the window sets its own after.
   void Open(QSqlQuery& query);
+  // The same, with the widths of this result given before its rows come,
+  // so that its first screen is measured once.
+  void Open(QSqlQuery& query, const QList<int>& widths);
   void Clear();
   // The least width of each column, from the first; a column widens past
   // it to show its title and the cells on screen whole (FitColumns). A

@@ -30,13 +30,12 @@ QString SummaryDetailReport::Total(const BoundStatement& statement) const {
 
 QString SummaryDetailReport::ClickedCode() const { return summary_->Cell(0).trimmed(); }
 
-// The widths are set before the rows come, so that the grid measures its
-// first screen once, as it opens, and not a second time for the widths.
+// The widths go with the rows, so that the grid measures its first screen
+// once, as it opens, and not a second time for the widths.
 void ReloadGrid(const QSqlDatabase& db, DataGrid* grid, const BoundStatement& statement, const QList<int>& widths) {
   grid->Clear();
-  grid->SetColumnWidths(widths);
   QSqlQuery query = Exec(db, statement.sql, statement.values);
-  grid->Open(query);
+  grid->Open(query, widths);
 }
 
 QList<int> WidthsThen(const QList<int>& first, int width, int columns) {
