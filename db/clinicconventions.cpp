@@ -94,6 +94,8 @@ QString PostingFailedText(const QSqlDatabase& db) {
   const QString reason = driver ? driver->property(kPostingFailure).toString() : QString();
   if (driver) driver->setProperty(kPostingFailure, QString());
   if (reason.isEmpty()) return kOperationFailed;
+  // A commit whose connection broke may have been written: no word of undoing.
+  if (reason.startsWith(CommitUnknownSentence())) return reason;
   return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + reason;
 }
 

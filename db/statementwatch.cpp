@@ -7,6 +7,7 @@
 #include <libpq-fe.h>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sys/socket.h>
 #include <thread>
 
@@ -16,6 +17,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const char* const kStatementLimit = "brimwickStatementLimitMs";
 const char* const kTransactionLimit = "brimwickTransactionLimitMs";
+const char* const kStatementStart = "brimwickStatementStartMs";
+const char* const kCut = "brimwickCutByWatch";
 
 qlonglong SettingMs(const QString& setting) {
   static const QRegularExpression form(QStringLiteral("^\\s*(\\d+)\\s*(ms|s|min|h|d)?\\s*$"));
@@ -51,9 +54,12 @@ class Watchdog {
     return id;
   }
 
-  void Disarm(long long id) {
+  // False when the watch had already cut the statement's connection.
+  bool Disarm(long long id) {
     std::lock_guard lock(mutex_);
-    watched_.erase(id);
+    if (watched_.erase(id) > 0) return true;
+    cut_.erase(id);
+    return false;
   }
 
  private:
@@ -81,6 +87,7 @@ class Watchdog {
         continue;
       }
       ::shutdown(earliest->second.socket, SHUT_RDWR);
+      cut_.insert(earliest->first);
       watched_.erase(earliest);
     }
   }
@@ -88,36 +95,66 @@ class Watchdog {
   std::mutex mutex_;
   std::condition_variable wake_;
   std::map<long long, Watched> watched_;
+  std::set<long long> cut_;
   long long next_ = 0;
   Clock::time_point sleepsUntil_ = Clock::time_point::max();
 };
 
-int ServerSocket(const QSqlDatabase& db) {
-  const QSqlDriver* driver = db.driver();
-  if (!driver || !IsPostgres(db)) return -1;
+PGconn* ServerConnection(const QSqlDriver* driver) {
+  if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL) return nullptr;
   const QVariant handle = driver->handle();
   // The driver hands out its connection under the name of libpq's struct.
   if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-    return -1;
-  PGconn* connection = *static_cast<PGconn* const*>(handle.constData());
+    return nullptr;
+  return *static_cast<PGconn* const*>(handle.constData());
+}
+
+int ServerSocket(const QSqlDriver* driver) {
+  PGconn* connection = ServerConnection(driver);
   return connection ? PQsocket(connection) : -1;
 }
 }  // namespace
 
-StatementWatch::StatementWatch(const QSqlDatabase& db) {
-  const int socket = ServerSocket(db);
+StatementWatch::StatementWatch(const QSqlDatabase& db, Span span) : StatementWatch(db.driver(), span) {}
+
+StatementWatch::StatementWatch(const QSqlDriver* driver, Span span) {
+  const int socket = ServerSocket(driver);
   if (socket < 0) return;
-  const QSqlDriver* driver = db.driver();
+  // The rows of a statement come within its own limit, counted from its
+  // start, as the server counts its statement time-out.
+  const Clock::time_point now = Clock::now();
+  const QVariant recorded = driver->property(kStatementStart);
+  Clock::time_point started = now;
+  if (span == SameStatement && recorded.isValid())
+    started = Clock::time_point(std::chrono::milliseconds(recorded.toLongLong()));
+  else
+    const_cast<QSqlDriver*>(driver)->setProperty(
+        kStatementStart, qlonglong(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count()));
   const qlonglong own = driver->property(kStatementLimit).toLongLong();
   const qlonglong transaction = driver->property(kTransactionLimit).toLongLong();
   const qlonglong limit = transaction > 0 ? transaction : own;
   if (limit <= 0) return;
   const auto grace = std::min<qlonglong>(limit / 4, 30000);
-  id_ = Watchdog::Instance().Arm(socket, Clock::now() + std::chrono::milliseconds(limit + grace));
+  driver_ = const_cast<QSqlDriver*>(driver);
+  id_ = Watchdog::Instance().Arm(socket, started + std::chrono::milliseconds(limit + grace));
 }
 
 StatementWatch::~StatementWatch() {
-  if (id_) Watchdog::Instance().Disarm(id_);
+  if (id_ && !Watchdog::Instance().Disarm(id_) && driver_) driver_->setProperty(kCut, true);
+}
+
+bool StatementWatch::TakeCut(const QSqlDatabase& db) {
+  QSqlDriver* driver = db.driver();
+  if (!driver || !driver->property(kCut).toBool()) return false;
+  driver->setProperty(kCut, QVariant());
+  return true;
+}
+
+bool StatementWatch::InServerTransaction(const QSqlDatabase& db) {
+  PGconn* connection = ServerConnection(db.driver());
+  if (!connection) return false;
+  const PGTransactionStatusType status = PQtransactionStatus(connection);
+  return status == PQTRANS_INTRANS || status == PQTRANS_INERROR;
 }
 
 void StatementWatch::SetStatementLimit(const QSqlDatabase& db, const QString& setting) {

@@ -67,6 +67,8 @@ QString StoreFailureSentence(StoreFailure kind) {
           "等待数据库超时：其他电脑或窗口正在使用同一数据，或服务器没有应答。这一步已撤销，没有写入任何数据，请稍后重试。");
     case StoreFailure::FileUnavailable:
       return QStringLiteral("无法打开诊所数据文件：数据文件夹不存在、没有读写权限，或磁盘已满。请检查后再打开窗口。");
+    case StoreFailure::CommitUnknown:
+      return CommitUnknownSentence();
     case StoreFailure::Other:
       break;
   }
@@ -83,4 +85,11 @@ QString StoreErrorText(const QSqlError& error) {
 QString StoreErrorText(const QString& engineText) {
   const QString engine = engineText.trimmed();
   return engine.isEmpty() ? StoreFailureSentence(StoreFailure::LostConnection) : engine;
+}
+
+// --- outcome of a commit whose connection broke ---
+QString CommitUnknownSentence() {
+  return QStringLiteral(
+      "与诊所数据库服务器的连接在保存时断开，无法确定这次操作是否已经写入。请先重新打开窗口查看是否已经记下，"
+      "确认没有记下再重试，以免重复记录。");
 }

@@ -15,6 +15,8 @@ enum class StoreFailure {
   LostConnection,   // an open connection broke (server stopped, network gone)
   TimedOut,         // a lock or a statement waited longer than allowed
   FileUnavailable,  // the SQLite file could not be opened or made
+  // --- outcome of a commit whose connection broke (kept apart from the kinds above) ---
+  CommitUnknown,    // the server may or may not have committed it
 };
 
 // The kind of a failed open or statement.
@@ -25,3 +27,8 @@ QString StoreFailureSentence(StoreFailure kind);
 QString StoreErrorText(const QSqlError& error);
 // The text of a failure that the engine gave no words for.
 QString StoreErrorText(const QString& engineText);
+
+// --- outcome of a commit whose connection broke ---
+// The sentence for CommitUnknown: look before trying again, or it may be
+// written twice.
+QString CommitUnknownSentence();

@@ -35,8 +35,12 @@ class FetchedModel : public QAbstractTableModel {
   // Reads whatever rows still wait.
   void FetchAll();
   bool Pending() const { return rows_.Pending(); }
+  // Whether the reading broke before the last row (FetchedRows::Broken).
+  bool Broken() const { return rows_.Broken(); }
   const FetchedRows& Rows() const { return rows_; }
-  // Every row, however many are read yet.
+  // Every row, however many are read yet; raises the store's error when
+  // the reading broke, so that nothing is printed or totalled from part of
+  // a list.
   int RecordCount();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -44,16 +48,22 @@ class FetchedModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
-  // A cell of any row of the result, reading the rows up to it first.
+  // A cell of any row of the result, reading the rows up to it first; a row
+  // past those a broken reading brought raises its error.
   QVariant Value(int row, int column) const;
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
   void SetColumnDecimals(const QList<int>& decimals) { decimals_ = decimals; }
+
+ signals:
+  // The reading broke: the rows shown are only the first of the list.
+  void ReadBroken();
 
  protected:
   void timerEvent(QTimerEvent* event) override;
 
  private:
   void readMore(int rows);
+  void tellIfBroken();
   void readSlice();
   void showRead();
   void stopReading();
@@ -64,6 +74,7 @@ class FetchedModel : public QAbstractTableModel {
   QElapsedTimer toldViews_;  // since the views last heard of rows read
   QList<int> decimals_;
   RowStripes stripes_ = RowStripes::None;
+  bool toldBroken_ = false;
 };
 
 // The text a cell shows: numbers in their shortest form, days as yyyy-MM-dd.
@@ -130,10 +141,16 @@ class DataGrid : public QTableView {
   // Widens each column whose title or cells on screen do not fit its
   // least width; with grow only, never narrows a column.
   void FitColumns(bool growOnly = false);
+  // Says over the rows shown that the list is incomplete and why, while it
+  // is shown; gone when the grid opens another result or is cleared.
+  void ShowIncomplete();
+  void HideIncomplete();
+  void PlaceIncomplete();
   int rowsOnScreen() const;
 
   FetchedModel* model_;
   QList<int> leastWidths_;
   int fittedRows_ = 0;
   int dblClickRow_ = -1;
+  class QLabel* incomplete_ = nullptr;
 };
