@@ -213,11 +213,14 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& 
 }
 
 bool NextRow(QSqlQuery& query) {
-  const StatementWatch watch(query.driver(), StatementWatch::SameStatement);
-  if (query.next()) return true;
+  {
+    const StatementWatch watch(query.driver(), StatementWatch::SameStatement);
+    if (query.next()) return true;
+  }
   const QSqlError error = query.lastError();
   if (!error.isValid()) return false;
   // A broken connection is opened again by the connection's next statement.
+  if (StatementWatch::TakeCut(const_cast<QSqlDriver*>(query.driver()))) throw DbError(error, StoreFailure::TimedOut);
   throw DbError(error);
 }
 

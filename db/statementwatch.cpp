@@ -143,8 +143,9 @@ StatementWatch::~StatementWatch() {
   if (id_ && !Watchdog::Instance().Disarm(id_) && driver_) driver_->setProperty(kCut, true);
 }
 
-bool StatementWatch::TakeCut(const QSqlDatabase& db) {
-  QSqlDriver* driver = db.driver();
+bool StatementWatch::TakeCut(const QSqlDatabase& db) { return TakeCut(db.driver()); }
+
+bool StatementWatch::TakeCut(QSqlDriver* driver) {
   if (!driver || !driver->property(kCut).toBool()) return false;
   driver->setProperty(kCut, QVariant());
   return true;

@@ -37,6 +37,7 @@ class StatementWatch {
   // Whether the last watch over db cut its connection (once: the answer is
   // taken).
   static bool TakeCut(const QSqlDatabase& db);
+  static bool TakeCut(QSqlDriver* connection);
   // Whether db, a server connection, stands inside a transaction.
   static bool InServerTransaction(const QSqlDatabase& db);
 
