@@ -2,7 +2,9 @@
 
 #include <QAtomicInt>
 #include <QHash>
+#include <QSqlField>
 #include <QSqlRecord>
+#include <atomic>
 #include <memory>
 #include <QDate>
 #include <QDateTime>
@@ -57,36 +59,122 @@ QString ForEngine(bool postgres, const QString& sql) {
 namespace {
 const char* const kInWriteTransaction = "brimwickInWriteTransaction";
 
-// On a server, the statements last run on each connection, kept until the
-// next one starts: their end waits on the server too (the rows a caller
-// left unread are read off, the server forgets the prepared statement), and
-// so happens under the next statement's watch rather than wherever the
-// caller drops the query. Never destroyed: a query outliving its driver is
-// harmless, one destroyed at the program's exit might not be.
-QHash<const QSqlDriver*, QList<QSqlQuery>>& LastStatements() {
-  static auto* statements = new QHash<const QSqlDriver*, QList<QSqlQuery>>;
-  return *statements;
+// What the program keeps for a server connection, on the connection
+// itself (each used by one thread, gone with it):
+// - the statements last run, kept until the next one starts: their end
+//   waits on the server too (the rows a caller left unread are read off,
+//   the server forgets a prepared statement), and so happens under the
+//   next statement's watch rather than wherever the caller drops the query;
+// - the reads prepared on the server (RunStreamed), by statement text.
+struct ConnectionState : QObject {
+  QList<QSqlQuery> kept;
+  QHash<QString, QString> prepared;
+};
+
+ConnectionState* State(const QSqlDriver* driver) {
+  static const QString name = QStringLiteral("brimwickConnectionState");
+  auto* owner = const_cast<QSqlDriver*>(driver);
+  auto* state = static_cast<ConnectionState*>(owner->findChild<QObject*>(name, Qt::FindDirectChildrenOnly));
+  if (!state) {
+    state = new ConnectionState;
+    state->setObjectName(name);
+    state->setParent(owner);
+  }
+  return state;
 }
 
 void Keep(const QSqlDatabase& db, const QSqlQuery& query) {
-  const QSqlDriver* driver = db.driver();
-  if (!driver || !IsPostgres(db)) return;
-  auto& statements = LastStatements();
-  if (!statements.contains(driver))
-    QObject::connect(driver, &QObject::destroyed, [driver] { LastStatements().remove(driver); });
-  statements[driver].append(query);
+  if (db.driver() && IsPostgres(db)) State(db.driver())->kept.append(query);
 }
 
 // Ends the statements kept for the connection, under a watch of their own
 // unless the connection is broken already.
 void ReleaseKept(const QSqlDriver* driver, bool watched) {
-  auto it = LastStatements().find(driver);
-  if (it == LastStatements().end() || it->isEmpty()) return;
-  QList<QSqlQuery> kept = std::move(*it);
-  it->clear();
+  if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL) return;
+  ConnectionState* state = State(driver);
+  if (state->kept.isEmpty()) return;
+  QList<QSqlQuery> kept = std::move(state->kept);
+  state->kept.clear();
   if (!watched) return;
   const StatementWatch watch(driver, StatementWatch::NewStatement);
   kept.clear();
+}
+
+QString Start(const QString& sql) { return sql.trimmed().left(8).toLower(); }
+
+// Reads with values on a server. Qt 6.4's driver runs a prepared statement
+// through a call that waits for the whole result, so a year of lines
+// showed its first screen only once the last had come; a statement run
+// without values streams row by row. A read with values is therefore
+// prepared by us, once per connection and text, and run by an execute
+// whose values the driver itself writes (formatValue, exactly as its own
+// prepared statements send them), which streams. The prepared statements
+// live as long as the connection.
+// A connection keeps at most this many: a program runs a few hundred texts.
+constexpr int kMostPrepared = 1000;
+
+void ForgetPrepared(const QSqlDriver* driver) {
+  if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL) State(driver)->prepared.clear();
+}
+
+// The statement's ? marks as $1, $2... outside quoted texts and names.
+QString NumberedMarks(const QString& sql) {
+  QString numbered;
+  numbered.reserve(sql.size() + 16);
+  QChar quote;
+  int mark = 0;
+  for (const QChar c : sql) {
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+    } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+      quote = c;
+    } else if (c == QLatin1Char('?')) {
+      numbered += QLatin1Char('$') + QString::number(++mark);
+      continue;
+    }
+    numbered += c;
+  }
+  return numbered;
+}
+
+// A value the driver sends as null, as its own binding decides it.
+bool NullValue(const QVariant& value) {
+  if (value.isNull()) return true;
+  switch (value.typeId()) {
+    case QMetaType::QString: return value.toString().isNull();
+    case QMetaType::QByteArray: return value.toByteArray().isNull();
+    case QMetaType::QDate: return !value.toDate().isValid();
+    case QMetaType::QDateTime: return !value.toDateTime().isValid();
+    default: return false;
+  }
+}
+
+// Runs a read with values through a statement prepared on the server;
+// false with the query's error.
+bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
+  const QSqlDriver* driver = db.driver();
+  QHash<QString, QString>& prepared = State(driver)->prepared;
+  QString name = prepared.value(sql);
+  if (name.isEmpty() && prepared.size() >= kMostPrepared) {
+    // Past the last kept: the driver's own prepared statement, forgotten after.
+    if (!query.prepare(sql)) return false;
+    for (const QVariant& v : values) query.addBindValue(AsBound(v));
+    return query.exec();
+  }
+  if (name.isEmpty()) {
+    static std::atomic<int> made{0};
+    name = QStringLiteral("brimwick_%1").arg(++made);
+    if (!query.exec(QStringLiteral("prepare %1 as %2").arg(name, NumberedMarks(sql)))) return false;
+    prepared.insert(sql, name);
+  }
+  QStringList written;
+  for (const QVariant& value : values) {
+    const QVariant bound = AsBound(value);
+    QSqlField field(QString(), bound.metaType());
+    if (!NullValue(bound)) field.setValue(bound);
+    written << driver->formatValue(field);
+  }
+  return query.exec(QStringLiteral("execute %1 (%2)").arg(name, written.join(QStringLiteral(", "))));
 }
 
 // Runs the statement on a fresh query; false with the query's error.
@@ -96,12 +184,12 @@ bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVa
   // PostgreSQL refuses to prepare table definitions and transaction
   // statements, so a statement without values runs as it stands.
   if (values.isEmpty()) return query.exec(sql);
+  if (IsPostgres(db) && (Start(sql).startsWith(QLatin1String("select")) || Start(sql).startsWith(QLatin1String("with"))))
+    return RunStreamed(db, query, sql, values);
   if (!query.prepare(sql)) return false;
   for (const QVariant& v : values) query.addBindValue(AsBound(v));
   return query.exec();
 }
-
-QString Start(const QString& sql) { return sql.trimmed().left(8).toLower(); }
 
 // A statement that changes nothing, so running it a second time after the
 // connection broke cannot write anything twice.
@@ -163,6 +251,7 @@ bool ReopenIfLost(const QSqlDatabase& db, const QSqlError& error) {
   QSqlDatabase connection = db;
   SetInWriteTransaction(connection, false);
   ReleaseKept(db.driver(), false);
+  ForgetPrepared(db.driver());
   connection.close();
   if (!connection.open()) throw DbError(connection.lastError());
   return true;
@@ -346,6 +435,7 @@ void CloseConnection(const QString& name) {
     if (db.isValid()) {
       FinishPendingReads(db.driver());
       ReleaseKept(db.driver(), db.isOpen());
+      ForgetPrepared(db.driver());
       db.close();
     }
   }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScopeGuard>
 #include <QThread>
+#include <QWidget>
 #include <csignal>
 #include <thread>
 
@@ -130,6 +131,9 @@ class ServerFailuresTest : public QObject {
     Connection desk = Desk("statement_timeout=1s");
     const pid_t backend = Backend(desk.db());
     const auto thaw = qScopeGuard([backend] { ::kill(backend, SIGCONT); });
+    // On a desktop the window shows the wait meanwhile (a busy cursor).
+    QWidget window;
+    window.show();
     QElapsedTimer waited;
     waited.start();
     QSqlQuery query = Exec(desk.db(), kSlowRows);
