@@ -117,7 +117,8 @@ int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant FetchedModel::Value(int row, int column) const {
   if (row >= shown_ && rows_.Pending()) const_cast<FetchedModel*>(this)->FetchAll();
-  if (row >= rows_.rowCount()) rows_.RaiseIfBroken();
+  // Shown, yes; taken for a total, a print or a step of its own, never.
+  rows_.RaiseIfBroken();
   return rows_.value(row, column);
 }
 

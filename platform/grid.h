@@ -48,8 +48,8 @@ class FetchedModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
-  // A cell of any row of the result, reading the rows up to it first; a row
-  // past those a broken reading brought raises its error.
+  // A cell of any row of the result, reading the rows up to it first; any
+  // cell of a list whose reading broke raises its error.
   QVariant Value(int row, int column) const;
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
   void SetColumnDecimals(const QList<int>& decimals) { decimals_ = decimals; }

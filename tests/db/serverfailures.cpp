@@ -89,8 +89,8 @@ class ServerFailuresTest : public QObject {
     QVERIFY(notice->text().contains("等待数据库超时"));
     // Nothing is printed or totalled from it: every row asked for raises.
     QVERIFY_THROWS_EXCEPTION(DbError, grid.RecordCount());
-    QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(shown, 0));
-    QCOMPARE(grid.Model()->Value(0, 0).toInt(), 1);
+    QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(0, 0));
+    QCOMPARE(grid.Model()->data(grid.Model()->index(0, 0)).toString(), QString("1"));
     // The connection goes on serving.
     QCOMPARE(ScalarText(desk.db(), "select 2"), QString("2"));
     QSqlQuery again = Exec(desk.db(), "select 1");
