@@ -61,6 +61,13 @@ std::function<void(const QSqlError&)>& ReadFailureRaiser() {
 void SetFetchWatch(std::function<std::shared_ptr<void>(const QSqlDriver*)> watch) { FetchWatch() = std::move(watch); }
 void SetReadFailureRaiser(std::function<void(const QSqlError&)> raise) { ReadFailureRaiser() = std::move(raise); }
 
+void RaiseIfFetchFailed(const QSqlQuery& query) {
+  const QSqlError error = query.lastError();
+  if (!error.isValid()) return;
+  if (ReadFailureRaiser()) ReadFailureRaiser()(error);
+  throw std::runtime_error(error.text().toStdString());
+}
+
 void FetchedRows::RaiseIfBroken() const {
   if (!Broken()) return;
   if (ReadFailureRaiser()) ReadFailureRaiser()(failure_);

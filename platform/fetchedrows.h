@@ -124,6 +124,9 @@ class FetchedRows {
 void SetFetchWatch(std::function<std::shared_ptr<void>(const QSqlDriver*)> watch);
 // How a list read in part raises its error (as the store's error type).
 void SetReadFailureRaiser(std::function<void(const QSqlError&)> raise);
+// After a query's last row: raises its error when a fetch failed, which
+// ended the rows early.
+void RaiseIfFetchFailed(const QSqlQuery& query);
 
 // A result left partly read keeps its statement open on its connection.
 // Before that connection runs a statement that would disturb it (on
