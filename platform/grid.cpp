@@ -108,7 +108,6 @@ void FetchedModel::fetchMore(const QModelIndex& parent) {
 
 int FetchedModel::RecordCount() {
   FetchAll();
-  rows_.RaiseIfBroken();
   return shown_;
 }
 
@@ -117,8 +116,9 @@ int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant FetchedModel::Value(int row, int column) const {
   if (row >= shown_ && rows_.Pending()) const_cast<FetchedModel*>(this)->FetchAll();
-  // Shown, yes; taken for a total, a print or a step of its own, never.
-  rows_.RaiseIfBroken();
+  // The rows read are shown and may be picked; a print or a total over the
+  // whole list asks past them, and gets the error instead.
+  if (row >= rows_.rowCount()) rows_.RaiseIfBroken();
   return rows_.value(row, column);
 }
 

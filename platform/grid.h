@@ -38,9 +38,10 @@ class FetchedModel : public QAbstractTableModel {
   // Whether the reading broke before the last row (FetchedRows::Broken).
   bool Broken() const { return rows_.Broken(); }
   const FetchedRows& Rows() const { return rows_; }
-  // Every row, however many are read yet; raises the store's error when
-  // the reading broke, so that nothing is printed or totalled from part of
-  // a list.
+  // Every row, however many are read yet; when the reading broke, the rows
+  // read (the grid says the list is incomplete), and a row asked for past
+  // them raises (Value), so that no walk over the whole list ends quietly
+  // at the break. Prints, workbooks and totals read the store themselves.
   int RecordCount();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,8 +49,8 @@ class FetchedModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
-  // A cell of any row of the result, reading the rows up to it first; any
-  // cell of a list whose reading broke raises its error.
+  // A cell of any row of the result, reading the rows up to it first; a row
+  // past those a broken reading brought raises its error.
   QVariant Value(int row, int column) const;
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
   void SetColumnDecimals(const QList<int>& decimals) { decimals_ = decimals; }

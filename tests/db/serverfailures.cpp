@@ -87,10 +87,10 @@ class ServerFailuresTest : public QObject {
     QVERIFY(notice && !notice->isHidden());
     QVERIFY2(notice->text().startsWith(QString("列表不完整：只读到前 %1 行").arg(shown)), qPrintable(notice->text()));
     QVERIFY(notice->text().contains("等待数据库超时"));
-    // Nothing is printed or totalled from it: every row asked for raises.
-    QVERIFY_THROWS_EXCEPTION(DbError, grid.RecordCount());
-    QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(0, 0));
-    QCOMPARE(grid.Model()->data(grid.Model()->index(0, 0)).toString(), QString("1"));
+    // Nothing is printed or totalled from it: a row past those read raises.
+    QCOMPARE(grid.RecordCount(), shown);
+    QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(shown, 0));
+    QCOMPARE(grid.Model()->Value(0, 0).toInt(), 1);
     // The connection goes on serving.
     QCOMPARE(ScalarText(desk.db(), "select 2"), QString("2"));
     QSqlQuery again = Exec(desk.db(), "select 1");
