@@ -262,7 +262,9 @@ bool ExecWatched(QSqlQuery& query, const QString& sql) {
   return query.exec(sql);
 }
 
-QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
+namespace {
+// Exec, saying whether the statement ran a second time (a read may, once).
+QSqlQuery ExecCounting(const QSqlDatabase& db, const QString& text, const QVariantList& values, bool& ranAgain) {
   const QString sql = ForEngine(IsPostgres(db), text);
   FinishPendingReads(db.driver(), sql);
   if (IsPostgres(db)) {
@@ -295,10 +297,17 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& 
   // one.
   if (!MayRunAgain(db, sql, error)) throw Failure(db, error);
   StatementWatch::TakeCut(db);
+  ranAgain = true;
   QSqlQuery retried(db);
   if (!Run(db, retried, sql, values)) throw Failure(db, retried.lastError());
   Keep(db, retried);
   return retried;
+}
+}  // namespace
+
+QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  bool ranAgain = false;
+  return ExecCounting(db, sql, values, ranAgain);
 }
 
 bool NextRow(QSqlQuery& query) {
@@ -314,8 +323,8 @@ bool NextRow(QSqlQuery& query) {
 }
 
 QList<QVariantList> ReadRows(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-  for (int run = 0;; ++run) {
-    QSqlQuery query = Exec(db, sql, values);
+  for (bool ranAgain = false;;) {
+    QSqlQuery query = ExecCounting(db, sql, values, ranAgain);
     QList<QVariantList> rows;
     const int columns = query.record().count();
     {
@@ -330,8 +339,9 @@ QList<QVariantList> ReadRows(const QSqlDatabase& db, const QString& sql, const Q
     const QSqlError error = query.lastError();
     if (!error.isValid()) return rows;
     query = QSqlQuery();
-    if (run > 0 || !MayRunAgain(db, ForEngine(IsPostgres(db), sql), error)) throw Failure(db, error);
+    if (ranAgain || !MayRunAgain(db, ForEngine(IsPostgres(db), sql), error)) throw Failure(db, error);
     StatementWatch::TakeCut(db);
+    ranAgain = true;
   }
 }
 
