@@ -8,6 +8,8 @@
 #include <memory>
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -360,6 +362,11 @@ void BeginTransaction(const QSqlDatabase& db, const QString& begin) {
   SetInWriteTransaction(db, true);
 }
 
+namespace {
+// How long a commit cut off is waited for to end on the server.
+constexpr qint64 kCommitSettleMs = 3000;
+}  // namespace
+
 void CommitTransaction(const QSqlDatabase& db) {
   if (!IsPostgres(db)) {
     try {
@@ -387,15 +394,23 @@ void CommitTransaction(const QSqlDatabase& db) {
   if (committed) return;
   const bool cut = StatementWatch::TakeCut(db);
   if (!ReopenIfLost(db, error)) throw DbError(error);
+  // The old connection's server process may still be at it (a slow
+  // commit the watch cut): it is given a few moments to end either way.
   QString outcome;
+  QElapsedTimer asked;
+  asked.start();
   try {
-    outcome = ScalarText(db, QStringLiteral("select txid_status(?)"), {id.toLongLong()});
+    for (;;) {
+      outcome = ScalarText(db, QStringLiteral("select txid_status(?)"), {id.toLongLong()});
+      if (outcome != QLatin1String("in progress") || asked.elapsed() >= kCommitSettleMs) break;
+      QThread::msleep(100);
+    }
   } catch (const DbError&) {
     // Still no server to ask: not known.
   }
   if (outcome == QLatin1String("committed")) return;
   if (outcome == QLatin1String("aborted")) throw DbError(error, cut ? StoreFailure::TimedOut : StoreFailure::LostConnection);
-  // In progress: the old connection's server process still holds it (a
+  // Still in progress: the old connection's server process holds it (a
   // frozen server that may yet go on and commit).
   throw DbError(error, StoreFailure::CommitUnknown);
 }
