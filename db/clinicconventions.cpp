@@ -102,8 +102,11 @@ QString PostingFailedText(const QSqlDatabase& db) {
   // The window reads its lists again next: while the server is out of
   // reach that fails too, and is not said a second time.
   const QStringList outOfReach = StoreOutOfReachSentences();
-  if (std::any_of(outOfReach.cbegin(), outOfReach.cend(), [&](const QString& s) { return said.startsWith(s); }))
+  const bool unknown = said.startsWith(CommitUnknownSentence());
+  if (unknown || std::any_of(outOfReach.cbegin(), outOfReach.cend(), [&](const QString& s) { return said.startsWith(s); }))
     Messages::SayOnce(outOfReach);
+  // A commit whose connection broke may have been written: no word of undoing.
+  if (unknown) return said;
   return kOperationFailed + QStringLiteral("：本次操作已全部撤销，没有写入任何数据。\n") + said;
 }
 

@@ -199,16 +199,7 @@ QString QuotedName(const QString& name) {
 }
 
 QList<QVariantList> ReadAll(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-  QSqlQuery query = Exec(db, sql, values);
-  QList<QVariantList> rows;
-  const int columns = query.record().count();
-  while (query.next()) {
-    QVariantList row;
-    row.reserve(columns);
-    for (int i = 0; i < columns; ++i) row << query.value(i);
-    rows << row;
-  }
-  return rows;
+  return ReadRows(db, sql, values);
 }
 
 void ExecDirect(const QSqlDatabase& db, const QString& sql) { Exec(db, sql); }
@@ -305,7 +296,7 @@ QStringList AloneTimeouts(const QStringList& named) {
 
 bool RunAll(QSqlQuery& query, const QStringList& statements) {
   for (const QString& statement : statements)
-    if (!query.exec(statement)) return false;
+    if (!ExecWatched(query, statement)) return false;
   return true;
 }
 }  // namespace
@@ -338,7 +329,7 @@ void BeginWriteAlone(const QSqlDatabase& db, const QStringList& tables) {
   for (int attempt = 0;; ++attempt) {
     BeginWrite(db);
     QSqlQuery query(db);
-    if (query.exec(kPostgresShortLockWait) && query.exec(lock) && RunAll(query, timeouts)) {
+    if (ExecWatched(query, kPostgresShortLockWait) && ExecWatched(query, lock) && RunAll(query, timeouts)) {
       if (!named.contains(QStringLiteral("statement_timeout")))
         StatementWatch::SetTransactionLimit(db, kAloneStatementTimeout);
       return;
@@ -360,28 +351,18 @@ void WriteEnded(const QSqlDatabase& db) {
 }  // namespace
 
 void CommitWrite(const QSqlDatabase& db) {
-  // On PostgreSQL a statement that failed inside the transaction aborts it,
-  // even when the caller caught the error; its commit then rolls back
-  // without a word. Asking the server anything first brings the abort out.
-  if (IsPostgres(db)) ExecDirect(db, QStringLiteral("select 1"));
-  ExecDirect(db, QStringLiteral("commit"));
+  try {
+    CommitTransaction(db);
+  } catch (...) {
+    WriteEnded(db);
+    throw;
+  }
   WriteEnded(db);
 }
 
 void RollbackWrite(const QSqlDatabase& db) noexcept {
-  QSqlQuery query(db);
-  const bool undone = query.exec(QStringLiteral("rollback"));
-  const QSqlError error = query.lastError();
-  query = QSqlQuery();
+  RollbackTransaction(db);
   WriteEnded(db);
-  // A connection that broke under the posting took the transaction with it
-  // on the server; the window's next step needs it working again.
-  if (undone) return;
-  try {
-    ReopenIfLost(db, error);
-  } catch (const DbError&) {
-    // Still unreachable: the next statement tries again and says so.
-  }
 }
 
 QString RowLockClause(const QSqlDatabase& db) { return IsPostgres(db) ? QStringLiteral(" for update") : QString(); }

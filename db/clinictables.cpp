@@ -136,7 +136,7 @@ QStringList TableStatements(const ClinicTable& table, bool postgres) {
 QSet<QString> Names(const QSqlDatabase& db, const QString& sqlite, const QString& postgres) {
   QSet<QString> names;
   QSqlQuery query = Exec(db, IsPostgres(db) ? postgres : sqlite);
-  while (query.next()) names.insert(query.value(0).toString());
+  while (NextRow(query)) names.insert(query.value(0).toString());
   return names;
 }
 QSet<QString> ExistingTables(const QSqlDatabase& db) { return Names(db, kSqliteTables, kPostgresTables); }

@@ -1,8 +1,15 @@
 #include "db/sql.h"
 
 #include <QAtomicInt>
+#include <QHash>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <atomic>
+#include <memory>
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -11,6 +18,7 @@
 
 #include "db/statementwatch.h"
 #include "db/storedtext.h"
+#include "platform/fetchedrows.h"
 #include "platform/grid.h"
 
 namespace {
@@ -54,6 +62,123 @@ QString ForEngine(bool postgres, const QString& sql) {
 namespace {
 const char* const kInWriteTransaction = "brimwickInWriteTransaction";
 
+// What the program keeps for a server connection, on the connection
+// itself (each used by one thread, gone with it):
+// - the statements last run, kept until the next one starts: their end
+//   waits on the server too (the rows a caller left unread are read off,
+//   the server forgets a prepared statement), and so happens under the
+//   next statement's watch rather than wherever the caller drops the query;
+// - the reads prepared on the server (RunStreamed), by statement text.
+struct ConnectionState : QObject {
+  QList<QSqlQuery> kept;
+  QHash<QString, QString> prepared;
+};
+
+ConnectionState* State(const QSqlDriver* driver) {
+  static const QString name = QStringLiteral("brimwickConnectionState");
+  auto* owner = const_cast<QSqlDriver*>(driver);
+  auto* state = static_cast<ConnectionState*>(owner->findChild<QObject*>(name, Qt::FindDirectChildrenOnly));
+  if (!state) {
+    state = new ConnectionState;
+    state->setObjectName(name);
+    state->setParent(owner);
+  }
+  return state;
+}
+
+void Keep(const QSqlDatabase& db, const QSqlQuery& query) {
+  if (db.driver() && IsPostgres(db)) State(db.driver())->kept.append(query);
+}
+
+// Ends the statements kept for the connection, under a watch of their own
+// unless the connection is broken already.
+void ReleaseKept(const QSqlDriver* driver, bool watched) {
+  if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL) return;
+  ConnectionState* state = State(driver);
+  if (state->kept.isEmpty()) return;
+  QList<QSqlQuery> kept = std::move(state->kept);
+  state->kept.clear();
+  if (!watched) return;
+  const StatementWatch watch(driver, StatementWatch::NewStatement);
+  kept.clear();
+}
+
+QString Start(const QString& sql) { return sql.trimmed().left(8).toLower(); }
+
+// Reads with values on a server. Qt 6.4's driver runs a prepared statement
+// through a call that waits for the whole result, so a year of lines
+// showed its first screen only once the last had come; a statement run
+// without values streams row by row. A read with values is therefore
+// prepared by us, once per connection and text, and run by an execute
+// whose values the driver itself writes (formatValue, exactly as its own
+// prepared statements send them), which streams. The prepared statements
+// live as long as the connection.
+// A connection keeps at most this many: a program runs a few hundred texts.
+constexpr int kMostPrepared = 1000;
+
+void ForgetPrepared(const QSqlDriver* driver) {
+  if (driver && driver->dbmsType() == QSqlDriver::PostgreSQL) State(driver)->prepared.clear();
+}
+
+// The statement's ? marks as $1, $2... outside quoted texts and names.
+QString NumberedMarks(const QString& sql) {
+  QString numbered;
+  numbered.reserve(sql.size() + 16);
+  QChar quote;
+  int mark = 0;
+  for (const QChar c : sql) {
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+    } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+      quote = c;
+    } else if (c == QLatin1Char('?')) {
+      numbered += QLatin1Char('$') + QString::number(++mark);
+      continue;
+    }
+    numbered += c;
+  }
+  return numbered;
+}
+
+// A value the driver sends as null, as its own binding decides it.
+bool NullValue(const QVariant& value) {
+  if (value.isNull()) return true;
+  switch (value.typeId()) {
+    case QMetaType::QString: return value.toString().isNull();
+    case QMetaType::QByteArray: return value.toByteArray().isNull();
+    case QMetaType::QDate: return !value.toDate().isValid();
+    case QMetaType::QDateTime: return !value.toDateTime().isValid();
+    default: return false;
+  }
+}
+
+// Runs a read with values through a statement prepared on the server;
+// false with the query's error.
+bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
+  const QSqlDriver* driver = db.driver();
+  QHash<QString, QString>& prepared = State(driver)->prepared;
+  QString name = prepared.value(sql);
+  if (name.isEmpty() && prepared.size() >= kMostPrepared) {
+    // Past the last kept: the driver's own prepared statement, forgotten after.
+    if (!query.prepare(sql)) return false;
+    for (const QVariant& v : values) query.addBindValue(AsBound(v));
+    return query.exec();
+  }
+  if (name.isEmpty()) {
+    static std::atomic<int> made{0};
+    name = QStringLiteral("brimwick_%1").arg(++made);
+    if (!query.exec(QStringLiteral("prepare %1 as %2").arg(name, NumberedMarks(sql)))) return false;
+    prepared.insert(sql, name);
+  }
+  QStringList written;
+  for (const QVariant& value : values) {
+    const QVariant bound = AsBound(value);
+    QSqlField field(QString(), bound.metaType());
+    if (!NullValue(bound)) field.setValue(bound);
+    written << driver->formatValue(field);
+  }
+  return query.exec(QStringLiteral("execute %1 (%2)").arg(name, written.join(QStringLiteral(", "))));
+}
 
 // Runs the statement on a fresh query; false with the query's error.
 bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
@@ -62,6 +187,8 @@ bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVa
   // PostgreSQL refuses to prepare table definitions and transaction
   // statements, so a statement without values runs as it stands.
   if (values.isEmpty()) return query.exec(sql);
+  if (IsPostgres(db) && (Start(sql).startsWith(QLatin1String("select")) || Start(sql).startsWith(QLatin1String("with"))))
+    return RunStreamed(db, query, sql, values);
   if (!query.prepare(sql)) return false;
   for (const QVariant& v : values) query.addBindValue(AsBound(StorableText(v)));
   return query.exec();
@@ -70,10 +197,47 @@ bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVa
 // A statement that changes nothing, so running it a second time after the
 // connection broke cannot write anything twice.
 bool OnlyReads(const QString& sql) {
-  const QString start = sql.trimmed().left(8).toLower();
+  const QString start = Start(sql);
   return start.startsWith(QLatin1String("select")) || start.startsWith(QLatin1String("with")) ||
          start.startsWith(QLatin1String("begin"));
 }
+
+// A write whose outcome a broken connection would leave unknown unless it
+// runs in a transaction of its own. One that returns rows is read by its
+// caller after it runs, which a commit in between would cut short.
+bool WritesRows(const QString& sql) {
+  const QString start = Start(sql);
+  return (start.startsWith(QLatin1String("insert")) || start.startsWith(QLatin1String("update")) ||
+          start.startsWith(QLatin1String("delete"))) &&
+         !sql.contains(QLatin1String("returning"), Qt::CaseInsensitive);
+}
+
+// A failed statement's error, said as a time-out when the watch cut it
+// (the server stopped answering), else as the engine's.
+DbError Failure(const QSqlDatabase& db, const QSqlError& error) {
+  if (StatementWatch::TakeCut(db)) return DbError(error, StoreFailure::TimedOut);
+  return DbError(error);
+}
+
+// After a failure: a broken connection is opened again (ReopenIfLost)
+// unless a write transaction holds it; true when the statement may run
+// once more from its start (a read outside a write transaction, on a
+// connection opened again).
+bool MayRunAgain(const QSqlDatabase& db, const QString& sql, const QSqlError& error) {
+  if (InWriteTransaction(db) || !ReopenIfLost(db, error)) return false;
+  return OnlyReads(sql);
+}
+
+// The hooks a grid's reading uses: the watch while its rows come in, and
+// the error a broken read raises.
+const bool kReadHooks = [] {
+  SetFetchWatch([](const QSqlDriver* driver) -> std::shared_ptr<void> {
+    if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL) return nullptr;
+    return std::make_shared<StatementWatch>(driver, StatementWatch::SameStatement);
+  });
+  SetReadFailureRaiser([](const QSqlError& error) { throw DbError(error); });
+  return true;
+}();
 }  // namespace
 
 void SetInWriteTransaction(const QSqlDatabase& db, bool holding) {
@@ -89,16 +253,44 @@ bool ReopenIfLost(const QSqlDatabase& db, const QSqlError& error) {
   if (!IsPostgres(db) || ClassifyStoreError(error) != StoreFailure::LostConnection) return false;
   QSqlDatabase connection = db;
   SetInWriteTransaction(connection, false);
+  ReleaseKept(db.driver(), false);
+  ForgetPrepared(db.driver());
   connection.close();
   if (!connection.open()) throw DbError(connection.lastError());
   return true;
 }
 
-QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& values) {
+bool ExecWatched(QSqlQuery& query, const QString& sql) {
+  const StatementWatch watch(query.driver(), StatementWatch::NewStatement);
+  return query.exec(sql);
+}
+
+namespace {
+// Exec, saying whether the statement ran a second time (a read may, once).
+QSqlQuery ExecCounting(const QSqlDatabase& db, const QString& text, const QVariantList& values, bool& ranAgain) {
   const QString sql = ForEngine(IsPostgres(db), text);
   FinishPendingReads(db.driver(), sql);
+  if (IsPostgres(db)) {
+    ReleaseKept(db.driver(), true);
+    if (WritesRows(sql) && !InWriteTransaction(db) && !StatementWatch::InServerTransaction(db)) {
+      BeginTransaction(db);
+      QSqlQuery query;
+      try {
+        query = Exec(db, sql, values);
+        CommitTransaction(db);
+      } catch (...) {
+        RollbackTransaction(db);
+        throw;
+      }
+      Keep(db, query);
+      return query;
+    }
+  }
   QSqlQuery query(db);
-  if (Run(db, query, sql, values)) return query;
+  if (Run(db, query, sql, values)) {
+    Keep(db, query);
+    return query;
+  }
   const QSqlError error = query.lastError();
   query = QSqlQuery();
   // Inside a write transaction the connection stays broken, so that no
@@ -106,16 +298,59 @@ QSqlQuery Exec(const QSqlDatabase& db, const QString& text, const QVariantList& 
   // it. Otherwise the server went away and may be back: every later step
   // of this window needs a working connection, whatever becomes of this
   // one.
-  if (InWriteTransaction(db) || !ReopenIfLost(db, error)) throw DbError(error);
-  if (!OnlyReads(sql)) throw DbError(error);
+  if (!MayRunAgain(db, sql, error)) throw Failure(db, error);
+  StatementWatch::TakeCut(db);
+  ranAgain = true;
   QSqlQuery retried(db);
-  if (!Run(db, retried, sql, values)) throw DbError(retried.lastError());
+  if (!Run(db, retried, sql, values)) throw Failure(db, retried.lastError());
+  Keep(db, retried);
   return retried;
+}
+}  // namespace
+
+QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  bool ranAgain = false;
+  return ExecCounting(db, sql, values, ranAgain);
+}
+
+bool NextRow(QSqlQuery& query) {
+  {
+    const StatementWatch watch(query.driver(), StatementWatch::SameStatement);
+    if (query.next()) return true;
+  }
+  const QSqlError error = query.lastError();
+  if (!error.isValid()) return false;
+  // A broken connection is opened again by the connection's next statement.
+  if (StatementWatch::TakeCut(const_cast<QSqlDriver*>(query.driver()))) throw DbError(error, StoreFailure::TimedOut);
+  throw DbError(error);
+}
+
+QList<QVariantList> ReadRows(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
+  for (bool ranAgain = false;;) {
+    QSqlQuery query = ExecCounting(db, sql, values, ranAgain);
+    QList<QVariantList> rows;
+    const int columns = query.record().count();
+    {
+      const StatementWatch watch(db, StatementWatch::SameStatement);
+      while (query.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i) row << query.value(i);
+        rows << row;
+      }
+    }
+    const QSqlError error = query.lastError();
+    if (!error.isValid()) return rows;
+    query = QSqlQuery();
+    if (ranAgain || !MayRunAgain(db, ForEngine(IsPostgres(db), sql), error)) throw Failure(db, error);
+    StatementWatch::TakeCut(db);
+    ranAgain = true;
+  }
 }
 
 QString ScalarText(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
   QSqlQuery query = Exec(db, sql, values);
-  if (!query.next()) return QString();
+  if (!NextRow(query)) return QString();
   return CellText(query.value(0)).trimmed();
 }
 
@@ -123,44 +358,95 @@ int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& va
   return Exec(db, sql, values).numRowsAffected();
 }
 
+void BeginTransaction(const QSqlDatabase& db, const QString& begin) {
+  Exec(db, begin);
+  SetInWriteTransaction(db, true);
+}
+
+namespace {
+// How long a commit cut off is waited for to end on the server.
+constexpr qint64 kCommitSettleMs = 3000;
+}  // namespace
+
+void CommitTransaction(const QSqlDatabase& db) {
+  if (!IsPostgres(db)) {
+    try {
+      Exec(db, QStringLiteral("commit"));
+    } catch (...) {
+      // SQLite keeps a transaction whose commit failed open.
+      RollbackTransaction(db);
+      throw;
+    }
+    SetInWriteTransaction(db, false);
+    return;
+  }
+  // A statement that failed inside the transaction aborted it, even when
+  // the caller caught the error, and the server would answer the commit
+  // with a quiet rollback: asking anything first brings the abort out.
+  // The id asked for tells, should the connection break under the commit,
+  // whether the server committed it all the same.
+  const QString id = ScalarText(db, QStringLiteral("select txid_current()"));
+  ReleaseKept(db.driver(), true);
+  QSqlQuery query(db);
+  const bool committed = Run(db, query, QStringLiteral("commit"), {});
+  const QSqlError error = query.lastError();
+  query = QSqlQuery();
+  SetInWriteTransaction(db, false);
+  if (committed) return;
+  const bool cut = StatementWatch::TakeCut(db);
+  if (!ReopenIfLost(db, error)) throw DbError(error);
+  // The old connection's server process may still be at it (a slow
+  // commit the watch cut): it is given a few moments to end either way.
+  QString outcome;
+  QElapsedTimer asked;
+  asked.start();
+  try {
+    for (;;) {
+      outcome = ScalarText(db, QStringLiteral("select txid_status(?)"), {id.toLongLong()});
+      if (outcome != QLatin1String("in progress") || asked.elapsed() >= kCommitSettleMs) break;
+      QThread::msleep(100);
+    }
+  } catch (const DbError&) {
+    // Still no server to ask: not known.
+  }
+  if (outcome == QLatin1String("committed")) return;
+  if (outcome == QLatin1String("aborted")) throw DbError(error, cut ? StoreFailure::TimedOut : StoreFailure::LostConnection);
+  // Still in progress: the old connection's server process holds it (a
+  // frozen server that may yet go on and commit).
+  throw DbError(error, StoreFailure::CommitUnknown);
+}
+
+void RollbackTransaction(const QSqlDatabase& db) noexcept {
+  QSqlQuery query(db);
+  if (IsPostgres(db)) ReleaseKept(db.driver(), true);
+  const bool undone = ExecWatched(query, QStringLiteral("rollback"));
+  const QSqlError error = query.lastError();
+  query = QSqlQuery();
+  SetInWriteTransaction(db, false);
+  StatementWatch::TakeCut(db);
+  // A connection that broke under the transaction took it with it on the
+  // server; the window's next step needs it working again.
+  if (undone) return;
+  try {
+    ReopenIfLost(db, error);
+  } catch (const DbError&) {
+    // Still unreachable: the next statement tries again and says so.
+  }
+}
+
 void InTransaction(QSqlDatabase& db, const std::function<void()>& work) {
   // A rollback would cut short a grid's reading on this connection.
   FinishPendingReads(db.driver());
-  if (!IsSqlite(db)) {
-    if (!db.transaction()) throw DbError(db.lastError());
-  } else {
-    // Every shop write reads first: a plain begin would take the write lock
-    // only at the first write, and a second program that read in between
-    // would fail there at once instead of waiting its turn.
-    Exec(db, QStringLiteral("begin immediate"));
-  }
-  const auto rollback = [&db] {
-    if (IsSqlite(db)) {
-      QSqlQuery query(db);
-      query.exec(QStringLiteral("rollback"));
-    } else {
-      db.rollback();
-    }
-  };
+  // Every shop write reads first: a plain begin would take the write lock
+  // only at the first write, and a second program that read in between
+  // would fail there at once instead of waiting its turn.
+  BeginTransaction(db, IsSqlite(db) ? QStringLiteral("begin immediate") : QStringLiteral("begin"));
   try {
     work();
+    CommitTransaction(db);
   } catch (...) {
-    rollback();
+    if (InWriteTransaction(db)) RollbackTransaction(db);
     throw;
-  }
-  if (IsSqlite(db)) {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("commit"))) {
-      const QSqlError error = query.lastError();
-      rollback();
-      throw DbError(error);
-    }
-    return;
-  }
-  if (!db.commit()) {
-    const QSqlError error = db.lastError();
-    db.rollback();
-    throw DbError(error);
   }
 }
 
@@ -174,6 +460,8 @@ void CloseConnection(const QString& name) {
     QSqlDatabase db = QSqlDatabase::database(name, false);
     if (db.isValid()) {
       FinishPendingReads(db.driver());
+      ReleaseKept(db.driver(), db.isOpen());
+      ForgetPrepared(db.driver());
       db.close();
     }
   }

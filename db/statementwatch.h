@@ -5,14 +5,23 @@
 // would hold the window's thread for good. While a statement runs on a
 // server connection, a watch cuts the connection once the statement has
 // run well past the server's own limit; the wait then ends as a lost
-// connection, which the caller reopens.
+// connection, which the caller reopens. A statement lasts until its last
+// row: a read whose rows stream in is watched while each of them is
+// awaited, against the same deadline as its start.
 #include <QSqlDatabase>
 #include <chrono>
 
+class QSqlDriver;
+
 class StatementWatch {
  public:
+  enum Span {
+    NewStatement,   // a statement starts now
+    SameStatement,  // more of the rows of the statement started last
+  };
   // Watches db for the life of the object (nothing on SQLite).
-  explicit StatementWatch(const QSqlDatabase& db);
+  explicit StatementWatch(const QSqlDatabase& db, Span span = NewStatement);
+  StatementWatch(const QSqlDriver* connection, Span span);
   ~StatementWatch();
   StatementWatch(const StatementWatch&) = delete;
   StatementWatch& operator=(const StatementWatch&) = delete;
@@ -25,6 +34,14 @@ class StatementWatch {
   // goes back to the connection's own.
   static void SetTransactionLimit(const QSqlDatabase& db, const QString& setting);
 
+  // Whether the last watch over db cut its connection (once: the answer is
+  // taken).
+  static bool TakeCut(const QSqlDatabase& db);
+  static bool TakeCut(QSqlDriver* connection);
+  // Whether db, a server connection, stands inside a transaction.
+  static bool InServerTransaction(const QSqlDatabase& db);
+
  private:
   long long id_ = 0;
+  QSqlDriver* driver_ = nullptr;
 };

@@ -161,6 +161,8 @@ QString StoreFailureSentence(StoreFailure kind, bool fileStore) {
           "诊所数据库服务器不允许这个用户做这一步。请管理员按说明书为 brimwick.ini 中的 user 授权。");
     case StoreFailure::FileFailed:
       return QStringLiteral("对不起，操作失败");
+    case StoreFailure::CommitUnknown:
+      return CommitUnknownSentence();
     case StoreFailure::Other:
       break;
   }
@@ -184,4 +186,11 @@ QString StoreErrorText(const QSqlError& error) {
 QString StoreErrorText(const QString& engineText) {
   const QString engine = engineText.trimmed();
   return engine.isEmpty() ? StoreFailureSentence(StoreFailure::LostConnection) : engine;
+}
+
+// --- outcome of a commit whose connection broke ---
+QString CommitUnknownSentence() {
+  return QStringLiteral(
+      "与诊所数据库服务器的连接在保存时断开，无法确定这次操作是否已经写入。请先重新打开窗口查看是否已经记下，"
+      "确认没有记下再重试，以免重复记录。");
 }

@@ -26,6 +26,8 @@ enum class StoreFailure {
   ServerFull,       // the server answered: it takes no more connections
   NotPermitted,     // the server answered: the user lacks the right
   FileFailed,       // anything else the file store refused: its text says why
+  // --- outcome of a commit whose connection broke (kept apart from the kinds above) ---
+  CommitUnknown,    // the server may or may not have committed it
 };
 
 // The kind of a failed open or statement.
@@ -42,3 +44,8 @@ QStringList StoreOutOfReachSentences();
 QString StoreErrorText(const QSqlError& error);
 // The text of a failure that the engine gave no words for.
 QString StoreErrorText(const QString& engineText);
+
+// --- outcome of a commit whose connection broke ---
+// The sentence for CommitUnknown: look before trying again, or it may be
+// written twice.
+QString CommitUnknownSentence();

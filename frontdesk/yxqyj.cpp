@@ -92,7 +92,7 @@ void DrawExpiryList(PrinterCanvasReport& doc, const QSqlDatabase& db, ExpiryList
   doc.HeadRow(table, 1_in / 3 + 1_in / 2 + 1_in / 5);
   QSqlQuery rows = SelectList(db, kSelectForPrint, list, today);
   QList<QStringList> texts;
-  while (rows.next()) {
+  while (NextRow(rows)) {
     QStringList cells;
     for (int i = 0; i < table.columns.size(); ++i) cells << CellText(rows.value(i)).trimmed();
     texts << cells;

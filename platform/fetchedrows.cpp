@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 // A file of this program's own without a name: no other program or dialog
@@ -46,6 +47,33 @@ bool WholeAt(Transfer transfer, int file, qint64 at, Byte* data, qint64 size) {
 }
 }  // namespace
 
+namespace {
+std::function<std::shared_ptr<void>(const QSqlDriver*)>& FetchWatch() {
+  static std::function<std::shared_ptr<void>(const QSqlDriver*)> watch;
+  return watch;
+}
+std::function<void(const QSqlError&)>& ReadFailureRaiser() {
+  static std::function<void(const QSqlError&)> raise;
+  return raise;
+}
+}  // namespace
+
+void SetFetchWatch(std::function<std::shared_ptr<void>(const QSqlDriver*)> watch) { FetchWatch() = std::move(watch); }
+void SetReadFailureRaiser(std::function<void(const QSqlError&)> raise) { ReadFailureRaiser() = std::move(raise); }
+
+void RaiseIfFetchFailed(const QSqlQuery& query) {
+  const QSqlError error = query.lastError();
+  if (!error.isValid()) return;
+  if (ReadFailureRaiser()) ReadFailureRaiser()(error);
+  throw std::runtime_error(error.text().toStdString());
+}
+
+void FetchedRows::RaiseIfBroken() const {
+  if (!Broken()) return;
+  if (ReadFailureRaiser()) ReadFailureRaiser()(failure_);
+  throw std::runtime_error(failure_.text().toStdString());
+}
+
 FetchedRows::~FetchedRows() {
   if (file_ >= 0) ::close(file_);
 }
@@ -59,9 +87,12 @@ void FetchedRows::Read(QSqlQuery& query, int firstRows) {
   query_.swap(query);
   source_ = startStatement() ? Source::Statement : Source::Driver;
   ReadMore(firstRows);
+  if (firstRows == std::numeric_limits<int>::max()) RaiseIfBroken();
 }
 
 bool FetchedRows::ReadMore(int rows) {
+  if (source_ == Source::None) return false;
+  const std::shared_ptr<void> watch = FetchWatch() ? FetchWatch()(query_.driver()) : nullptr;
   switch (source_) {
     case Source::Statement: readStatement(rows); break;
     case Source::Driver: readDriver(rows); break;
@@ -86,6 +117,7 @@ void FetchedRows::finish() {
 }
 
 void FetchedRows::clear() {
+  failure_ = QSqlError();
   titles_.clear();
   rows_ = 0;
   blocks_.clear();
@@ -271,8 +303,14 @@ void FetchedRows::readStatement(int rows) {
         }
       }
     }
-    // A failing step ends the rows, as it ends the driver's own reading.
-    onRow_ = sqlite3_step(statement_) == SQLITE_ROW;
+    const int step = sqlite3_step(statement_);
+    onRow_ = step == SQLITE_ROW;
+    // A failing step ends the rows and says why: never the end of them.
+    if (!onRow_ && step != SQLITE_DONE) {
+      sqlite3* connection = sqlite3_db_handle(statement_);
+      failure_ = QSqlError(QStringLiteral("Unable to fetch row"), QString::fromUtf8(sqlite3_errmsg(connection)),
+                           QSqlError::StatementError, QString::number(sqlite3_extended_errcode(connection) & 0xff));
+    }
   }
   if (!onRow_) finish();
 }
@@ -281,6 +319,9 @@ void FetchedRows::readDriver(int rows) {
   const int columns = columnCount();
   for (int read = 0; read < rows; ++read) {
     if (!query_.next()) {
+      // A fetch that fails (a broken connection, a statement timed out while
+      // its rows came in) is no end of the rows.
+      if (query_.lastError().isValid()) failure_ = query_.lastError();
       finish();
       break;
     }

@@ -8,12 +8,14 @@
 // and come back when a row of theirs is asked for: the memory a long list
 // takes follows what the clerk looks at, not the length of the list.
 #include <QByteArray>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
 #include <functional>
 #include <limits>
+#include <memory>
 
 struct sqlite3_stmt;
 class QSqlDriver;
@@ -30,11 +32,21 @@ class FetchedRows {
   // left inactive) and finished after its last row. A query over an SQLite
   // store is read straight from its statement, with the value types Qt's
   // driver gives (integers, doubles, texts, blobs, nulls as null texts); any
-  // other query is read through its driver.
+  // other query is read through its driver. A fetch that fails ends the
+  // reading with the rows read so far kept and the error noted (Broken):
+  // read whole (the default), it raises the error (RaiseIfBroken).
   void Read(QSqlQuery& query, int firstRows = std::numeric_limits<int>::max());
-  // Reads up to that many more rows; false once the result is read whole.
+  // Reads up to that many more rows; false once the result is read whole
+  // or its reading broke.
   bool ReadMore(int rows);
   bool Pending() const { return source_ != Source::None; }
+  // Whether a fetch failed before the last row: the rows held are only the
+  // first of the result.
+  bool Broken() const { return failure_.isValid(); }
+  const QSqlError& Failure() const { return failure_; }
+  // Raises the failure as the store's error (SetReadFailureRaiser), so that
+  // nothing is printed, exported or totalled from a list read in part.
+  void RaiseIfBroken() const;
   // Drops every row and any rest unread.
   void Clear();
 
@@ -103,7 +115,18 @@ class FetchedRows {
   Source source_ = Source::None;
   sqlite3_stmt* statement_ = nullptr;
   bool onRow_ = false;  // the statement stands on a row not yet read
+  QSqlError failure_;
 };
+
+// What the store puts around the fetching of a connection's rows (its
+// watch over the statement under way: a server that stops answering part
+// way is given up on in time); held while rows are fetched.
+void SetFetchWatch(std::function<std::shared_ptr<void>(const QSqlDriver*)> watch);
+// How a list read in part raises its error (as the store's error type).
+void SetReadFailureRaiser(std::function<void(const QSqlError&)> raise);
+// After a query's last row: raises its error when a fetch failed, which
+// ended the rows early.
+void RaiseIfFetchFailed(const QSqlQuery& query);
 
 // A result left partly read keeps its statement open on its connection.
 // Before that connection runs a statement that would disturb it (on

@@ -6,6 +6,7 @@
 #include <QTimerEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QStyleOptionViewItem>
 
 #include "platform/formevents.h"
@@ -30,10 +31,14 @@ void FetchedModel::Load(QSqlQuery& query, int firstRows) {
   stopReading();
   beginResetModel();
   const QSqlDriver* connection = query.driver();
-  rows_.Read(query, firstRows);
+  // Read in part it is still shown: the grid says what is missing.
+  rows_.Read(query, 0);
+  rows_.ReadMore(firstRows);
   shown_ = rows_.rowCount();
   toldViews_.invalidate();
+  toldBroken_ = false;
   endResetModel();
+  tellIfBroken();
   if (!rows_.Pending()) return;
   AddPendingRead(this, connection, [this] { FetchAll(); });
   background_.start(0, this);
@@ -66,6 +71,13 @@ void FetchedModel::showRead() {
     endInsertRows();
   }
   if (!rows_.Pending()) stopReading();
+  tellIfBroken();
+}
+
+void FetchedModel::tellIfBroken() {
+  if (!rows_.Broken() || toldBroken_) return;
+  toldBroken_ = true;
+  emit ReadBroken();
 }
 
 void FetchedModel::FetchAll() { readMore(std::numeric_limits<int>::max()); }
@@ -104,6 +116,9 @@ int FetchedModel::columnCount(const QModelIndex& parent) const { return parent.i
 
 QVariant FetchedModel::Value(int row, int column) const {
   if (row >= shown_ && rows_.Pending()) const_cast<FetchedModel*>(this)->FetchAll();
+  // The rows read are shown and may be picked; a print or a total over the
+  // whole list asks past them, and gets the error instead.
+  if (row >= rows_.rowCount()) rows_.RaiseIfBroken();
   return rows_.value(row, column);
 }
 
@@ -135,7 +150,7 @@ QVariant FetchedModel::data(const QModelIndex& index, int role) const {
   const bool odd = index.row() % 2 == 0;  // record numbers count from 1
   switch (role) {
     case Qt::DisplayRole:
-      return CellText(Value(index.row(), index.column()), decimals_.value(index.column(), kGeneral));
+      return CellText(rows_.value(index.row(), index.column()), decimals_.value(index.column(), kGeneral));
     case Qt::BackgroundRole:
       switch (stripes_) {
         case RowStripes::YellowAqua: return QColor(odd ? Qt::yellow : Qt::cyan);
@@ -176,6 +191,7 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedMode
   setPalette(colours);
   verticalHeader()->setDefaultSectionSize(20);
   connect(this, &QTableView::clicked, this, [this] { emit CellClick(); });
+  connect(model_, &FetchedModel::ReadBroken, this, &DataGrid::ShowIncomplete);
   OnKeyUp(this, [this](int key) { emit KeyUp(key); });
 }
 
@@ -188,6 +204,7 @@ void DataGrid::Open(QSqlQuery& query) {
 void DataGrid::Open(QSqlQuery& query, const QList<int>& widths) {
   leastWidths_ = widths;
   hideZeroWidths();
+  HideIncomplete();
   model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
   FitColumns();
@@ -196,7 +213,10 @@ void DataGrid::Open(QSqlQuery& query, const QList<int>& widths) {
   if (model_->Pending() && isVisible()) viewport()->repaint();
 }
 
-void DataGrid::Clear() { model_->Clear(); }
+void DataGrid::Clear() {
+  HideIncomplete();
+  model_->Clear();
+}
 
 void DataGrid::SetColumnWidths(const QList<int>& widths) {
   leastWidths_ = widths;
@@ -254,6 +274,7 @@ void DataGrid::FitColumns(bool growOnly) {
 
 void DataGrid::resizeEvent(QResizeEvent* event) {
   QTableView::resizeEvent(event);
+  PlaceIncomplete();
   if (qMin(model_->rowCount(), rowsOnScreen()) > fittedRows_) FitColumns(true);
 }
 
@@ -292,4 +313,37 @@ void DataGrid::mouseDoubleClickEvent(QMouseEvent* event) {
   QTableView::mouseDoubleClickEvent(event);
   dblClickRow_ = indexAt(event->position().toPoint()).row();
   emit DblClick();
+}
+
+void DataGrid::ShowIncomplete() {
+  QString why;
+  try {
+    model_->Rows().RaiseIfBroken();
+  } catch (const std::exception& error) {
+    why = QString::fromUtf8(error.what());
+  }
+  if (!incomplete_) {
+    incomplete_ = new QLabel(this);
+    incomplete_->setObjectName(QStringLiteral("incompleteNotice"));
+    incomplete_->setWordWrap(true);
+    incomplete_->setAutoFillBackground(true);
+    incomplete_->setStyleSheet(QStringLiteral("QLabel { background: #ffffe0; color: #a00000; border: 1px solid #a00000; padding: 3px; }"));
+  }
+  incomplete_->setText(QStringLiteral("列表不完整：只读到前 %1 行，其余没有读出，不能据此打印、导出或合计。\n")
+                           .arg(model_->rowCount()) +
+                       why);
+  PlaceIncomplete();
+  incomplete_->show();
+  incomplete_->raise();
+}
+
+void DataGrid::HideIncomplete() {
+  if (incomplete_) incomplete_->hide();
+}
+
+void DataGrid::PlaceIncomplete() {
+  if (!incomplete_) return;
+  const QRect area = viewport()->geometry();
+  const int height = qMin(area.height(), incomplete_->heightForWidth(area.width()));
+  incomplete_->setGeometry(area.left(), area.bottom() + 1 - height, area.width(), height);
 }

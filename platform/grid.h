@@ -35,8 +35,13 @@ class FetchedModel : public QAbstractTableModel {
   // Reads whatever rows still wait.
   void FetchAll();
   bool Pending() const { return rows_.Pending(); }
+  // Whether the reading broke before the last row (FetchedRows::Broken).
+  bool Broken() const { return rows_.Broken(); }
   const FetchedRows& Rows() const { return rows_; }
-  // Every row, however many are read yet.
+  // Every row, however many are read yet; when the reading broke, the rows
+  // read (the grid says the list is incomplete), and a row asked for past
+  // them raises (Value), so that no walk over the whole list ends quietly
+  // at the break. Prints, workbooks and totals read the store themselves.
   int RecordCount();
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -44,16 +49,22 @@ class FetchedModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
-  // A cell of any row of the result, reading the rows up to it first.
+  // A cell of any row of the result, reading the rows up to it first; a row
+  // past those a broken reading brought raises its error.
   QVariant Value(int row, int column) const;
   void SetStripes(RowStripes stripes) { stripes_ = stripes; }
   void SetColumnDecimals(const QList<int>& decimals) { decimals_ = decimals; }
+
+ signals:
+  // The reading broke: the rows shown are only the first of the list.
+  void ReadBroken();
 
  protected:
   void timerEvent(QTimerEvent* event) override;
 
  private:
   void readMore(int rows);
+  void tellIfBroken();
   void readSlice();
   void showRead();
   void stopReading();
@@ -64,6 +75,7 @@ class FetchedModel : public QAbstractTableModel {
   QElapsedTimer toldViews_;  // since the views last heard of rows read
   QList<int> decimals_;
   RowStripes stripes_ = RowStripes::None;
+  bool toldBroken_ = false;
 };
 
 // The text a cell shows: numbers in their shortest form, days as yyyy-MM-dd.
@@ -139,6 +151,11 @@ class DataGrid : public QTableView {
   // Hides the columns whose least width is 0 and shows again those it hid
   // before whose width is no longer 0.
   void hideZeroWidths();
+  // Says over the rows shown that the list is incomplete and why, while it
+  // is shown; gone when the grid opens another result or is cleared.
+  void ShowIncomplete();
+  void HideIncomplete();
+  void PlaceIncomplete();
   int rowsOnScreen() const;
 
   FetchedModel* model_;
@@ -146,4 +163,5 @@ class DataGrid : public QTableView {
   QList<int> hiddenByWidth_;
   int fittedRows_ = 0;
   int dblClickRow_ = -1;
+  class QLabel* incomplete_ = nullptr;
 };

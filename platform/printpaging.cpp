@@ -134,6 +134,8 @@ void PrinterCanvasReport::Rows(const PrintTable& table, QSqlQuery& query) {
     for (int index : indexes) fields << CellText(query.value(index));
     Row(table, fields);
   }
+  // Nothing is printed from part of a list.
+  RaiseIfFetchFailed(query);
 }
 
 void PrinterCanvasReport::PrintFooter(const Inches& y, const QString& operatorText, int page) {

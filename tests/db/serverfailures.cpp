@@ -1,0 +1,246 @@
+// A server that fails under a statement: a read broken while its rows come
+// in is never taken for the whole list, a frozen server is given up on in
+// time whatever it was doing, and a commit whose connection broke is said
+// as what is known of it. Each ends or freezes a real server process.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QScopeGuard>
+#include <QThread>
+#include <QWidget>
+#include <csignal>
+#include <thread>
+
+#include "db/clinicconventions.h"
+#include "db/clinicdb.h"
+#include "db/sql.h"
+#include "db/statementwatch.h"
+#include "platform/grid.h"
+#include "support/clinicfixture.h"
+#include "support/testkit.h"
+
+namespace {
+// Six thousand rows over some three seconds: the first come at once.
+const int kSlowCount = 6000;
+const QString kSlowRows = QStringLiteral("select g, pg_sleep(0.0005) from generate_series(1, %1) g").arg(kSlowCount);
+
+// Signals a server process after a moment, from beside the test.
+class Later {
+ public:
+  Later(pid_t process, int signal, int afterMs)
+      : thread_([=] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+          ::kill(process, signal);
+        }) {}
+  ~Later() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+StoreFailure KindOf(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const DbError& e) {
+    return e.kind();
+  }
+  return StoreFailure::Other;
+}
+}  // namespace
+
+class ServerFailuresTest : public QObject {
+  Q_OBJECT
+
+  // A connection of the suite's server with short limits of its own.
+  static Connection Desk(const QString& limits) { return OpenPostgres(ClinicConnectionString() + ' ' + limits); }
+  static pid_t Backend(const QSqlDatabase& db) { return ScalarText(db, "select pg_backend_pid()").toInt(); }
+
+ private slots:
+  void init() {
+    if (!ClinicFixture::Stores().contains("postgres")) QSKIP("no PostgreSQL server named");
+    ClinicFixture::Prepare("postgres");
+    Connection owner = OpenClinicStore();
+    ExecDirect(owner.db(), "create table 行 (n int)");
+    // A commit that takes a while, so that the server can fail under it.
+    ExecDirect(owner.db(), "create function 慢() returns trigger language plpgsql as "
+                           "$$ begin perform pg_sleep(2); return null; end $$");
+    ExecDirect(owner.db(), "create constraint trigger 慢提交 after insert on 行 deferrable initially deferred "
+                           "for each row execute function 慢()");
+  }
+
+  // The server's statement time-out ends a read part way: the list read so
+  // far is never the whole, through a select read whole and through a grid.
+  void aReadTimedOutMidStreamRaises() {
+    Connection desk = Desk("statement_timeout=1s");
+    QElapsedTimer waited;
+    waited.start();
+    QCOMPARE(KindOf([&] { ReadAll(desk.db(), kSlowRows); }), StoreFailure::TimedOut);
+    QVERIFY(waited.elapsed() < 3000);
+
+    DataGrid grid;
+    QSqlQuery query = Exec(desk.db(), kSlowRows);
+    grid.Open(query);
+    QVERIFY(grid.Model()->rowCount() > 0);
+    grid.Model()->FetchAll();
+    QVERIFY(grid.Model()->Broken());
+    const int shown = grid.Model()->rowCount();
+    QVERIFY(shown > 0 && shown < kSlowCount);
+    auto* notice = grid.findChild<QLabel*>("incompleteNotice");
+    QVERIFY(notice && !notice->isHidden());
+    QVERIFY2(notice->text().startsWith(QString("列表不完整：只读到前 %1 行").arg(shown)), qPrintable(notice->text()));
+    QVERIFY(notice->text().contains("等待数据库超时"));
+    // Nothing is printed or totalled from it: a row past those read raises.
+    QCOMPARE(grid.RecordCount(), shown);
+    QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(shown, 0));
+    QCOMPARE(grid.Model()->Value(0, 0).toInt(), 1);
+    // The connection goes on serving.
+    QCOMPARE(ScalarText(desk.db(), "select 2"), QString("2"));
+    QSqlQuery again = Exec(desk.db(), "select 1");
+    grid.Open(again);
+    QVERIFY(notice->isHidden());
+  }
+
+  // A server process ended under a read: read whole, the read runs once
+  // more from its start and comes back whole; inside a transaction it
+  // cannot and raises; a grid shows what it had and says why it stopped.
+  void aReadWhoseServerEndsIsNeverTakenForTheWhole() {
+    Connection desk = Desk("statement_timeout=60s");
+    {
+      const Later end(Backend(desk.db()), SIGTERM, 300);
+      QCOMPARE(ReadAll(desk.db(), kSlowRows).size(), kSlowCount);
+    }
+    BeginWrite(desk.db());
+    {
+      const Later end(Backend(desk.db()), SIGTERM, 300);
+      QCOMPARE(KindOf([&] { ReadAll(desk.db(), kSlowRows); }), StoreFailure::LostConnection);
+    }
+    RollbackWrite(desk.db());
+    DataGrid grid;
+    {
+      const Later end(Backend(desk.db()), SIGTERM, 300);
+      QSqlQuery query = Exec(desk.db(), kSlowRows);
+      grid.Open(query);
+      grid.Model()->FetchAll();
+    }
+    QVERIFY(grid.Model()->Broken() && grid.Model()->rowCount() < kSlowCount);
+    QVERIFY(grid.findChild<QLabel*>("incompleteNotice")->text().contains("连接已断开"));
+    QCOMPARE(ScalarText(desk.db(), "select 3"), QString("3"));
+  }
+
+  // A server process frozen after its rows began is given up on a quarter
+  // past its statement time-out from the statement's start.
+  void aServerFrozenMidStreamIsGivenUpInTime() {
+    Connection desk = Desk("statement_timeout=1s");
+    const pid_t backend = Backend(desk.db());
+    const auto thaw = qScopeGuard([backend] { ::kill(backend, SIGCONT); });
+    // On a desktop the window shows the wait meanwhile (a busy cursor).
+    QWidget window;
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    QSqlQuery query = Exec(desk.db(), kSlowRows);
+    QVERIFY(NextRow(query));
+    QVERIFY(::kill(backend, SIGSTOP) == 0);
+    const StoreFailure kind = KindOf([&] {
+      while (NextRow(query)) {
+      }
+    });
+    qInfo("a server frozen mid-stream is given up after %lld ms", waited.elapsed());
+    QCOMPARE(kind, StoreFailure::TimedOut);
+    QVERIFY(waited.elapsed() < 2500);
+  }
+
+  // Frozen while a posting that runs alone waits for its tables: given up
+  // at the statement's limit, not when the server comes back.
+  void aServerFrozenDuringALockWaitIsGivenUp() {
+    Connection holder = OpenClinicStore();
+    BeginWrite(holder.db());
+    ExecDirect(holder.db(), "lock table 行 in exclusive mode");
+    Connection desk = Desk("statement_timeout=1s");
+    const pid_t backend = Backend(desk.db());
+    const auto thaw = qScopeGuard([backend] { ::kill(backend, SIGCONT); });
+    QElapsedTimer waited;
+    waited.start();
+    {
+      const Later freeze(backend, SIGSTOP, 600);
+      QVERIFY_THROWS_EXCEPTION(DbError, BeginWriteAlone(desk.db(), {"行"}));
+    }
+    qInfo("a server frozen in a lock wait is given up after %lld ms", waited.elapsed());
+    QVERIFY(waited.elapsed() < 4000);
+    RollbackWrite(holder.db());
+  }
+
+  // The connection breaks under the commit: ended by the server, nothing
+  // was written and it is said so; frozen, nobody knows, and no sentence
+  // says nothing was written. The same for a write that runs alone.
+  void aCommitWhoseConnectionBreaksIsSaidAsWhatIsKnown() {
+    Connection desk = Desk("statement_timeout=1s");
+    const QString insert = "insert into 行 values (?)";
+    {
+      const Later end(Backend(desk.db()), SIGTERM, 500);
+      QString failure;
+      QVERIFY(!TransactionPosting(desk.db(), [&] { Exec(desk.db(), insert, {1}); }, &failure));
+      QVERIFY2(failure.startsWith("与诊所数据库服务器的连接已断开"), qPrintable(failure));
+      QVERIFY(PostingFailedText(desk.db()).contains("没有写入任何数据"));
+    }
+    {
+      const Later end(Backend(desk.db()), SIGTERM, 500);
+      QCOMPARE(KindOf([&] { Exec(desk.db(), insert, {2}); }), StoreFailure::LostConnection);
+    }
+    QCOMPARE(ScalarText(desk.db(), "select count(*) from 行"), QString("0"));
+
+    const pid_t backend = Backend(desk.db());
+    auto thaw = qScopeGuard([backend] { ::kill(backend, SIGCONT); });
+    QElapsedTimer waited;
+    waited.start();
+    QString failure;
+    {
+      const Later freeze(backend, SIGSTOP, 500);
+      QVERIFY(!TransactionPosting(desk.db(), [&] { Exec(desk.db(), insert, {3}); }, &failure));
+    }
+    qInfo("a commit under a frozen server is said after %lld ms", waited.elapsed());
+    // The statement's limit and a quarter, then a few moments for the old
+    // server process to end the transaction either way.
+    QVERIFY(waited.elapsed() < 6000);
+    QVERIFY2(failure.startsWith(CommitUnknownSentence()), qPrintable(failure));
+    const QString said = PostingFailedText(desk.db());
+    QVERIFY(said.startsWith(CommitUnknownSentence()) && !said.contains("没有写入任何数据"));
+  }
+
+  // Cut off while the server was still committing (slow, not frozen): the
+  // desk learns on a new connection that it was written, and carries on as
+  // after any posting; trying again is not asked for.
+  void aCommitCutOffButWrittenIsTakenAsWritten() {
+    Connection desk = Desk("statement_timeout=60s");
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY(TransactionPosting(desk.db(), [&] {
+      Exec(desk.db(), "insert into 行 values (?)", {1});
+      // The watch gives up on the commit long before its two seconds.
+      StatementWatch::SetTransactionLimit(desk.db(), "200ms");
+    }));
+    qInfo("a commit cut off but written is known after %lld ms", waited.elapsed());
+    QVERIFY(waited.elapsed() >= 1500);  // the answer came from asking again
+    QCOMPARE(ScalarText(desk.db(), "select count(*) from 行"), QString("1"));
+  }
+
+  // One transaction on the server too: a connection lost part way fails
+  // the whole, never the first half gone and the second half written.
+  void aTransactionLosingItsConnectionWritesNothing() {
+    Connection desk = Desk("statement_timeout=60s");
+    QSqlDatabase db = desk.db();
+    ExecDirect(db, "drop trigger 慢提交 on 行");
+    QVERIFY_THROWS_EXCEPTION(DbError, InTransaction(db, [&] {
+      Exec(db, "insert into 行 values (?)", {1});
+      ::kill(Backend(db), SIGTERM);
+      QThread::msleep(200);
+      ScalarText(db, "select count(*) from 行");
+      Exec(db, "insert into 行 values (?)", {2});
+    }));
+    QCOMPARE(ScalarText(db, "select count(*) from 行"), QString("0"));
+    InTransaction(db, [&] { Exec(db, "insert into 行 values (?)", {3}); });
+    QCOMPARE(ScalarText(db, "select count(*) from 行"), QString("1"));
+  }
+};
+
+QTEST_MAIN(ServerFailuresTest)
+#include "serverfailures.moc"
