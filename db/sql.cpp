@@ -46,6 +46,10 @@ QVariant AsBound(const QVariant& value) {
   }
 }
 
+// What a statement's value travels as: a text only as the stores may keep
+// it, in the form both stores read alike.
+QVariant Sent(const QVariant& value) { return AsBound(StorableText(value)); }
+
 bool IsSqlite(const QSqlDatabase& db) { return db.driverName() == QLatin1String("QSQLITE"); }
 }  // namespace
 
@@ -161,7 +165,7 @@ bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, c
   if (name.isEmpty() && prepared.size() >= kMostPrepared) {
     // Past the last kept: the driver's own prepared statement, forgotten after.
     if (!query.prepare(sql)) return false;
-    for (const QVariant& v : values) query.addBindValue(AsBound(v));
+    for (const QVariant& v : values) query.addBindValue(Sent(v));
     return query.exec();
   }
   if (name.isEmpty()) {
@@ -172,7 +176,7 @@ bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, c
   }
   QStringList written;
   for (const QVariant& value : values) {
-    const QVariant bound = AsBound(value);
+    const QVariant bound = Sent(value);
     QSqlField field(QString(), bound.metaType());
     if (!NullValue(bound)) field.setValue(bound);
     written << driver->formatValue(field);
@@ -190,7 +194,7 @@ bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVa
   if (IsPostgres(db) && (Start(sql).startsWith(QLatin1String("select")) || Start(sql).startsWith(QLatin1String("with"))))
     return RunStreamed(db, query, sql, values);
   if (!query.prepare(sql)) return false;
-  for (const QVariant& v : values) query.addBindValue(AsBound(StorableText(v)));
+  for (const QVariant& v : values) query.addBindValue(Sent(v));
   return query.exec();
 }
 
