@@ -34,15 +34,7 @@ using ClinicFixture::TableRows;
 class ClinicStoreTest : public QObject {
   Q_OBJECT
 
-  // The text of the DbError that work throws; empty when it throws none.
-  static QString ErrorText(const std::function<void()>& work) {
-    try {
-      work();
-    } catch (const DbError& e) {
-      return e.text();
-    }
-    return QString();
-  }
+  static QString ErrorText(const std::function<void()>& work) { return ClinicFixture::ThrownBy(work).text(); }
 
   // The first row's cells as the grids show them, joined by "|".
   static QString FirstRow(const QSqlDatabase& db, const QString& sql) {
@@ -470,17 +462,6 @@ class ClinicStoreTest : public QObject {
     QCOMPARE(ScalarText(db, "select count(*) from 患者信息"), QString("2"));
   }
 
-  // A clinic on the file store whose folder cannot be made or written is
-  // told of its data file, not of a server and the ini file's host.
-  void aFileThatCannotBeOpenedIsSaidAsAFile() {
-    if (ClinicFixture::CurrentStore() != "sqlite") QSKIP("the file store only");
-    const QByteArray folder = qgetenv("BRIMWICK_DATA_DIR");
-    const auto restore = qScopeGuard([&] { qputenv("BRIMWICK_DATA_DIR", folder); });
-    qputenv("BRIMWICK_DATA_DIR", "/proc/brimwick-none/");
-    const QString said = ErrorText([] { OpenClinicDatabase(); });
-    QVERIFY2(said.startsWith("无法打开诊所数据文件"), qPrintable(said));
-  }
-
   // A server stopped under two open desks and started again: while it is
   // down every step says so in the clinic's words; once it is back a read
   // on the same connection carries on, and a posting that lost its
@@ -551,29 +532,6 @@ class ClinicStoreTest : public QObject {
     const QString said = ErrorText([] { OpenClinicDatabase(); });
     qInfo("a silent server is said after %lld ms: %s", waited.elapsed(), qPrintable(said));
     QVERIFY2(said.startsWith("无法连接诊所数据库服务器"), qPrintable(said));
-  }
-
-  // A desk holding a stock row (SQLite: the store's write lock) ends
-  // another desk's posting after the lock time-out, undone whole and said.
-  void aHeldLockEndsAPostingWithoutWritingIt() {
-    Connection holder = OpenClinicDatabase();
-    Connection desk = OpenClinicDatabase();
-    InsertRow(holder.db(), "库存", {{"编号", "A"}, {"数量", 5}});
-    BeginWrite(holder.db());
-    Exec(holder.db(), "update 库存 set 数量 = 4 where 编号 = ?", {"A"});
-    QElapsedTimer waited;
-    waited.start();
-    QVERIFY(!TransactionPosting(desk.db(), [&] {
-      InsertRow(desk.db(), "库存", {{"编号", "B"}, {"数量", 1}});
-      Exec(desk.db(), "update 库存 set 数量 = 数量 - 1 where 编号 = ?", {"A"});
-    }));
-    qInfo("a held lock is said after %lld ms", waited.elapsed());
-    const QString said = PostingFailedText(desk.db());
-    QVERIFY2(said.contains("等待数据库超时"), qPrintable(said));
-    // The file store has no server to blame.
-    if (ClinicFixture::CurrentStore() == "sqlite") QVERIFY2(!said.contains("服务器"), qPrintable(said));
-    RollbackWrite(holder.db());
-    QCOMPARE(TableRows(desk.db(), "库存"), QStringList{"A|5"});
   }
 
   // A lower-case pinyin code finds the goods on both stores alike.

@@ -37,14 +37,7 @@ class Later {
   std::thread thread_;
 };
 
-StoreFailure KindOf(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const DbError& e) {
-    return e.kind();
-  }
-  return StoreFailure::Other;
-}
+StoreFailure KindOf(const std::function<void()>& work) { return ClinicFixture::ThrownBy(work).kind(); }
 }  // namespace
 
 class ServerFailuresTest : public QObject {
@@ -91,9 +84,7 @@ class ServerFailuresTest : public QObject {
     // Nothing is printed or totalled from it: a row past those read raises.
     QCOMPARE(grid.RecordCount(), shown);
     QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(shown, 0));
-    QCOMPARE(grid.Model()->Value(0, 0).toInt(), 1);
     // The connection goes on serving.
-    QCOMPARE(ScalarText(desk.db(), "select 2"), QString("2"));
     QSqlQuery again = Exec(desk.db(), "select 1");
     grid.Open(again);
     QVERIFY(notice->isHidden());
@@ -140,12 +131,11 @@ class ServerFailuresTest : public QObject {
     QSqlQuery query = Exec(desk.db(), kSlowRows);
     QVERIFY(NextRow(query));
     QVERIFY(::kill(backend, SIGSTOP) == 0);
-    const StoreFailure kind = KindOf([&] {
-      while (NextRow(query)) {
-      }
-    });
-    qInfo("a server frozen mid-stream is given up after %lld ms", waited.elapsed());
-    QCOMPARE(kind, StoreFailure::TimedOut);
+    QCOMPARE(KindOf([&] {
+               while (NextRow(query)) {
+               }
+             }),
+             StoreFailure::TimedOut);
     QVERIFY(waited.elapsed() < 2500);
   }
 
@@ -164,7 +154,6 @@ class ServerFailuresTest : public QObject {
       const Later freeze(backend, SIGSTOP, 600);
       QVERIFY_THROWS_EXCEPTION(DbError, BeginWriteAlone(desk.db(), {"行"}));
     }
-    qInfo("a server frozen in a lock wait is given up after %lld ms", waited.elapsed());
     QVERIFY(waited.elapsed() < 4000);
     RollbackWrite(holder.db());
   }
@@ -197,13 +186,11 @@ class ServerFailuresTest : public QObject {
       const Later freeze(backend, SIGSTOP, 500);
       QVERIFY(!TransactionPosting(desk.db(), [&] { Exec(desk.db(), insert, {3}); }, &failure));
     }
-    qInfo("a commit under a frozen server is said after %lld ms", waited.elapsed());
     // The statement's limit and a quarter, then a few moments for the old
     // server process to end the transaction either way.
     QVERIFY(waited.elapsed() < 6000);
     QVERIFY2(failure.startsWith(CommitUnknownSentence()), qPrintable(failure));
-    const QString said = PostingFailedText(desk.db());
-    QVERIFY(said.startsWith(CommitUnknownSentence()) && !said.contains("没有写入任何数据"));
+    QVERIFY(PostingFailedText(desk.db()).startsWith(CommitUnknownSentence()));
   }
 
   // Cut off while the server was still committing (slow, not frozen): the
@@ -218,7 +205,6 @@ class ServerFailuresTest : public QObject {
       // The watch gives up on the commit long before its two seconds.
       StatementWatch::SetTransactionLimit(desk.db(), "200ms");
     }));
-    qInfo("a commit cut off but written is known after %lld ms", waited.elapsed());
     QVERIFY(waited.elapsed() >= 1500);  // the answer came from asking again
     QCOMPARE(ScalarText(desk.db(), "select count(*) from 行"), QString("1"));
   }

@@ -225,10 +225,9 @@ class FrontDeskPostingsTest : public QObject {
     QCOMPARE(Stock(db, "1002"), 15.0);
 
     // A store that holds two lines of one goods from before adds to one.
-    InsertRow(db, "临时出库信息", {{"流水号", key.serial}, {"编号", "1001"}, {"时间", "2026-12-07"}, {"数量", 1},
-                                   {"单价(元)", 9}, {"划价人帐号", kAccount}, {"收银标志", "否"}});
-    InsertRow(db, "临时出库信息", {{"流水号", key.serial}, {"编号", "1001"}, {"时间", "2026-12-07"}, {"数量", 1},
-                                   {"单价(元)", 8}, {"划价人帐号", kAccount}, {"收银标志", "否"}});
+    for (const int price : {9, 8})
+      InsertRow(db, "临时出库信息", {{"流水号", key.serial}, {"编号", "1001"}, {"时间", "2026-12-07"}, {"数量", 1},
+                                     {"单价(元)", price}, {"划价人帐号", kAccount}, {"收银标志", "否"}});
     QCOMPARE(AddPricedLine(db, key, Line("1001", 2, 7), false), PricingResult::Done);
     QStringList twins;
     for (const QVariantList& row : ReadAll(db, "select 数量, \"单价(元)\" from 临时出库信息 where 编号 = '1001' and "

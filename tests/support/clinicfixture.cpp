@@ -129,4 +129,13 @@ QStringList ColumnNames(const QSqlDatabase& db, const QString& table) {
   for (int i = 0; i < record.count(); ++i) names << record.fieldName(i);
   return names;
 }
+
+DbError ThrownBy(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const DbError& error) {
+    return error;
+  }
+  return DbError(QStringLiteral("no error"));
+}
 }  // namespace ClinicFixture

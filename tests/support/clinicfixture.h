@@ -14,6 +14,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
+
+#include "db/sql.h"
 
 namespace ClinicFixture {
 // "sqlite", and "postgres" when a server is named.
@@ -35,4 +38,7 @@ void InsertRow(const QSqlDatabase& db, const QString& table, const QList<QPair<Q
 QStringList TableRows(const QSqlDatabase& db, const QString& table);
 // Column names of a table in their physical order.
 QStringList ColumnNames(const QSqlDatabase& db, const QString& table);
+// The DbError that work throws; one of kind Other saying "no error" when
+// it throws none.
+DbError ThrownBy(const std::function<void()>& work);
 }  // namespace ClinicFixture
