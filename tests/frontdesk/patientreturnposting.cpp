@@ -25,6 +25,14 @@ LineReturn Line(const QString& batch, const QString& quantity, const QString& sh
   return {visit, kCode, batch, quantity, shelfLife, QDate(2025, 12, 1), kReturned, kOperator};
 }
 
+// A store with the goods on the shelves and 张三's visit paid and dispensed.
+Connection PaidStore(double quantity) {
+  Connection c = OpenClinicDatabase();
+  Stock(c.db());
+  PaidVisit(c.db(), kVisit, "张三", quantity);
+  return c;
+}
+
 QList<qint64> ServiceRowIds(const QSqlDatabase& db, const VisitKey& visit = kVisit) {
   QList<qint64> ids;
   for (const QVariantList& row : ReadAll(db, "select 行号 from 服务信息 where 流水号 = ? and 划价人帐号 = ? order by 行号",
@@ -43,10 +51,8 @@ class PatientReturnPostingTest : public QObject {
   // Priced on day 1, paid and dispensed on day 2, returned on day 3: the
   // line is found by the visit and code whatever the days.
   void returnLowersLineRaisesBatchAndStock() {
-    Connection c = OpenClinicDatabase();
+    Connection c = PaidStore(3);
     const QSqlDatabase db = c.db();
-    Stock(db);
-    PaidVisit(db, kVisit, "张三", 3);
     QCOMPARE(ReturnDispensedLine(db, Line(kBatch, "2")), ReturnOutcome::Done);
     QCOMPARE(Number(db, "select 数量 from 出库信息"), 1.0);
     QCOMPARE(Number(db, "select 数量 from 库存"), 22.0);
@@ -66,10 +72,8 @@ class PatientReturnPostingTest : public QObject {
   }
 
   void refusedReturnsChangeNothing() {
-    Connection c = OpenClinicDatabase();
+    Connection c = PaidStore(3);
     const QSqlDatabase db = c.db();
-    Stock(db);
-    PaidVisit(db, kVisit, "张三", 3);
     const auto before = Snapshot(db);
     for (const char* quantity : {"0", "abc", "", "-1", "0.0"})
       QCOMPARE(ReturnDispensedLine(db, Line(kBatch, quantity)), ReturnOutcome::BadQuantity);
@@ -106,10 +110,8 @@ class PatientReturnPostingTest : public QObject {
   // the line its row names, at that line's own price, and the visit's fee
   // ends where its lines do.
   void twoLinesOfOneGoodsReturnLineByLine() {
-    Connection c = OpenClinicDatabase();
+    Connection c = PaidStore(20);
     const QSqlDatabase db = c.db();
-    Stock(db);
-    PaidVisit(db, kVisit, "张三", 20);
     Exec(db, R"~(update 出库信息 set "单价(元)" = 2)~");
     InsertRow(db, "出库信息", {{"流水号", kVisit.serial}, {"编号", kCode}, {"时间", "2026-03-01"}, {"数量", 2},
                                {"单价(元)", 5}, {"划价人帐号", kVisit.account}, {"收银人帐号", "收银01"}});
@@ -138,10 +140,8 @@ class PatientReturnPostingTest : public QObject {
   // What the visit's staged refunds come to stays within the amounts'
   // digits, medicine and services apart and together.
   void refundsStayWithinTheDigits() {
-    Connection c = OpenClinicDatabase();
+    Connection c = PaidStore(2);
     const QSqlDatabase db = c.db();
-    Stock(db);
-    PaidVisit(db, kVisit, "张三", 2);
     Exec(db, R"~(update 出库信息 set "单价(元)" = 6e12)~");
     Exec(db, R"~(update 服务信息 set "服务费(元)" = 5e12)~");
     const QList<qint64> ids = ServiceRowIds(db);
@@ -233,10 +233,8 @@ class PatientReturnPostingTest : public QObject {
   void commitFailingAnywhereLeavesEverything() {
     QFETCH(QString, table);
     QFETCH(QString, event);
-    Connection c = OpenClinicDatabase();
+    Connection c = PaidStore(2);
     const QSqlDatabase db = c.db();
-    Stock(db);
-    PaidVisit(db, kVisit, "张三", 2);
     QCOMPARE(ReturnDispensedLine(db, Line(kBatch, "1")), ReturnOutcome::Done);
     QCOMPARE(RefundServiceLine(db, ServiceRowIds(db)[0], "3", kReturned, kOperator), RefundOutcome::Part);
     const auto before = Snapshot(db);
@@ -257,10 +255,8 @@ class PatientReturnPostingTest : public QObject {
   void returnFailingAnywhereLeavesEverything() {
     QFETCH(QString, table);
     QFETCH(QString, event);
-    Connection c = OpenClinicDatabase();
+    Connection c = PaidStore(2);
     const QSqlDatabase db = c.db();
-    Stock(db);
-    PaidVisit(db, kVisit, "张三", 2);
     const auto before = Snapshot(db);
     FailOn(db, table, event);
     QCOMPARE(ReturnDispensedLine(db, Line(kBatch, "1")), ReturnOutcome::Failed);
