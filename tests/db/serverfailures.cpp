@@ -1,7 +1,6 @@
-// A server that fails under a statement: a read broken while its rows come
-// in is never taken for the whole list, a frozen server is given up on in
-// time whatever it was doing, and a commit whose connection broke is said
-// as what is known of it. Each ends or freezes a real server process.
+// A real server process ended or frozen under a statement: a broken read is
+// never the whole list, a frozen server is given up in time, and a commit
+// whose connection broke is said as what is known of it.
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QScopeGuard>
@@ -60,8 +59,7 @@ class ServerFailuresTest : public QObject {
                            "for each row execute function 慢()");
   }
 
-  // The server's statement time-out ends a read part way: the list read so
-  // far is never the whole, through a select read whole and through a grid.
+  // A read the statement time-out ends part way is never the whole list.
   void aReadTimedOutMidStreamRaises() {
     Connection desk = Desk("statement_timeout=1s");
     QElapsedTimer waited;
@@ -79,8 +77,9 @@ class ServerFailuresTest : public QObject {
     QVERIFY(shown > 0 && shown < kSlowCount);
     auto* notice = grid.findChild<QLabel*>("incompleteNotice");
     QVERIFY(notice && !notice->isHidden());
-    QVERIFY2(notice->text().startsWith(QString("列表不完整：只读到前 %1 行").arg(shown)), qPrintable(notice->text()));
-    QVERIFY(notice->text().contains("等待数据库超时"));
+    QVERIFY2(notice->text().startsWith(QString("列表不完整：只读到前 %1 行").arg(shown)) &&
+                 notice->text().contains("等待数据库超时"),
+             qPrintable(notice->text()));
     // Nothing is printed or totalled from it: a row past those read raises.
     QCOMPARE(grid.RecordCount(), shown);
     QVERIFY_THROWS_EXCEPTION(DbError, grid.Model()->Value(shown, 0));
@@ -90,9 +89,8 @@ class ServerFailuresTest : public QObject {
     QVERIFY(notice->isHidden());
   }
 
-  // A server process ended under a read: read whole, the read runs once
-  // more from its start and comes back whole; inside a transaction it
-  // cannot and raises; a grid shows what it had and says why it stopped.
+  // Ended under a read: read whole, it runs again and comes back whole;
+  // inside a transaction it raises; a grid says why it stopped.
   void aReadWhoseServerEndsIsNeverTakenForTheWhole() {
     Connection desk = Desk("statement_timeout=60s");
     {
