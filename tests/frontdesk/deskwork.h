@@ -90,18 +90,14 @@ inline void ReturnPart(const QSqlDatabase& db, const Desk& desk, QRandomGenerato
   const QString quantity = QString::number((1 + random.bounded(tenths)) / 10.0);
   QString failure;
   ++tally.postings;
-  switch (ReturnDispensedLine(db, {visit, code, batch, quantity, "730", kDay, kDay, desk.pharmacist, line[0]},
-                              &failure)) {
-    case ReturnOutcome::Done: ++tally.returns; break;
-    // The line changed or fell short under another desk's return.
-    case ReturnOutcome::Failed:
-      if (failure == QLatin1String("refused")) {
-        ++tally.lostRaces;
-        break;
-      }
-      [[fallthrough]];
-    default: tally.Fail(failure);
-  }
+  const ReturnOutcome outcome =
+      ReturnDispensedLine(db, {visit, code, batch, quantity, "730", kDay, kDay, desk.pharmacist, line[0]}, &failure);
+  if (outcome == ReturnOutcome::Done)
+    ++tally.returns;
+  else if (outcome == ReturnOutcome::Failed && failure == QLatin1String("refused"))
+    ++tally.lostRaces;  // the line changed or fell short under another desk's return
+  else
+    tally.Fail(failure);
   if (random.bounded(2) != 0) return;
   ++tally.postings;
   failure.clear();

@@ -116,13 +116,11 @@ class PatientReturnPostingTest : public QObject {
     InsertRow(db, "出库信息", {{"流水号", kVisit.serial}, {"编号", kCode}, {"时间", "2026-03-01"}, {"数量", 2},
                                {"单价(元)", 5}, {"划价人帐号", kVisit.account}, {"收银人帐号", "收银01"}});
     Exec(db, R"~(update 患者信息 set "药费(元)" = 50)~");
-    const QString rowId = DispensedLineRowId(db);
-    QList<QVariant> rows;
-    for (const QVariantList& row : ReadAll(db, "select " + rowId + R"~( from 出库信息 order by "单价(元)")~"))
-      rows << row[0];
+    const QList<QVariantList> rows =
+        ReadAll(db, "select " + DispensedLineRowId(db) + R"~( from 出库信息 order by "单价(元)")~");
     const auto returning = [&](int line, const char* quantity) {
       LineReturn r = Line(kBatch, quantity);
-      r.lineRow = rows[line];
+      r.lineRow = rows[line][0];
       return ReturnDispensedLine(db, r);
     };
     // Without a row, which of the two is meant cannot be told.
