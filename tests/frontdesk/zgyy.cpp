@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "db/clinicdb.h"
+#include "db/datadir.h"
 #include "frontdesk/deskseed.h"
 #include "frontdesk/zgyy.h"
 #include "reports/dayclose.h"
@@ -14,6 +15,7 @@
 #include "platform/session.h"
 #include "support/clinicfixture.h"
 #include "support/testkit.h"
+#include "tools/lib/loadcommand.h"
 
 using ClinicFixture::TableRows;
 using namespace DeskSeed;
@@ -182,19 +184,30 @@ class PricingWindowTest : public QObject {
     QVERIFY(TestKit::MessageTexts().isEmpty());
   }
 
-  // 1001 priced again with another price typed, and again after 1002 was
-  // picked and 1001's line clicked (the price box still showing 1002's
-  // price): one 1001 line, at the price it was first priced at, and the
-  // voucher the sum of the two lines.
-  void goodsPricedAgainAddToTheirLine() {
+  // On the demo: 1001 priced again with another price typed, and again
+  // after 1002 was picked and 1001's line clicked (the price box still
+  // showing 1002's price): one 1001 line, at the price it was first
+  // priced at, and the voucher the sum of the two lines. (The window
+  // opened first holds serial 1.)
+  void goodsPricedAgainAddToTheirLineOnTheDemo() {
+    window_.reset();
+    for (const char* table : {"药品信息", "库存", "药品过期表", "入库信息"})
+      ExecDirect(db(), QStringLiteral("delete from ") + table);
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    QCOMPARE(RunClinicLoad({DataDir(), TestKit::DemoFolder()}, out, err), 0);
+    window_ = std::make_unique<TFormzgyy>();
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     startVisit("张三");
-    pick("AMX", "2");
+    pick("AMXLJN", "2");
     QCOMPARE(box("Editdj")->text(), QString("8.6"));
     click("BitBtn3");
-    pick("AMX", "1");
+    pick("AMXLJN", "1");
     TestKit::Type(box("Editdj"), "9.99");
     click("BitBtn3");
-    pick("BLG", "1");
+    pick("NFSXJN", "1");
     QCOMPARE(box("Editdj")->text(), QString("4.2"));
     click("BitBtn3");
     TestKit::ClickRow(in<DataGrid>("DBGrid1"), 0);
@@ -204,12 +217,12 @@ class PricingWindowTest : public QObject {
     click("BitBtn3");
     QVERIFY(TestKit::MessageTexts().isEmpty());
     QCOMPARE(TableRows(db(), "临时出库信息"),
-             QStringList({"1|1001|2026-12-07|4|8.6|院长|acc01|否|职工用药|||34.4",
-                          "1|1002|2026-12-07|1|4.2|院长|acc01|否|职工用药|||4.2"}));
-    QCOMPARE(Stock(db(), "1001"), 9.0);
+             QStringList({"2|1001|2026-12-07|4|8.6|院长|acc01|否|职工用药|||34.4",
+                          "2|1002|2026-12-07|1|4.2|院长|acc01|否|职工用药|||4.2"}));
+    QCOMPARE(Stock(db(), "1001"), 36.0);
     QCOMPARE(box("Edit2")->text(), QString("38.60"));
     click("BitBtn2");
-    QCOMPARE(TableRows(db(), "收银信息"), QStringList{"职工用药|1|张三|2026-12-07|38.6|0|acc01"});
+    QCOMPARE(TableRows(db(), "收银信息").filter("|张三|"), QStringList{"职工用药|2|张三|2026-12-07|38.6|0|acc01"});
   }
 
   void refusalsWriteNothing() {
