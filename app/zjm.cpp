@@ -162,7 +162,13 @@ Tzhjiemian::Tzhjiemian(QWidget* parent) : QMainWindow(parent) {
   });
 }
 
-Tzhjiemian::~Tzhjiemian() = default;
+// The area and its work windows are destroyed after this part of the main
+// window: the activations and state changes they signal on the way out
+// must not reach it.
+Tzhjiemian::~Tzhjiemian() {
+  for (QMdiSubWindow* frame : mdiArea_->subWindowList()) frame->disconnect(this);
+  mdiArea_->disconnect(this);
+}
 
 void Tzhjiemian::BuildMenu() {
   QMenuBar* bar = menuBar();
