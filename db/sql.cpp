@@ -249,7 +249,7 @@ void Ready(QSqlQuery& query) {
   // A write that returns rows could give other columns with its table
   // changed, after it wrote (see Run).
   const QString sql = query.lastQuery();
-  if (sql.isEmpty() || (!OnlyReads(sql) && sql.contains(QLatin1String("returning"), Qt::CaseInsensitive))) return;
+  if (sql.isEmpty() || (columns > 0 && !OnlyReads(sql))) return;
   std::unordered_map<QString, ReadyStatement>& ready = State(driver)->ready;
   if (ready.size() >= kMostReady && !ready.count(sql)) return;
   ready[sql] = {std::exchange(query, QSqlQuery()), columns};
