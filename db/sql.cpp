@@ -6,6 +6,8 @@
 #include <QSqlRecord>
 #include <atomic>
 #include <memory>
+#include <unordered_map>
+#include <utility>
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -13,6 +15,7 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlResult>
 #include <QVariant>
 #include <cmath>
 
@@ -72,10 +75,17 @@ const char* const kInWriteTransaction = "brimwickInWriteTransaction";
 //   waits on the server too (the rows a caller left unread are read off,
 //   the server forgets a prepared statement), and so happens under the
 //   next statement's watch rather than wherever the caller drops the query;
-// - the reads prepared on the server (RunStreamed), by statement text.
+// - the reads prepared on the server (RunStreamed), by statement text;
+// - on SQLite, statements run before and now idle, prepared, by text (Ready),
+//   each with the number of columns it gave.
+struct ReadyStatement {
+  QSqlQuery query;
+  int columns = 0;
+};
 struct ConnectionState : QObject {
   QList<QSqlQuery> kept;
   QHash<QString, QString> prepared;
+  std::unordered_map<QString, ReadyStatement> ready;
 };
 
 ConnectionState* State(const QSqlDriver* driver) {
@@ -184,10 +194,90 @@ bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, c
   return query.exec(QStringLiteral("execute %1 (%2)").arg(name, written.join(QStringLiteral(", "))));
 }
 
-// Runs the statement on a fresh query; false with the query's error.
+// A statement that changes nothing, so running it a second time after the
+// connection broke cannot write anything twice.
+bool OnlyReads(const QString& sql) {
+  const QString start = Start(sql);
+  return start.startsWith(QLatin1String("select")) || start.startsWith(QLatin1String("with")) ||
+         start.startsWith(QLatin1String("begin"));
+}
+
+// Preparing a statement costs SQLite about as much as a short read, so a
+// connection keeps the statements it ran prepared, each until it runs again.
+// Only a query nobody reads any more comes back (Ready): one a grid still
+// reads, or a caller holds, is never run again under it. A connection keeps
+// at most this many.
+constexpr int kMostReady = 200;
+
+// Whether SQLite still holds the query's statement (a connection closed
+// since has dropped it).
+bool StillPrepared(const QSqlQuery& query) {
+  const QSqlResult* result = query.result();
+  const QVariant handle = result ? result->handle() : QVariant();
+  return qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0 && *static_cast<void* const*>(handle.constData());
+}
+
+// A statement of that text the connection prepared before and holds idle;
+// columns: how many it gave then.
+bool TakeReady(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, int& columns) {
+  std::unordered_map<QString, ReadyStatement>& ready = State(db.driver())->ready;
+  const auto found = ready.find(sql);
+  if (found == ready.end()) return false;
+  ReadyStatement taken = std::move(found->second);
+  ready.erase(found);
+  if (!StillPrepared(taken.query)) return false;
+  query = std::move(taken.query);
+  columns = taken.columns;
+  return true;
+}
+
+void ForgetReady(const QSqlDriver* driver) {
+  if (driver && driver->dbmsType() == QSqlDriver::SQLite) State(driver)->ready.clear();
+}
+
+// A query its reader is done with: on SQLite its statement is ended and
+// kept prepared for the next run of its text. A server's statements end
+// under the next statement's watch (ReleaseKept), so they are left as they are.
+void Ready(QSqlQuery& query) {
+  const QSqlDriver* driver = query.driver();
+  if (!driver || driver->dbmsType() != QSqlDriver::SQLite) return;
+  const int columns = query.record().count();
+  query.finish();
+  if (!query.isForwardOnly() || query.numericalPrecisionPolicy() != driver->numericalPrecisionPolicy() ||
+      !StillPrepared(query))
+    return;
+  // A write that returns rows could give other columns with its table
+  // changed, after it wrote (see Run).
+  const QString sql = query.lastQuery();
+  if (sql.isEmpty() || (columns > 0 && !OnlyReads(sql))) return;
+  std::unordered_map<QString, ReadyStatement>& ready = State(driver)->ready;
+  if (ready.size() >= kMostReady && !ready.count(sql)) return;
+  ready[sql] = {std::exchange(query, QSqlQuery()), columns};
+}
+
+// Runs the statement on a fresh query, or on SQLite on one prepared before;
+// false with the query's error.
 bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
   query.setForwardOnly(true);
   const StatementWatch watch(db);
+  if (IsSqlite(db)) {
+    int columns = 0;
+    if (TakeReady(db, query, sql, columns)) {
+      for (const QVariant& v : values) query.addBindValue(Sent(v));
+      if (!query.exec()) return false;
+      // SQLite prepares a statement again on its own once its table changed,
+      // but Qt keeps the columns it first gave: a "select *" of a table made
+      // anew with more columns would show the new ones empty. Such a read
+      // runs once more, prepared afresh.
+      if (query.record().count() == columns) return true;
+      query = QSqlQuery(db);
+      query.setForwardOnly(true);
+    }
+    if (values.isEmpty()) return query.exec(sql);
+    if (!query.prepare(sql)) return false;
+    for (const QVariant& v : values) query.addBindValue(Sent(v));
+    return query.exec();
+  }
   // PostgreSQL refuses to prepare table definitions and transaction
   // statements, so a statement without values runs as it stands.
   if (values.isEmpty()) return query.exec(sql);
@@ -196,14 +286,6 @@ bool Run(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVa
   if (!query.prepare(sql)) return false;
   for (const QVariant& v : values) query.addBindValue(Sent(v));
   return query.exec();
-}
-
-// A statement that changes nothing, so running it a second time after the
-// connection broke cannot write anything twice.
-bool OnlyReads(const QString& sql) {
-  const QString start = Start(sql);
-  return start.startsWith(QLatin1String("select")) || start.startsWith(QLatin1String("with")) ||
-         start.startsWith(QLatin1String("begin"));
 }
 
 // A write whose outcome a broken connection would leave unknown unless it
@@ -240,6 +322,7 @@ const bool kReadHooks = [] {
     return std::make_shared<StatementWatch>(driver, StatementWatch::SameStatement);
   });
   SetReadFailureRaiser([](const QSqlError& error) { throw DbError(error); });
+  SetReadEnd(Ready);
   return true;
 }();
 }  // namespace
@@ -344,7 +427,10 @@ QList<QVariantList> ReadRows(const QSqlDatabase& db, const QString& sql, const Q
       }
     }
     const QSqlError error = query.lastError();
-    if (!error.isValid()) return rows;
+    if (!error.isValid()) {
+      Ready(query);
+      return rows;
+    }
     query = QSqlQuery();
     if (ranAgain || !MayRunAgain(db, ForEngine(IsPostgres(db), sql), error)) throw Failure(db, error);
     StatementWatch::TakeCut(db);
@@ -354,12 +440,16 @@ QList<QVariantList> ReadRows(const QSqlDatabase& db, const QString& sql, const Q
 
 QString ScalarText(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
   QSqlQuery query = Exec(db, sql, values);
-  if (!NextRow(query)) return QString();
-  return CellText(query.value(0)).trimmed();
+  const QString text = NextRow(query) ? CellText(query.value(0)).trimmed() : QString();
+  Ready(query);
+  return text;
 }
 
 int ExecCount(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
-  return Exec(db, sql, values).numRowsAffected();
+  QSqlQuery query = Exec(db, sql, values);
+  const int count = query.numRowsAffected();
+  Ready(query);
+  return count;
 }
 
 void BeginTransaction(const QSqlDatabase& db, const QString& begin) {
@@ -466,6 +556,7 @@ void CloseConnection(const QString& name) {
       FinishPendingReads(db.driver());
       ReleaseKept(db.driver(), db.isOpen());
       ForgetPrepared(db.driver());
+      ForgetReady(db.driver());
       db.close();
     }
   }

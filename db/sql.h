@@ -52,7 +52,10 @@ bool IsPostgres(const QSqlDatabase& db);
 // the window's next step works; a read outside a write transaction then
 // runs once more, anything else fails. A write outside a transaction runs
 // in one of its own (CommitTransaction), so that a connection broken under
-// it is said as written, not written, or not known.
+// it is said as written, not written, or not known. On SQLite a statement
+// that ran before on the connection, and that no query reads any more (a
+// grid has read it whole, ScalarText, ReadRows or ExecCount are done with
+// it), runs again as it was prepared.
 QSqlQuery Exec(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 // The next row of a query from Exec; false after the last. A fetch that
 // fails (the connection broke, the statement timed out while its rows came

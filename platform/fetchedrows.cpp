@@ -52,6 +52,10 @@ std::function<std::shared_ptr<void>(const QSqlDriver*)>& FetchWatch() {
   static std::function<std::shared_ptr<void>(const QSqlDriver*)> watch;
   return watch;
 }
+std::function<void(QSqlQuery&)>& ReadEnd() {
+  static std::function<void(QSqlQuery&)> end;
+  return end;
+}
 std::function<void(const QSqlError&)>& ReadFailureRaiser() {
   static std::function<void(const QSqlError&)> raise;
   return raise;
@@ -59,6 +63,7 @@ std::function<void(const QSqlError&)>& ReadFailureRaiser() {
 }  // namespace
 
 void SetFetchWatch(std::function<std::shared_ptr<void>(const QSqlDriver*)> watch) { FetchWatch() = std::move(watch); }
+void SetReadEnd(std::function<void(QSqlQuery&)> end) { ReadEnd() = std::move(end); }
 void SetReadFailureRaiser(std::function<void(const QSqlError&)> raise) { ReadFailureRaiser() = std::move(raise); }
 
 void RaiseIfFetchFailed(const QSqlQuery& query) {
@@ -109,6 +114,7 @@ void FetchedRows::Clear() {
 // Releases the statement (and, on SQLite, the read snapshot it holds).
 void FetchedRows::finish() {
   if (source_ == Source::None) return;
+  if (ReadEnd()) ReadEnd()(query_);
   query_.finish();
   query_ = QSqlQuery();
   source_ = Source::None;

@@ -122,6 +122,10 @@ class FetchedRows {
 // watch over the statement under way: a server that stops answering part
 // way is given up on in time); held while rows are fetched.
 void SetFetchWatch(std::function<std::shared_ptr<void>(const QSqlDriver*)> watch);
+// What the store does with a query once its rows are read or dropped,
+// before the query is finished (on SQLite, ends its statement and keeps it
+// prepared for the next run of its text).
+void SetReadEnd(std::function<void(QSqlQuery&)> end);
 // How a list read in part raises its error (as the store's error type).
 void SetReadFailureRaiser(std::function<void(const QSqlError&)> raise);
 // After a query's last row: raises its error when a fetch failed, which

@@ -1,6 +1,8 @@
 #include "platform/grid.h"
 
 #include <QDate>
+#include <QEvent>
+#include <QHash>
 #include <QElapsedTimer>
 #include <QSqlDriver>
 #include <QTimerEvent>
@@ -8,12 +10,53 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
+#include <QtMath>
 
 #include "platform/formevents.h"
 #include "platform/numbers.h"
 #include "platform/widgets.h"
 
 namespace {
+// The width the style's item delegate asks for a line of text: the text's
+// advance rounded up, with the style's text margin either side.
+int CellWidth(const QFontMetricsF& metrics, int textMargin, const QString& text) {
+  return qCeil(metrics.horizontalAdvance(text)) + 2 * textMargin;
+}
+
+// A header measures its sections again whenever the rows change: its size
+// hint takes the first and last hundred sections, so every reload of a
+// longer list measured two hundred row sections, which cost more than
+// reading a month's rows. A section's size follows from its text alone, in
+// the header's font and style (the grid's model gives a header nothing
+// else), so each text is measured once while they stay the same.
+class GridHeader : public QHeaderView {
+ public:
+  GridHeader(Qt::Orientation orientation, QWidget* parent) : QHeaderView(orientation, parent) {
+    setSectionsClickable(true);
+    setHighlightSections(true);
+  }
+
+ protected:
+  QSize sectionSizeFromContents(int logicalIndex) const override {
+    if (isSortIndicatorShown() || !model()) return QHeaderView::sectionSizeFromContents(logicalIndex);
+    const QString text = model()->headerData(logicalIndex, orientation()).toString();
+    const auto found = sizes_.constFind(text);
+    if (found != sizes_.cend()) return *found;
+    const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+    if (sizes_.size() < kMostSizes) sizes_.insert(text, size);
+    return size;
+  }
+  void changeEvent(QEvent* event) override {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) sizes_.clear();
+    QHeaderView::changeEvent(event);
+  }
+
+ private:
+  static constexpr int kMostSizes = 4096;
+  mutable QHash<QString, QSize> sizes_;
+};
+
 // Rows read when a result loads: a screen and more, so that a short list
 // is read whole at once and leaves nothing open.
 constexpr int kFirstRows = 256;
@@ -176,6 +219,8 @@ QVariant FetchedModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new FetchedModel(this)) {
+  setHorizontalHeader(new GridHeader(Qt::Horizontal, this));
+  setVerticalHeader(new GridHeader(Qt::Vertical, this));
   setModel(model_);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -203,9 +248,11 @@ void DataGrid::Open(QSqlQuery& query) {
 
 void DataGrid::Open(QSqlQuery& query, const QList<int>& widths) {
   leastWidths_ = widths;
-  hideZeroWidths();
   HideIncomplete();
   model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
+  // Only once the result's columns are there: the header forgets what it
+  // hid of a result it no longer shows.
+  hideZeroWidths();
   if (model_->rowCount() > 0) setCurrentIndex(model_->index(0, 0));
   FitColumns();
   // A long list shows its first screen now, before the window goes on to
@@ -249,8 +296,10 @@ int DataGrid::rowsOnScreen() const {
 }
 
 // Only the titles and the cells on screen are measured, so a list of any
-// length costs the same; the widths come from the delegate and the header
-// that paint them, in the grid's own fonts and style.
+// length costs the same; the widths come from the header that paints the
+// titles and, for the cells, from the width the grid's own delegate gives
+// a line of text in the grid's font (CellWidth), measured without the
+// delegate's layout of every cell, which cost more than reading them.
 void DataGrid::FitColumns(bool growOnly) {
   QHeaderView* titles = horizontalHeader();
   const int first = qMax(0, verticalHeader()->logicalIndexAt(0));
@@ -258,13 +307,23 @@ void DataGrid::FitColumns(bool growOnly) {
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   const int gridLine = showGrid() ? 1 : 0;
+  const QFontMetricsF metrics(option.font);
+  const int textMargin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
   for (int c = 0; c < model_->columnCount(); ++c) {
     // A hidden column keeps no width a title or a cell could widen.
     if (hiddenByWidth_.contains(c)) continue;
     int width = qMax(LeastWidth(c), titles->sectionSizeHint(c));
     for (int r = first; r < last; ++r) {
       const QModelIndex index = model_->index(r, c);
-      width = qMax(width, itemDelegateForIndex(index)->sizeHint(option, index).width() + gridLine);
+      QAbstractItemDelegate* delegate = itemDelegateForIndex(index);
+      const QString text = model_->data(index).toString();
+      // A text of several lines, or a delegate of a window's own, is
+      // measured as painted.
+      const int cell = delegate->metaObject() == &QStyledItemDelegate::staticMetaObject &&
+                               !text.contains(QLatin1Char('\n'))
+                           ? CellWidth(metrics, textMargin, text)
+                           : delegate->sizeHint(option, index).width();
+      width = qMax(width, cell + gridLine);
     }
     if (growOnly) width = qMax(width, columnWidth(c));
     if (width != columnWidth(c)) setColumnWidth(c, width);

@@ -1,7 +1,11 @@
+#include <QHeaderView>
 #include <QLabel>
+#include <QStyleOptionViewItem>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
+#include <QTemporaryDir>
 
 #include "db/clinicdb.h"
 #include "db/connection.h"
@@ -176,6 +180,92 @@ class FetchedRowsTest : public QObject {
     grid.Clear();
     QCOMPARE(grid.RecordCount(), 0);
     QCOMPARE(grid.Model()->columnCount(), 0);
+  }
+
+  // Columns fit their titles and the cells on screen exactly as the grid's
+  // delegate measures them; a width of 0 still hides its column.
+  void columnsFitTheirTitlesAndCellsAsPainted() {
+    Exec(store_.db(), "create table widths (a text, b text, c text, d text)");
+    // Trailing spaces take no room in a cell as painted.
+    const QList<QVariantList> rows = {
+        {QString("阿司匹林肠溶片 100mg×30"), QString("12.50"), QString("x"), QString("hidden all the same")},
+        {QString("W"), QString("1              "), QString(), QString("")},
+        {QString("iiii lll"), QString(), QString("                    "), QString("a")}};
+    for (const QVariantList& row : rows) Exec(store_.db(), "insert into widths values (?, ?, ?, ?)", row);
+    Exec(store_.db(), "insert into widths values ('i', '2', '第一行长一些的说明' || char(10) || '二', 'b')");
+    struct MeasuredGrid : DataGrid {
+      QStyleOptionViewItem Option() {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        return option;
+      }
+    } grid;
+    grid.resize(600, 300);
+    QSqlQuery query = Exec(store_.db(), "select a as 品名, b, c, d from widths");
+    grid.Open(query, {1, 1, 1, 0});
+    const QStyleOptionViewItem option = grid.Option();
+    QVERIFY(grid.isColumnHidden(3));
+    for (int c = 0; c < 3; ++c) {
+      int want = grid.horizontalHeader()->sectionSizeHint(c);
+      for (int r = 0; r < grid.model()->rowCount(); ++r) {
+        const QModelIndex index = grid.model()->index(r, c);
+        want = qMax(want, grid.itemDelegate()->sizeHint(option, index).width() + 1);
+      }
+      QCOMPARE(grid.columnWidth(c), want);
+    }
+  }
+
+  // A connection keeps its statements prepared between runs: none runs again
+  // under a grid still reading it, none kept holds the connection to the rows
+  // it once saw, and one whose table changed or whose connection was opened
+  // again reads what is there now.
+  void aStatementKeptPreparedDisturbsNoReader() {
+    QTemporaryDir folder;
+    Connection desk(UniqueConnectionName("kept")), other(UniqueConnectionName("kept"));
+    for (const Connection* c : {&desk, &other}) {
+      QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", c->name());
+      db.setDatabaseName(folder.filePath("kept.db"));
+      QVERIFY(db.open());
+    }
+    QSqlDatabase db = desk.db();
+    Exec(db, "pragma journal_mode = wal");
+    Exec(db, "create table n (k integer, v text)");
+    InTransaction(db, [&] {
+      for (int k = 0; k < 2000; ++k) Exec(db, "insert into n values (?, ?)", {k, QString("v%1").arg(k)});
+    });
+    const QString from = "select k, v from n where k >= ? order by k";
+    DataGrid grid;
+    QSqlQuery first = Exec(db, from, {0});
+    const QSqlResult* prepared = first.result();
+    grid.Open(first);
+    QVERIFY(grid.Model()->Pending());
+    QCOMPARE(ReadRows(db, from, {1990}).size(), 10);
+    QCOMPARE(ScalarText(db, from, {5}), QString("5"));
+    QCOMPARE(grid.RecordCount(), 2000);
+    QCOMPARE(grid.Model()->Value(1999, 1).toString(), QString("v1999"));
+    QCOMPARE(ReadRows(db, from, {1998}).value(1).value(1).toString(), QString("v1999"));
+    QSqlQuery again = Exec(db, from, {1000});
+    QCOMPARE(again.result(), prepared);
+    grid.Open(again);
+    QCOMPARE(grid.RecordCount(), 1000);
+    QCOMPARE(grid.Cell(1), QString("v1000"));
+
+    // Read in part, then another desk writes: the next statement sees it.
+    const QString values = "select v from n where k >= ? order by k";
+    QCOMPARE(ScalarText(db, values, {5}), QString("v5"));
+    QCOMPARE(ExecCount(other.db(), "update n set v = ? where k = ?", {QString("changed"), 5}), 1);
+    QCOMPARE(ScalarText(db, "select v from n where k = ?", {5}), QString("changed"));
+    QCOMPARE(ScalarText(db, values, {5}), QString("changed"));
+
+    const QString all = "select * from n where k = ?";
+    QCOMPARE(ReadRows(db, all, {7}).value(0).size(), 2);
+    Exec(db, "drop table n");
+    Exec(db, "create table n (k integer, v text, w text)");
+    Exec(db, "insert into n values (?, ?, ?)", {7, QString("seven"), QString("new")});
+    QCOMPARE(ReadRows(db, all, {7}), (QList<QVariantList>{{qlonglong(7), QString("seven"), QString("new")}}));
+    db.close();
+    QVERIFY(db.open());
+    QCOMPARE(ReadRows(db, all, {7}).value(0).value(2).toString(), QString("new"));
   }
 
   // A long result keeps a few blocks in memory whatever its length; the
