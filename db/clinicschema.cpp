@@ -245,8 +245,10 @@ std::vector<ClinicTable> MakeTables() {
       // category, cashier or pricing account; the patient list walks it by
       // category and day. The income is stored, so the category's index
       // holds it alone, where the two fees it is the sum of took a wider
-      // entry (its earlier form, 类别时间).
-      WithPurgeIndex(
+      // entry (its earlier form, 类别时间). The server walks the patient
+      // list along an index of every column it shows, in its order, so the
+      // first rows leave at once rather than after a sort of the year.
+      WithServerIndex(WithPurgeIndex(
           WithNamedIndexes(
               Retired(Table("患者信息",
                             {Text("收费类别"), Number("流水号"), Text("姓名"), Day("时间"), Number("药费(元)"),
@@ -258,6 +260,8 @@ std::vector<ClinicTable> MakeTables() {
                {"划价时间", {"划价人帐号", "时间", "药费(元)", "服务费(元)"}}}),
           // The purge of visits without income finds them by it.
           "零收入", "收入金额(元)", kNoIncome),
+          "类别时间列表",
+          {"收费类别", "时间", "流水号", "姓名", "药费(元)", "服务费(元)", "收入金额(元)", "划价人帐号"}),
       // Dispensed lines. The stock reports read a date window goods by
       // goods; the cash income sheet and the reconciliations a charge
       // category's date window goods by goods, and its medicine income
