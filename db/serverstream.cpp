@@ -344,7 +344,8 @@ QVariant ServerStream::data(int column) {
   const QByteArray bytes = QByteArray::fromRawData(text, length);
   switch (meta.id()) {
     case QMetaType::Bool: return text[0] == 't';
-    case QMetaType::LongLong: return bytes.toLongLong();
+    // Unsigned when not below zero, as the driver gives them.
+    case QMetaType::LongLong: return text[0] == '-' ? QVariant(bytes.toLongLong()) : QVariant(bytes.toULongLong());
     case QMetaType::Int: return bytes.toInt();
     case QMetaType::Double: {
       if (type == kNumeric && numericalPrecisionPolicy() == QSql::HighPrecision) return QString::fromLatin1(bytes);
