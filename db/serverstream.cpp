@@ -176,7 +176,7 @@ bool ServerStream::Start(PGconn* connection, const QString& sql, const QByteArra
                            QSqlError::ConnectionError));
     return false;
   }
-  if (!toPrepare.isEmpty()) {
+  if (!name.isEmpty() && !toPrepare.isEmpty()) {
     PGresult* made = PQprepare(connection, name.constData(), toPrepare.toUtf8().constData(), 0, nullptr);
     prepared = PQresultStatus(made) == PGRES_COMMAND_OK;
     if (!prepared) setLastError(ServerError(QStringLiteral("Unable to prepare statement"), connection, made));
@@ -193,8 +193,13 @@ bool ServerStream::Start(PGconn* connection, const QString& sql, const QByteArra
     lengths.push_back(int(p.bytes.size()));
     formats.push_back(p.binary ? 1 : 0);
   }
-  if (!PQsendQueryPrepared(connection, name.constData(), int(parameters.size()), texts.data(), lengths.data(),
-                           formats.data(), 0)) {
+  const bool sent =
+      name.isEmpty()
+          ? PQsendQueryParams(connection, toPrepare.toUtf8().constData(), int(parameters.size()), nullptr, texts.data(),
+                              lengths.data(), formats.data(), 0)
+          : PQsendQueryPrepared(connection, name.constData(), int(parameters.size()), texts.data(), lengths.data(),
+                                formats.data(), 0);
+  if (!sent) {
     setLastError(ServerError(QStringLiteral("Unable to send query"), connection, nullptr));
     return false;
   }

@@ -119,10 +119,10 @@ void ReleaseKept(const QSqlDriver* driver, bool watched) {
 
 QString Start(const QString& sql) { return sql.trimmed().left(8).toLower(); }
 
-// Reads with values on a server stream (db/serverstream.h), each text
-// prepared once per connection under a name of ours. The prepared
-// statements live as long as the connection; it keeps at most this many
-// (a program runs a few hundred texts).
+// Reads with values on a server stream (db/serverstream.h); those of a
+// posting each prepared once per connection under a name of ours. The
+// prepared statements live as long as the connection; it keeps at most
+// this many (a program runs a few hundred texts).
 constexpr int kMostPrepared = 1000;
 
 void ForgetPrepared(const QSqlDriver* driver) {
@@ -164,6 +164,16 @@ bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, c
     if (!query.prepare(sql)) return false;
     for (const QVariant& v : sent) query.addBindValue(v);
     return query.exec();
+  }
+  // A statement kept prepared is planned, after its first few runs, once
+  // for whatever values: for a date window the server then guesses a few
+  // rows, sorts, and a year's list shows nothing until it is all sorted,
+  // in twice the time. A window's read, outside a posting, is planned for
+  // its own values each time (the unnamed statement); a posting's reads,
+  // many and small, stay prepared.
+  if (!InWriteTransaction(db) && !StatementWatch::InServerTransaction(db)) {
+    bool unused = false;
+    return StartServerStream(driver, query, sql, {}, NumberedMarks(sql), sent, unused);
   }
   QString toPrepare;
   if (name.isEmpty()) {

@@ -182,6 +182,19 @@ class ServerFailuresTest : public QObject {
     QCOMPARE(grid.Model()->Value(19999, 0).toInt(), 20000);
   }
 
+  // A window's read is planned for its own values every time (a plan kept
+  // for any values sorted a year's list before its first row); a
+  // posting's reads, many and small, are kept prepared.
+  void aWindowsReadIsPlannedForItsValuesAPostingsIsKept() {
+    Connection desk = Desk("statement_timeout=60s");
+    const QString kept = "select count(*) from pg_prepared_statements where statement like '%generate_series(1, $1)%'";
+    for (int run = 0; run < 7; ++run) QCOMPARE(ReadAll(desk.db(), "select g from generate_series(1, ?) g", {3}).size(), 3);
+    QCOMPARE(ScalarText(desk.db(), kept), QString("0"));
+    QSqlDatabase db = desk.db();
+    InTransaction(db, [&] { ReadAll(db, "select g from generate_series(1, ?) g", {3}); });
+    QCOMPARE(ScalarText(desk.db(), kept), QString("1"));
+  }
+
   // The rows of a read with values are typed and valued as the driver's
   // own prepared statement gives them, nulls and bytes included.
   void aStreamedReadGivesWhatTheDriverGives() {
