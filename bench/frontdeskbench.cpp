@@ -132,6 +132,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
         double need = line[1].toDouble();
         while (need > 0) {
           const QList<QVariantList> batch = Bare(db, oldestBatch, {line[0], kQuantityTolerance, day});
+          Check(!batch.isEmpty(), "batch for the bare dispensing");
           const double rest = batch[0][1].toDouble() - need;
           Bare(db, kSetBatch.arg(rowId), {rest > 0 ? rest : 0.0, batch[0][0]});
           need = rest < 0 ? -rest : 0;
@@ -167,9 +168,13 @@ Passes Measure(const QString& folder, const ClinicHistoryScale& scale) {
   // The visits land on the store's last day, so that the reports' windows
   // over it stay as they were made.
   Clock::Set(QDateTime(LastStoreDay(db), QTime(11, 0)));
-  // Goods with stock enough for every round, as a busy desk prices them.
+  // Goods with stock enough for every round, as a busy desk prices them:
+  // stock not yet expired, the only stock dispensed.
   QStringList goods;
-  for (const QVariantList& row : ReadAll(db, "select 编号 from 库存 order by 数量 desc limit 5"))
+  for (const QVariantList& row :
+       ReadAll(db, "select 编号 from 药品过期表 where 过期时间 is null or 过期时间 > ? group by 编号 "
+                   "order by sum(数量) desc limit 5",
+               {DayText(Clock::today())}))
     goods << row[0].toString().trimmed();
   // Each round on both stores, which goes first by turns, so that a busy
   // machine's load falls on both alike. The twin runs the bare statements
