@@ -110,14 +110,28 @@ void Measure(const QString& what, const QString& store, QWidget& window, DataGri
   grid->Model()->FetchAll();
   grid->viewport()->repaint();
   const double wholeFirst = timer.nsecsElapsed() / 1e6;
+  // The clerk asks again and again: a server plans a statement it keeps
+  // prepared once for any values after its fifth run.
+  for (int run = 3; run < 7; ++run) {
+    start();
+    grid->Model()->FetchAll();
+  }
+  FirstPaint again(grid->viewport(), timer);
+  timer.restart();
+  start();
+  if (again.at < 0) grid->viewport()->repaint();
+  const double seventhPaint = again.at;
+  grid->Model()->FetchAll();
   const QString row = QString::asprintf(
-      "| %s | %d | %d | %.1f ms | %.1f ms | %.1f ms | %.1f MB | %.1f MB | %.0f MB |\n", qPrintable(what),
-      grid->RecordCount(), shownAtFirst, firstPaint, allRead, wholeFirst, held, heapPeak - heapBefore, peak);
+      "| %s | %d | %d | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.1f MB | %.1f MB | %.0f MB |\n", qPrintable(what),
+      grid->RecordCount(), shownAtFirst, firstPaint, allRead, wholeFirst, seventhPaint, held, heapPeak - heapBefore,
+      peak);
   std::printf("%s", qPrintable(row));
   WriteResults(QStringLiteral("First paint and peak memory, %1").arg(what), store,
                QStringLiteral("| list | rows | rows read first | first paint | all rows read | painted after reading "
-                              "all | rows held in memory | heap at its peak, over before | peak resident, the store's mapped pages "
-                              "included |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n") +
+                              "all | first paint, the seventh query | rows held in memory | heap at its peak, over before | "
+                              "peak resident, the store's mapped pages included |\n"
+                              "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n") +
                    row);
 }
 

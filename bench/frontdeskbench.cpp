@@ -132,6 +132,7 @@ void Statements(const QSqlDatabase& db, const QStringList& goods, Figures& figur
         double need = line[1].toDouble();
         while (need > 0) {
           const QList<QVariantList> batch = Bare(db, oldestBatch, {line[0], kQuantityTolerance, day});
+          Check(!batch.isEmpty(), "batch for the bare dispensing");
           const double rest = batch[0][1].toDouble() - need;
           Bare(db, kSetBatch.arg(rowId), {rest > 0 ? rest : 0.0, batch[0][0]});
           need = rest < 0 ? -rest : 0;
@@ -167,16 +168,12 @@ Passes Measure(const QString& folder, const ClinicHistoryScale& scale) {
   // The visits land on the store's last day, so that the reports' windows
   // over it stay as they were made.
   Clock::Set(QDateTime(LastStoreDay(db), QTime(11, 0)));
-  // Goods with stock enough for every round, as a busy desk prices them.
-  // Dispensing takes only batches not yet expired: over thirty years most
-  // of a goods' stock can lie in expired batches, so the goods are those
-  // with the most in batches still good on the day (each run takes its
-  // rounds from the goods richest then).
+  // Goods with stock enough for every round, as a busy desk prices them:
+  // stock not yet expired, the only stock dispensed.
   QStringList goods;
   for (const QVariantList& row :
-       ReadAll(db,
-               "select 编号 from 药品过期表 where 数量 > 0 and (过期时间 > ? or 过期时间 is null) "
-               "group by 编号 order by sum(数量) desc, 编号 limit 5",
+       ReadAll(db, "select 编号 from 药品过期表 where 过期时间 is null or 过期时间 > ? group by 编号 "
+                   "order by sum(数量) desc limit 5",
                {DayText(Clock::today())}))
     goods << row[0].toString().trimmed();
   // Each round on both stores, which goes first by turns, so that a busy

@@ -88,7 +88,7 @@ Connection OpenShopDatabase() {
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection.name());
   db.setDatabaseName(ShopDatabasePath());
   db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=30000"));
-  if (!db.open()) throw DbError(db.lastError().text());
+  if (!db.open()) throw DbError(db.lastError());
   Exec(db, QStringLiteral("pragma journal_mode = wal"));
   Exec(db, QStringLiteral("pragma foreign_keys = on"));
   for (const QString& pragma : ShopReadPragmas()) Exec(db, pragma);

@@ -2,7 +2,6 @@
 
 #include <QAtomicInt>
 #include <QHash>
-#include <QSqlField>
 #include <QSqlRecord>
 #include <atomic>
 #include <memory>
@@ -19,6 +18,7 @@
 #include <QVariant>
 #include <cmath>
 
+#include "db/serverstream.h"
 #include "db/statementwatch.h"
 #include "db/storedtext.h"
 #include "platform/fetchedrows.h"
@@ -119,15 +119,10 @@ void ReleaseKept(const QSqlDriver* driver, bool watched) {
 
 QString Start(const QString& sql) { return sql.trimmed().left(8).toLower(); }
 
-// Reads with values on a server. Qt 6.4's driver runs a prepared statement
-// through a call that waits for the whole result, so a year of lines
-// showed its first screen only once the last had come; a statement run
-// without values streams row by row. A read with values is therefore
-// prepared by us, once per connection and text, and run by an execute
-// whose values the driver itself writes (formatValue, exactly as its own
-// prepared statements send them), which streams. The prepared statements
-// live as long as the connection.
-// A connection keeps at most this many: a program runs a few hundred texts.
+// Reads with values on a server stream (db/serverstream.h); those of a
+// posting each prepared once per connection under a name of ours. The
+// prepared statements live as long as the connection; it keeps at most
+// this many (a program runs a few hundred texts).
 constexpr int kMostPrepared = 1000;
 
 void ForgetPrepared(const QSqlDriver* driver) {
@@ -154,44 +149,42 @@ QString NumberedMarks(const QString& sql) {
   return numbered;
 }
 
-// A value the driver sends as null, as its own binding decides it.
-bool NullValue(const QVariant& value) {
-  if (value.isNull()) return true;
-  switch (value.typeId()) {
-    case QMetaType::QString: return value.toString().isNull();
-    case QMetaType::QByteArray: return value.toByteArray().isNull();
-    case QMetaType::QDate: return !value.toDate().isValid();
-    case QMetaType::QDateTime: return !value.toDateTime().isValid();
-    default: return false;
-  }
-}
-
-// Runs a read with values through a statement prepared on the server;
-// false with the query's error.
+// Runs a read with values on a server; false with the query's error.
 bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, const QVariantList& values) {
   const QSqlDriver* driver = db.driver();
   QHash<QString, QString>& prepared = State(driver)->prepared;
   QString name = prepared.value(sql);
-  if (name.isEmpty() && prepared.size() >= kMostPrepared) {
-    // Past the last kept: the driver's own prepared statement, forgotten after.
+  QVariantList sent;
+  sent.reserve(values.size());
+  for (const QVariant& v : values) sent << Sent(v);
+  // A result of the driver's own still coming in (held by a caller)
+  // would be cut short by a stream, and one text past the last kept is not
+  // kept: both run as the driver's own prepared statement.
+  if (!ServerConnectionIdle(driver) || (name.isEmpty() && prepared.size() >= kMostPrepared)) {
     if (!query.prepare(sql)) return false;
-    for (const QVariant& v : values) query.addBindValue(Sent(v));
+    for (const QVariant& v : sent) query.addBindValue(v);
     return query.exec();
   }
+  // A statement kept prepared is planned, after its first few runs, once
+  // for whatever values: for a date window the server then guesses a few
+  // rows, sorts, and a year's list shows nothing until it is all sorted,
+  // in twice the time. A window's read, outside a posting, is planned for
+  // its own values each time (the unnamed statement); a posting's reads,
+  // many and small, stay prepared.
+  if (!InWriteTransaction(db) && !StatementWatch::InServerTransaction(db)) {
+    bool unused = false;
+    return StartServerStream(driver, query, sql, {}, NumberedMarks(sql), sent, unused);
+  }
+  QString toPrepare;
   if (name.isEmpty()) {
     static std::atomic<int> made{0};
     name = QStringLiteral("brimwick_%1").arg(++made);
-    if (!query.exec(QStringLiteral("prepare %1 as %2").arg(name, NumberedMarks(sql)))) return false;
-    prepared.insert(sql, name);
+    toPrepare = NumberedMarks(sql);
   }
-  QStringList written;
-  for (const QVariant& value : values) {
-    const QVariant bound = Sent(value);
-    QSqlField field(QString(), bound.metaType());
-    if (!NullValue(bound)) field.setValue(bound);
-    written << driver->formatValue(field);
-  }
-  return query.exec(QStringLiteral("execute %1 (%2)").arg(name, written.join(QStringLiteral(", "))));
+  bool preparedNow = false;
+  const bool ran = StartServerStream(driver, query, sql, name.toLatin1(), toPrepare, sent, preparedNow);
+  if (preparedNow) prepared.insert(sql, name);
+  return ran;
 }
 
 // A statement that changes nothing, so running it a second time after the
@@ -341,6 +334,7 @@ bool ReopenIfLost(const QSqlDatabase& db, const QSqlError& error) {
   QSqlDatabase connection = db;
   SetInWriteTransaction(connection, false);
   ReleaseKept(db.driver(), false);
+  DropServerStreams(db.driver());
   ForgetPrepared(db.driver());
   connection.close();
   if (!connection.open()) throw DbError(connection.lastError());
@@ -555,6 +549,7 @@ void CloseConnection(const QString& name) {
     if (db.isValid()) {
       FinishPendingReads(db.driver());
       ReleaseKept(db.driver(), db.isOpen());
+      DropServerStreams(db.driver());
       ForgetPrepared(db.driver());
       ForgetReady(db.driver());
       db.close();

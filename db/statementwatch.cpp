@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <thread>
 
+#include "db/serverstream.h"
 #include "db/sql.h"
 
 namespace {
@@ -199,15 +200,6 @@ class Watchdog {
   long long next_ = 0;
   Clock::time_point sleepsUntil_ = Clock::time_point::max();
 };
-
-PGconn* ServerConnection(const QSqlDriver* driver) {
-  if (!driver || driver->dbmsType() != QSqlDriver::PostgreSQL) return nullptr;
-  const QVariant handle = driver->handle();
-  // The driver hands out its connection under the name of libpq's struct.
-  if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-    return nullptr;
-  return *static_cast<PGconn* const*>(handle.constData());
-}
 
 int ServerSocket(const QSqlDriver* driver) {
   PGconn* connection = ServerConnection(driver);

@@ -142,7 +142,7 @@ QString StoreFailureSentence(StoreFailure kind, bool fileStore) {
                              "等待数据库超时：其他电脑或窗口正在使用同一数据，或服务器没有应答。这一步已撤销，没有写入"
                              "任何数据，请稍后重试。");
     case StoreFailure::FileUnavailable:
-      return QStringLiteral("无法打开诊所数据文件：数据文件夹不存在，或没有读写权限。请检查后重试。");
+      return QStringLiteral("无法打开数据文件：数据文件夹不存在，或没有读写权限。请检查后重试。");
     case StoreFailure::DiskFull:
       return fileStore ? QStringLiteral("磁盘已满：数据文件所在的磁盘没有空间了。这一步没有完成，没有写入任何数据，"
                                         "腾出空间后重试即可。")

@@ -400,9 +400,10 @@ struct PendingRead {
   const QSqlDriver* connection;
   std::function<void()> finish;
 };
-// The user-interface thread alone opens grids and runs their statements.
+// A connection is used by the thread that opened it: each thread keeps
+// the pending reads of its own.
 QList<PendingRead>& PendingReads() {
-  static QList<PendingRead> reads;
+  thread_local QList<PendingRead> reads;
   return reads;
 }
 }  // namespace
@@ -420,8 +421,10 @@ void FinishPendingReads(const QSqlDriver* connection, const QString& sql) {
   if (PendingReads().isEmpty() || !connection) return;
   // Further queries on SQLite read beside the open statement unharmed.
   if (connection->dbmsType() == QSqlDriver::SQLite && sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive)) return;
+  // The latest first: a grid reading a server's stream takes the rest of
+  // its rows from it before the stream would keep them for it.
   QList<std::function<void()>> finishing;
   for (const PendingRead& read : PendingReads())
-    if (read.connection == connection) finishing << read.finish;
+    if (read.connection == connection) finishing.prepend(read.finish);
   for (const auto& finish : finishing) finish();
 }

@@ -40,6 +40,20 @@ class ShopStoreTest : public QObject {
     QCOMPARE(ScalarText(c.db(), "select 姓名 from 用户 where 账号 = ?", {"O'Neil"}), QString("x') or ('1'='1"));
   }
 
+  // A shop whose data folder cannot be made is told of its data file, in
+  // words that are the shop's as much as the clinic's.
+  void aFolderThatCannotBeMadeIsSaidAsTheDataFile() {
+    qputenv("BRIMWICK_DATA_DIR", "/proc/brimwick-none/");
+    QString said;
+    try {
+      OpenShopDatabase();
+    } catch (const DbError& e) {
+      said = e.text();
+    }
+    TestKit::FreshDataDir();
+    QVERIFY2(said.startsWith("无法打开数据文件：数据文件夹不存在"), qPrintable(said));
+  }
+
   void transactionRollsBackWhole() {
     Connection c = OpenShopDatabase();
     QSqlDatabase db = c.db();

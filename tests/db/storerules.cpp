@@ -180,7 +180,7 @@ class StoreRulesTest : public QObject {
     const auto restore = qScopeGuard([&] { qputenv("BRIMWICK_DATA_DIR", folder); });
     qputenv("BRIMWICK_DATA_DIR", "/proc/brimwick-none/");
     const QString said = ThrownBy([] { OpenClinicDatabase(); }).text();
-    QVERIFY2(said.startsWith("无法打开诊所数据文件"), qPrintable(said));
+    QVERIFY2(said.startsWith("无法打开数据文件"), qPrintable(said));
   }
 
   // A desk holding a stock row (SQLite: the store's write lock) ends

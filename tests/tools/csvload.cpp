@@ -119,6 +119,8 @@ class CsvLoadTest : public QObject {
                                       << ":2: column 售价(元):";
     QTest::newRow("control character") << "药品过期表" << batch + "1001,\"B\x01\",1,2026-01-01,30\n"
                                        << ":2: column 药品批号:";
+    QTest::newRow("direction mark") << "药品过期表" << batch + QString::fromUtf8("1001,B\u202E1,1,2026-01-01,30\n")
+                                    << ":2: column 药品批号: holds a control character or an invisible format";
     QTest::newRow("line break in a field") << "药品过期表" << batch + "1001,\"B\n1\",1,2026-01-01,30\n"
                                            << ":2: column 药品批号:";
     QTest::newRow("line past the limit") << "药品过期表"

@@ -224,7 +224,7 @@ class FileLoad {
       const QString field = WithoutByteOrderMarks(record.fields[c]);
       const QVariant value = FieldValue(*columns_[c], field, why);
       if (why.isEmpty() && HasControlCharacter(field))
-        why = QStringLiteral("holds a control character, which no box shows");
+        why = QStringLiteral("holds a control character or an invisible format character (a direction mark, say), which no box shows");
       if (why.isEmpty() && keys.contains(columns_[c]->name) && field.trimmed().isEmpty())
         why = QStringLiteral("empty: a row of %1 needs its %2").arg(table_->name, columns_[c]->name);
       if (why.isEmpty() && NeverBelowZero(*table_, *columns_[c]) && !value.isNull() && value.toDouble() < 0)
