@@ -206,9 +206,13 @@ std::vector<ClinicTable> MakeTables() {
       // A return to the supplier purges the emptied batches and receipts
       // from an index of those rows alone: a quantity that dispensing or a
       // correction lowers but does not empty writes no index entry.
-      WithPurgeIndex(Retired(Table("药品过期表", {Text("编号"), Text("药品批号"), Number("数量"), Day("生产时间"),
-                                                  Number("有效期"), ExpiryDay()}),
-                             {{"i5", {QStringLiteral("数量")}}, {"空行", {}}}),
+      // Dispensing takes a goods' oldest batch not yet expired: its index
+      // holds the expiry day too, so that the expired batches a store
+      // keeps until they are written off are passed over in the index.
+      WithPurgeIndex(WithNamedIndexes(Retired(Table("药品过期表", {Text("编号"), Text("药品批号"), Number("数量"),
+                                                                  Day("生产时间"), Number("有效期"), ExpiryDay()}),
+                                              {{"i5", {QStringLiteral("数量")}}, {"空行", {}}}),
+                                      {{"编号生产时间", {"编号", "生产时间", "药品批号", "过期时间"}}}),
                      "空量", "数量", kEmptyQuantity),
       WithPurgeIndex(Retired(Table("入库信息", {Text("编号"), Day("时间"), Text("药品批号"), Number("数量"),
                                                 Number("单价(元)"), LineTotal(), Text("药品来源"),

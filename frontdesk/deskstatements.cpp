@@ -93,9 +93,9 @@ const QString kDeleteLines = QStringLiteral(
     "delete from 临时出库信息 where 流水号 = ? and 划价人帐号 = ? and 出库人帐号 = ?");
 // The oldest batch still holding stock that has not expired (its expiry
 // day after today; one of unknown expiry is not known to have expired),
-// read through the goods' index by production day; a batch of unknown
-// production day counts as the oldest. Batch number breaks ties, so every
-// desk takes the same one.
+// read through the goods' index by production day, which holds the expiry
+// day; a batch of unknown production day counts as the oldest. Batch
+// number breaks ties, so every desk takes the same one.
 const QString kOldestBatch = QStringLiteral(
     "select %1, 数量 from 药品过期表 where 编号 = ? and 数量 > ? and (过期时间 > ? or 过期时间 is null) "
     "order by 生产时间 nulls first, 药品批号 limit 1");
