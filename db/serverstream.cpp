@@ -104,6 +104,7 @@ class ServerStream final : public QSqlResult {
   }
   ~ServerStream() override {
     end();
+    clearRows();
     std::erase(live, this);
   }
 
