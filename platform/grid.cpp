@@ -249,7 +249,10 @@ void DataGrid::Open(QSqlQuery& query) {
 void DataGrid::Open(QSqlQuery& query, const QList<int>& widths) {
   leastWidths_ = widths;
   HideIncomplete();
-  model_->Load(query, qMax(kFirstRows, rowsOnScreen()));
+  // A server sends the rows as it makes them, a summary goods by goods:
+  // the first screen is read, and painted, before the rest.
+  const bool server = query.driver() && query.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+  model_->Load(query, server ? rowsOnScreen() + 1 : qMax(kFirstRows, rowsOnScreen()));
   // Only once the result's columns are there: the header forgets what it
   // hid of a result it no longer shows.
   hideZeroWidths();
