@@ -9,7 +9,8 @@ packages=(cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-multimedia-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good libxlsxwriter-dev libsodium-dev
   fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai qt6-translations-l10n lame sox
-  libsqlite3-dev sqlite3 libpq-dev postgresql poppler-utils xvfb xauth openbox x11-utils unzip)
+  libsqlite3-dev sqlite3 libpq-dev postgresql poppler-utils xvfb xauth openbox x11-utils unzip
+  libxcb-xfixes0-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

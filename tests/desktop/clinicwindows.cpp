@@ -12,6 +12,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStyle>
+#include <thread>
+
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include "db/clinicdb.h"
 #include "db/sql.h"
@@ -98,6 +102,22 @@ QPoint BarePoint(QWidget* widget) {
     for (int x = 5; x < widget->width(); x += 10)
       if (!widget->childAt(x, y)) return {x, y};
   return {};
+}
+// The cursor the X server shows at the pointer, told apart by its serial
+// (each cursor made has its own), read on a display connection of its own,
+// as a clerk's eye would see it whatever the program believes it set.
+quint32 ShownCursor() {
+  xcb_connection_t* display = xcb_connect(nullptr, nullptr);
+  quint32 serial = 0;
+  if (!xcb_connection_has_error(display)) {
+    free(xcb_xfixes_query_version_reply(display, xcb_xfixes_query_version(display, 4, 0), nullptr));
+    if (auto* image = xcb_xfixes_get_cursor_image_reply(display, xcb_xfixes_get_cursor_image(display), nullptr)) {
+      serial = image->cursor_serial;
+      free(image);
+    }
+  }
+  xcb_disconnect(display);
+  return serial;
 }
 }  // namespace
 
@@ -279,6 +299,29 @@ class ClinicWindowsTest : public QObject {
 
   // A double click goes back to the login only on the window's own
   // background: not on its titles, labels, pictures or boxes.
+  // A statement the server takes its time over shows the busy cursor over
+  // the window after a moment, and the window's own cursor once it is over.
+  void aLongStatementShowsTheBusyCursor() {
+    if (ClinicFixture::CurrentStore() != "postgres") QSKIP("the server's statements are watched");
+    QWidget* window = frame_.main.get();
+    QCursor::setPos(window->mapToGlobal(window->rect().center()));
+    QTest::qWait(100);
+    const quint32 before = ShownCursor();
+    QVERIFY(before != 0);
+    Connection c = OpenClinicDatabase();
+    quint32 during = 0;
+    std::thread look([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(800));
+      during = ShownCursor();
+    });
+    ScalarText(c.db(), "select pg_sleep(1.3)");
+    look.join();
+    QTest::qWait(100);
+    const quint32 after = ShownCursor();
+    QVERIFY2(during != before, "no busy cursor while the statement ran");
+    QVERIFY2(after != during, "the busy cursor stayed after the statement");
+  }
+
   void doubleClickLeavesOnlyFromTheBackground() {
     for (const char* command : {"", "N26", "N10", "N13"}) {
       QWidget* window = *command ? frame_.Command(command) : frame_.main->MdiArea()->viewport();
