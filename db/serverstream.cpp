@@ -96,7 +96,7 @@ class ServerStream;
 // is used by the thread that opened it).
 thread_local std::vector<ServerStream*> live;
 
-class ServerStream final : public QSqlResult {
+class ServerStream final : public QSqlResult, public TextRow {
  public:
   explicit ServerStream(const QSqlDriver* driver) : QSqlResult(driver) {
     QSqlResult::setForwardOnly(true);
@@ -137,6 +137,14 @@ class ServerStream final : public QSqlResult {
   int size() override { return -1; }
   int numRowsAffected() override { return -1; }
   QSqlRecord record() const override { return record_; }
+  // The rows read the cells' text themselves (FetchedRows).
+  QVariant handle() const override { return QVariant::fromValue<TextRow*>(const_cast<ServerStream*>(this)); }
+  const QVector<Column>& Columns() const override;
+  bool CellIsNull(int column) const override { return PQgetisnull(rows_, index_, column); }
+  const char* CellText(int column, int& length) const override {
+    length = PQgetlength(rows_, index_, column);
+    return PQgetvalue(rows_, index_, column);
+  }
   void detachFromResultSet() override {
     end();
     clearRows();
@@ -165,6 +173,7 @@ class ServerStream final : public QSqlResult {
   bool done_ = false;             // the stream's end, or its failure, reached
   bool lost_ = false;             // the connection closed under the stream
   QSqlRecord record_;
+  mutable QVector<Column> columns_;
 };
 
 bool ServerStream::Start(PGconn* connection, const QString& sql, const QByteArray& name, const QString& toPrepare,
@@ -338,6 +347,32 @@ bool ServerStream::fetchLast() {
     setAt(heldAt);
     return !lastError().isValid();
   }
+}
+
+// How each column's text is kept, as data() would give it under the
+// precision asked for now.
+const QVector<TextRow::Column>& ServerStream::Columns() const {
+  columns_.resize(record_.count());
+  const bool numericAsDouble = numericalPrecisionPolicy() == QSql::LowPrecisionDouble;
+  for (int c = 0; c < record_.count(); ++c) {
+    const Oid type = Oid(record_.field(c).typeID());
+    const QMetaType meta = TypeOf(type);
+    Kind kind = Other;
+    switch (meta.id()) {
+      case QMetaType::Bool: kind = Bool; break;
+      case QMetaType::Int: kind = Int32; break;
+      case QMetaType::Double:
+        kind = type != kNumeric || numericAsDouble ? Real
+               : numericalPrecisionPolicy() == QSql::HighPrecision ? Text
+                                                                  : Other;
+        break;
+      case QMetaType::QDate: kind = Date; break;
+      case QMetaType::QString: kind = Text; break;
+      default: break;
+    }
+    columns_[c] = {kind, meta.id()};
+  }
+  return columns_;
 }
 
 QVariant ServerStream::data(int column) {

@@ -90,7 +90,9 @@ void FetchedRows::Read(QSqlQuery& query, int firstRows) {
   for (int c = 0; c < record.count(); ++c) titles_ << record.fieldName(c);
   // The rest of the result is read after the caller's query is gone.
   query_.swap(query);
-  source_ = startStatement() ? Source::Statement : Source::Driver;
+  const QVariant handle = query_.result() ? query_.result()->handle() : QVariant();
+  textRow_ = handle.canConvert<TextRow*>() ? handle.value<TextRow*>() : nullptr;
+  source_ = startStatement() ? Source::Statement : textRow_ ? Source::Text : Source::Driver;
   ReadMore(firstRows);
   if (firstRows == std::numeric_limits<int>::max()) RaiseIfBroken();
 }
@@ -101,6 +103,7 @@ bool FetchedRows::ReadMore(int rows) {
   switch (source_) {
     case Source::Statement: readStatement(rows); break;
     case Source::Driver: readDriver(rows); break;
+    case Source::Text: readText(rows); break;
     case Source::None: break;
   }
   return Pending();
@@ -119,6 +122,7 @@ void FetchedRows::finish() {
   query_ = QSqlQuery();
   source_ = Source::None;
   statement_ = nullptr;
+  textRow_ = nullptr;
   onRow_ = false;
 }
 
@@ -336,6 +340,78 @@ void FetchedRows::readDriver(int rows) {
     for (int c = 0; c < columns; ++c, ++cell)
       setDriverValue(*cell, block, query_.value(c));
   }
+}
+
+// A server's rows, each cell kept from the text it came as; what is not in
+// the plain form the column's kind expects goes through the driver's value.
+void FetchedRows::readText(int rows) {
+  const int columns = columnCount();
+  const QVector<TextRow::Column>& kinds = textRow_->Columns();
+  for (int read = 0; read < rows; ++read) {
+    if (!query_.next()) {
+      if (query_.lastError().isValid()) failure_ = query_.lastError();
+      finish();
+      break;
+    }
+    Cell* cell = appendRow();
+    Block& block = blocks_.last();
+    for (int c = 0; c < columns; ++c, ++cell) {
+      const TextRow::Column kind = kinds.value(c);
+      if (kind.kind != TextRow::Other && textRow_->CellIsNull(c)) {
+        cell->integer = kind.nullType;
+        cell->kind = Cell::Null;
+        continue;
+      }
+      int length = 0;
+      const char* text = kind.kind == TextRow::Other ? nullptr : textRow_->CellText(c, length);
+      if (!text || !setText(*cell, block, kind.kind, text, length)) setDriverValue(*cell, block, query_.value(c));
+    }
+  }
+}
+
+bool FetchedRows::setText(Cell& cell, Block& block, TextRow::Kind kind, const char* text, int length) {
+  switch (kind) {
+    case TextRow::Text:
+      setBytes(block, cell, Cell::Text, text, length);
+      return true;
+    case TextRow::Bool:
+      cell.integer = text[0] == 't';
+      cell.kind = Cell::Bool;
+      return true;
+    case TextRow::Int32: {
+      bool read = false;
+      cell.integer = QByteArray::fromRawData(text, length).toInt(&read);
+      cell.kind = Cell::Int32;
+      return read;
+    }
+    case TextRow::Real: {
+      bool read = false;
+      cell.real = QByteArray::fromRawData(text, length).toDouble(&read);
+      cell.kind = Cell::Real;
+      return read;
+    }
+    case TextRow::Date: {
+      // The server's own form, 2024-02-29; any other (a year past 9999, a
+      // day before the era) as the driver reads it.
+      const auto digits = [text](int at, int count) {
+        int n = 0;
+        for (int i = at; i < at + count; ++i) {
+          if (text[i] < '0' || text[i] > '9') return -1;
+          n = n * 10 + (text[i] - '0');
+        }
+        return n;
+      };
+      if (length != 10 || text[4] != '-' || text[7] != '-') return false;
+      const QDate day(digits(0, 4), digits(5, 2), digits(8, 2));
+      if (!day.isValid()) return false;
+      cell.integer = day.toJulianDay();
+      cell.kind = Cell::Date;
+      return true;
+    }
+    case TextRow::Other:
+      break;
+  }
+  return false;
 }
 
 void FetchedRows::setDriverValue(Cell& cell, Block& block, const QVariant& value) {

@@ -13,12 +13,35 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <QMetaType>
 #include <functional>
 #include <limits>
 #include <memory>
 
 struct sqlite3_stmt;
 class QSqlDriver;
+
+// A result whose current row's cells come as the text a server sends, which
+// the rows keep without a QVariant each (a server's stream: db/serverstream).
+// Its handle() holds a pointer to it. Each column says how its text is
+// kept, exactly as the result's own value() would give it; Other, and any
+// text that is not in the plain form, is read through value().
+class TextRow {
+ public:
+  enum Kind { Text, Int32, Real, Date, Bool, Other };
+  struct Column {
+    Kind kind = Other;
+    int nullType = 0;  // the type of the column's null
+  };
+  virtual const QVector<Column>& Columns() const = 0;
+  // The current row's cell: null, or its text and length.
+  virtual bool CellIsNull(int column) const = 0;
+  virtual const char* CellText(int column, int& length) const = 0;
+
+ protected:
+  ~TextRow() = default;
+};
+Q_DECLARE_METATYPE(TextRow*)
 
 class FetchedRows {
  public:
@@ -89,11 +112,13 @@ class FetchedRows {
     quint64 lastUse = 0;
   };
 
-  enum class Source { None, Statement, Driver };
+  enum class Source { None, Statement, Driver, Text };
 
   bool startStatement();
   void readStatement(int rows);
   void readDriver(int rows);
+  void readText(int rows);
+  bool setText(Cell& cell, Block& block, TextRow::Kind kind, const char* text, int length);
   void setDriverValue(Cell& cell, Block& block, const QVariant& value);
   void finish();
   void clear();
@@ -114,6 +139,7 @@ class FetchedRows {
   QSqlQuery query_;  // the result while rows of it wait
   Source source_ = Source::None;
   sqlite3_stmt* statement_ = nullptr;
+  const TextRow* textRow_ = nullptr;
   bool onRow_ = false;  // the statement stands on a row not yet read
   QSqlError failure_;
 };
