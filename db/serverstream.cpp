@@ -67,7 +67,8 @@ QSqlError ServerError(const QString& step, PGconn* connection, const PGresult* r
   return QSqlError(QStringLiteral("QPSQL: ") + step, message, QSqlError::StatementError, code);
 }
 
-// A value as the server reads a parameter: text, but for bytes.
+// A value as the server reads a parameter: text, but for bytes. Days come
+// as the store's own text (BoundValue).
 struct Parameter {
   QByteArray bytes;
   bool null = false;
@@ -86,7 +87,6 @@ Parameter ParameterOf(const QVariant& value) {
       if (std::isinf(number)) return {number > 0 ? "Infinity" : "-Infinity"};
       return {QByteArray::number(number, 'g', QLocale::FloatingPointShortest)};
     }
-    case QMetaType::QDate: return {value.toDate().toString(Qt::ISODate).toLatin1()};
     default: return {value.toString().toUtf8()};
   }
 }
@@ -109,7 +109,7 @@ class ServerStream final : public QSqlResult, public TextRow {
   }
 
   bool Start(PGconn* connection, const QString& sql, const QByteArray& name, const QString& toPrepare,
-             const QVariantList& values, bool& prepared);
+             const QVariantList& values, bool* prepared);
 
   bool Reads(const QSqlDriver* connection) const { return driver() == connection; }
 
@@ -177,10 +177,9 @@ class ServerStream final : public QSqlResult, public TextRow {
 };
 
 bool ServerStream::Start(PGconn* connection, const QString& sql, const QByteArray& name, const QString& toPrepare,
-                         const QVariantList& values, bool& prepared) {
+                         const QVariantList& values, bool* prepared) {
   setQuery(sql);
   setSelect(true);
-  prepared = false;
   if (!connection) {
     setLastError(QSqlError(QStringLiteral("QPSQL: Unable to send query"), QStringLiteral("no connection to the server"),
                            QSqlError::ConnectionError));
@@ -188,10 +187,11 @@ bool ServerStream::Start(PGconn* connection, const QString& sql, const QByteArra
   }
   if (!name.isEmpty() && !toPrepare.isEmpty()) {
     PGresult* made = PQprepare(connection, name.constData(), toPrepare.toUtf8().constData(), 0, nullptr);
-    prepared = PQresultStatus(made) == PGRES_COMMAND_OK;
-    if (!prepared) setLastError(ServerError(QStringLiteral("Unable to prepare statement"), connection, made));
+    const bool madeIt = PQresultStatus(made) == PGRES_COMMAND_OK;
+    if (!madeIt) setLastError(ServerError(QStringLiteral("Unable to prepare statement"), connection, made));
     PQclear(made);
-    if (!prepared) return false;
+    if (!madeIt) return false;
+    if (prepared) *prepared = true;
   }
   std::vector<Parameter> parameters;
   parameters.reserve(values.size());
@@ -418,8 +418,8 @@ QVariant ServerStream::data(int column) {
 }  // namespace
 
 bool StartServerStream(const QSqlDriver* driver, QSqlQuery& query, const QString& sql, const QByteArray& name,
-                       const QString& toPrepare, const QVariantList& values, bool& prepared) {
-  prepared = false;
+                       const QString& toPrepare, const QVariantList& values, bool* prepared) {
+  if (prepared) *prepared = false;
   auto* stream = new ServerStream(driver);
   query = QSqlQuery(stream);
   return stream->Start(ServerConnection(driver), sql, name, toPrepare, values, prepared);

@@ -28,12 +28,12 @@ bool ServerConnectionIdle(const QSqlDriver* driver);
 
 // Runs sql with its values as the statement the connection prepared under
 // name; when toPrepare is not empty (the text with $1, $2... marks), it is
-// prepared first and `prepared` says whether that succeeded. Without a
+// prepared first and `prepared`, when given, says whether that succeeded. Without a
 // name, toPrepare runs as the unnamed statement, planned for these values.
 // The query is replaced by one reading the stream. False with the query's
 // error.
 bool StartServerStream(const QSqlDriver* driver, QSqlQuery& query, const QString& sql, const QByteArray& name,
-                       const QString& toPrepare, const QVariantList& values, bool& prepared);
+                       const QString& toPrepare, const QVariantList& values, bool* prepared = nullptr);
 
 // Before the connection closes: its streams read no more from it (a read
 // still under way then raises as a lost connection).

@@ -171,10 +171,8 @@ bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, c
   // in twice the time. A window's read, outside a posting, is planned for
   // its own values each time (the unnamed statement); a posting's reads,
   // many and small, stay prepared.
-  if (!InWriteTransaction(db) && !StatementWatch::InServerTransaction(db)) {
-    bool unused = false;
-    return StartServerStream(driver, query, sql, {}, NumberedMarks(sql), sent, unused);
-  }
+  if (!InWriteTransaction(db) && !StatementWatch::InServerTransaction(db))
+    return StartServerStream(driver, query, sql, {}, NumberedMarks(sql), sent);
   QString toPrepare;
   if (name.isEmpty()) {
     static std::atomic<int> made{0};
@@ -182,7 +180,7 @@ bool RunStreamed(const QSqlDatabase& db, QSqlQuery& query, const QString& sql, c
     toPrepare = NumberedMarks(sql);
   }
   bool preparedNow = false;
-  const bool ran = StartServerStream(driver, query, sql, name.toLatin1(), toPrepare, sent, preparedNow);
+  const bool ran = StartServerStream(driver, query, sql, name.toLatin1(), toPrepare, sent, &preparedNow);
   if (preparedNow) prepared.insert(sql, name);
   return ran;
 }

@@ -92,7 +92,7 @@ void FetchedRows::Read(QSqlQuery& query, int firstRows) {
   query_.swap(query);
   const QVariant handle = query_.result() ? query_.result()->handle() : QVariant();
   textRow_ = handle.canConvert<TextRow*>() ? handle.value<TextRow*>() : nullptr;
-  source_ = startStatement() ? Source::Statement : textRow_ ? Source::Text : Source::Driver;
+  source_ = startStatement() ? Source::Statement : Source::Driver;
   ReadMore(firstRows);
   if (firstRows == std::numeric_limits<int>::max()) RaiseIfBroken();
 }
@@ -103,7 +103,6 @@ bool FetchedRows::ReadMore(int rows) {
   switch (source_) {
     case Source::Statement: readStatement(rows); break;
     case Source::Driver: readDriver(rows); break;
-    case Source::Text: readText(rows); break;
     case Source::None: break;
   }
   return Pending();
@@ -325,30 +324,16 @@ void FetchedRows::readStatement(int rows) {
   if (!onRow_) finish();
 }
 
+// Through the driver, or, for a server's rows, each cell kept from the
+// text it came as; what is not in the plain form the column's kind expects
+// goes through the driver's value.
 void FetchedRows::readDriver(int rows) {
   const int columns = columnCount();
+  const QVector<TextRow::Column> kinds = textRow_ ? textRow_->Columns() : QVector<TextRow::Column>();
   for (int read = 0; read < rows; ++read) {
     if (!query_.next()) {
       // A fetch that fails (a broken connection, a statement timed out while
       // its rows came in) is no end of the rows.
-      if (query_.lastError().isValid()) failure_ = query_.lastError();
-      finish();
-      break;
-    }
-    Cell* cell = appendRow();
-    Block& block = blocks_.last();
-    for (int c = 0; c < columns; ++c, ++cell)
-      setDriverValue(*cell, block, query_.value(c));
-  }
-}
-
-// A server's rows, each cell kept from the text it came as; what is not in
-// the plain form the column's kind expects goes through the driver's value.
-void FetchedRows::readText(int rows) {
-  const int columns = columnCount();
-  const QVector<TextRow::Column>& kinds = textRow_->Columns();
-  for (int read = 0; read < rows; ++read) {
-    if (!query_.next()) {
       if (query_.lastError().isValid()) failure_ = query_.lastError();
       finish();
       break;

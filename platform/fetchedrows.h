@@ -112,12 +112,11 @@ class FetchedRows {
     quint64 lastUse = 0;
   };
 
-  enum class Source { None, Statement, Driver, Text };
+  enum class Source { None, Statement, Driver };
 
   bool startStatement();
   void readStatement(int rows);
   void readDriver(int rows);
-  void readText(int rows);
   bool setText(Cell& cell, Block& block, TextRow::Kind kind, const char* text, int length);
   void setDriverValue(Cell& cell, Block& block, const QVariant& value);
   void finish();

@@ -3,6 +3,7 @@
 #include "db/passwords.h"
 #include "db/shopdb.h"
 #include "db/sql.h"
+#include "support/clinicfixture.h"
 #include "support/testkit.h"
 
 class ShopStoreTest : public QObject {
@@ -44,12 +45,7 @@ class ShopStoreTest : public QObject {
   // words that are the shop's as much as the clinic's.
   void aFolderThatCannotBeMadeIsSaidAsTheDataFile() {
     qputenv("BRIMWICK_DATA_DIR", "/proc/brimwick-none/");
-    QString said;
-    try {
-      OpenShopDatabase();
-    } catch (const DbError& e) {
-      said = e.text();
-    }
+    const QString said = ClinicFixture::ThrownBy([] { OpenShopDatabase(); }).text();
     TestKit::FreshDataDir();
     QVERIFY2(said.startsWith("无法打开数据文件：数据文件夹不存在"), qPrintable(said));
   }

@@ -103,6 +103,7 @@ QPoint BarePoint(QWidget* widget) {
       if (!widget->childAt(x, y)) return {x, y};
   return {};
 }
+
 // The cursor the X server shows at the pointer, told apart by its serial
 // (each cursor made has its own), read on a display connection of its own,
 // as a clerk's eye would see it whatever the program believes it set.
@@ -297,8 +298,6 @@ class ClinicWindowsTest : public QObject {
     QCOMPARE(ScalarText(c.db(), "select 性别 from 入院信息表 where 姓名 = ?", {"王五"}), QString("男"));
   }
 
-  // A double click goes back to the login only on the window's own
-  // background: not on its titles, labels, pictures or boxes.
   // A statement the server takes its time over shows the busy cursor over
   // the window after a moment, and the window's own cursor once it is over.
   void aLongStatementShowsTheBusyCursor() {
@@ -322,6 +321,8 @@ class ClinicWindowsTest : public QObject {
     QVERIFY2(after != during, "the busy cursor stayed after the statement");
   }
 
+  // A double click goes back to the login only on the window's own
+  // background: not on its titles, labels, pictures or boxes.
   void doubleClickLeavesOnlyFromTheBackground() {
     for (const char* command : {"", "N26", "N10", "N13"}) {
       QWidget* window = *command ? frame_.Command(command) : frame_.main->MdiArea()->viewport();
